@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Orvane needs, but only when some are missing,
+# so a re-run is fast and works offline.
+#
+#   scripts/deps.sh run           what building and starting the app needs
+#   scripts/deps.sh test          the above plus what the test suite needs
+#   scripts/deps.sh --check SET   exit 0 when SET is fully installed, install nothing
+set -euo pipefail
+
+run_set=(cmake ninja-build g++ qt6-base-dev libboost-dev)
+test_set=(libgtest-dev libgmock-dev libbenchmark-dev
+          python3-dbusmock python3-gi dbus dbus-daemon libglib2.0-bin
+          xvfb xauth x11-utils xdotool trayer imagemagick
+          umockdev gir1.2-umockdev-1.0 upower desktop-file-utils)
+
+usage() {
+  echo "usage: $0 [--check] run|test" >&2
+  exit 2
+}
+
+check_only=0
+if [[ ${1:-} == --check ]]; then
+  check_only=1
+  shift
+fi
+[[ $# -eq 1 ]] || usage
+case $1 in
+  run) wanted=("${run_set[@]}") ;;
+  test) wanted=("${run_set[@]}" "${test_set[@]}") ;;
+  *) usage ;;
+esac
+
+# One dpkg-query call: unknown packages go to stderr and simply stay "missing".
+installed=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "${wanted[@]}" 2>/dev/null \
+              | awk '$2 == "ii" { print $1 }' || true)
+missing=()
+for pkg in "${wanted[@]}"; do
+  grep -qxF -- "$pkg" <<<"$installed" || missing+=("$pkg")
+done
+
+if [[ ${#missing[@]} -eq 0 ]]; then
+  exit 0
+fi
+if [[ $check_only -eq 1 ]]; then
+  exit 1
+fi
+
+as_root=()
+if [[ $(id -u) -ne 0 ]]; then
+  if command -v sudo >/dev/null 2>&1; then
+    as_root=(sudo)
+  else
+    echo "$0: missing packages (${missing[*]}); run as root or install sudo" >&2
+    exit 1
+  fi
+fi
+
+echo "Installing: ${missing[*]}"
+apt_opts=(-o DPkg::Lock::Timeout=900 -q)
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${apt_opts[@]}" update
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+  apt-get "${apt_opts[@]}" install -y --no-install-recommends "${missing[@]}"

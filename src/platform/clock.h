@@ -1,0 +1,12 @@
+#pragma once
+
+namespace orvane {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Local time of day in seconds since midnight, with its fraction (0 <= t < 86400).
+    virtual double secondsSinceMidnight() const = 0;
+};
+
+}  // namespace orvane

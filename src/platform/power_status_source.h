@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace orvane {
+
+// The platform's power status, in the units and special values the display logic expects.
+struct PowerSnapshot {
+    static constexpr std::int16_t kUnknown = 255;
+    static constexpr std::int16_t kNoBattery = 128;
+    static constexpr std::int32_t kNoTime = -1;
+
+    std::int16_t acStatus = kUnknown;            // 0 battery, 1 AC, 255 unknown
+    std::int16_t batteryStatus = kUnknown;       // 1 high, 2 low, 4 critical, +8 charging, 128, 255
+    std::int16_t batteryLifePercent = kUnknown;  // 0..100, 255 unknown
+    std::int32_t batteryLifeTime = kNoTime;      // seconds, -1 unknown
+    std::int32_t batteryFullTime = kNoTime;      // seconds, -1 unknown
+
+    friend bool operator==(const PowerSnapshot& a, const PowerSnapshot& b) {
+        return a.acStatus == b.acStatus && a.batteryStatus == b.batteryStatus &&
+               a.batteryLifePercent == b.batteryLifePercent &&
+               a.batteryLifeTime == b.batteryLifeTime && a.batteryFullTime == b.batteryFullTime;
+    }
+    friend bool operator!=(const PowerSnapshot& a, const PowerSnapshot& b) { return !(a == b); }
+};
+
+class PowerStatusSource {
+public:
+    virtual ~PowerStatusSource() = default;
+    // The status as last known to the source; cheap, never blocks.
+    virtual PowerSnapshot read() const = 0;
+    // Called on the UI thread once for each real change of the snapshot.
+    virtual void setChangeListener(std::function<void()> listener) = 0;
+};
+
+}  // namespace orvane

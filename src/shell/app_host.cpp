@@ -1,0 +1,81 @@
+#include "shell/app_host.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <cstdlib>
+
+#include "shell/compact_window.h"
+#include "shell/main_window.h"
+#include "shell/tray_icon.h"
+
+namespace orvane {
+
+AppHost::AppHost(Services services, QObject* parent)
+    : QObject(parent),
+      services_(services),
+      main_(std::make_unique<MainWindow>(icons_)),
+      tray_(new TrayIcon(icons_, this)),
+      compact_(new CompactHost(icons_, this)) {
+    controller_ = std::make_unique<MainController>(
+        services_, Views{*main_, *tray_, *compact_, wizard_});
+
+    connect(main_.get(), &MainWindow::closeRequested, this,
+            [this] { controller_->requestClose(CloseReason::User); });
+    connect(main_.get(), &MainWindow::menuItemChosen, this, &AppHost::onMenuItem);
+    connect(main_.get(), &MainWindow::statusPictureRightReleased, this, &AppHost::showMenu);
+    connect(main_.get(), &MainWindow::programEnding, this, [this] {
+        tray_->remove();
+        compact_->hideWindow();
+        emit finished();
+    });
+    connect(tray_, &TrayIcon::activated, this, &AppHost::onTrayActivated);
+    connect(compact_, &CompactHost::created, this, [this](CompactWindow* w) {
+        connect(w, &CompactWindow::iconRightReleased, this, &AppHost::showMenu);
+    });
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(gui, &QGuiApplication::commitDataRequest, this, [this] { terminate(); });
+    }
+    services_.power.setChangeListener([this] { onPowerChanged(); });
+}
+
+AppHost::~AppHost() {
+    services_.power.setChangeListener(nullptr);
+}
+
+bool AppHost::start() { return controller_->startUp(); }
+
+void AppHost::terminate() {
+    if (!controller_->started()) {
+        // Only a modal first-run dialog can be waiting here, and nothing is saved before the
+        // first run completes: the next start simply runs it again.
+        std::_Exit(0);
+    }
+    controller_->requestClose(CloseReason::Session);
+}
+
+void AppHost::onPowerChanged() {
+    // Notifications during the first-run dialogs wait for start-up's own first display.
+    if (controller_->started()) controller_->UpdateDisplay();
+}
+
+void AppHost::onMenuItem(MenuItem item) {
+    switch (item) {
+        case MenuItem::Exit:
+            if (controller_->askExit()) controller_->requestClose(CloseReason::Program);
+            break;
+        default:
+            break;
+    }
+    // The marks are the logic's; undo whatever Qt toggled on its own.
+    if (!main_->programEnded()) main_->showMenuState(controller_->menu());
+}
+
+void AppHost::onTrayActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::Context) showMenu(QCursor::pos());
+}
+
+void AppHost::showMenu(QPoint globalPos) { main_->popupMenu()->popup(globalPos); }
+
+}  // namespace orvane

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <memory>
+
+#include "shell/main_controller.h"
+#include "shell/status_icons.h"
+
+namespace orvane {
+
+class CompactHost;
+class MainWindow;
+class TrayIcon;
+
+// Builds the windows around the logic and routes the user's actions to it. The platform
+// services come in from outside, so a test can hand in fakes.
+class AppHost : public QObject {
+    Q_OBJECT
+public:
+    explicit AppHost(Services services, QObject* parent = nullptr);
+    ~AppHost() override;
+
+    // The start-up sequence; false when the program must end at once (another copy runs).
+    bool start();
+
+    // The desktop session is ending or a termination signal came: close without asking.
+    void terminate();
+
+    MainController& controller() { return *controller_; }
+    MainWindow& mainWindow() { return *main_; }
+    TrayIcon& tray() { return *tray_; }
+    CompactHost& compact() { return *compact_; }
+
+signals:
+    // The program has shut down; the event loop should end.
+    void finished();
+
+private:
+    void onMenuItem(MenuItem item);
+    void onTrayActivated(QSystemTrayIcon::ActivationReason reason);
+    void showMenu(QPoint globalPos);
+    void onPowerChanged();
+
+    class NoWizard : public FirstUseWizard {
+    public:
+        void run() override {}
+    };
+
+    Services services_;
+    StatusIcons icons_;
+    NoWizard wizard_;
+    std::unique_ptr<MainWindow> main_;
+    TrayIcon* tray_;
+    CompactHost* compact_;
+    std::unique_ptr<MainController> controller_;
+};
+
+}  // namespace orvane

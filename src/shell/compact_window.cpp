@@ -1,0 +1,195 @@
+#include "shell/compact_window.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <algorithm>
+#include <cmath>
+
+#include "shell/status_icons.h"
+#include "shell/twips.h"
+
+namespace orvane {
+
+namespace {
+
+struct Shape {
+    int left, top, width, height;
+    QColor fill;
+};
+
+constexpr int kClientWidth = 1650;
+constexpr int kClientHeight = 270;
+// Back to front: behind the labels sit three coloured rounded shapes.
+const std::array<Shape, 3> kShapes{{
+    {300, 15, 450, 135, QColor(255, 128, 128)},
+    {765, 15, 480, 135, QColor(0, 192, 0)},
+    {1245, 15, 360, 135, QColor(128, 128, 255)},
+}};
+struct LabelGeometry {
+    int left, top, width, height;
+    const char* initial;
+    const char* widest;
+};
+constexpr std::array<LabelGeometry, 3> kLabels{{
+    {360, -45, 345, 180, "100%", "100%"},
+    {825, -45, 360, 225, "00:00", "10:00"},
+    {1260, -45, 330, 180, "AC", "Batt"},
+}};
+
+}  // namespace
+
+CompactWindow::CompactWindow(StatusIcons& icons, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), icons_(icons) {
+    setObjectName("frmCompact");
+    setWindowTitle("Orvane compact");
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+
+    QFont narrow("Arial Narrow");
+    narrow.setPointSizeF(8.25);
+    narrow.setStretch(QFont::SemiCondensed);
+    const double tpp = twipsPerPixel(this);
+    // Grow with the font actually found, so the short texts are never clipped.
+    double growth = 1.0;
+    const QFontMetrics fm(narrow);
+    for (const LabelGeometry& g : kLabels) {
+        growth = std::max(growth, (fm.horizontalAdvance(g.widest) + 1) * tpp / g.width);
+    }
+    scale_ = growth / tpp;
+    setFixedSize(place(0, 0, kClientWidth, kClientHeight).size());
+
+    barPercent_ = new QProgressBar(this);
+    barPercent_->setObjectName("barPercent");
+    barPercent_->setRange(0, 100);
+    barPercent_->setTextVisible(false);
+    barPercent_->setGeometry(place(300, 150, 1305, 105));
+    for (std::size_t i = 0; i < 3; ++i) {
+        const LabelGeometry& g = kLabels[i];
+        lblDisplay_[i] = new QLabel(g.initial, this);
+        lblDisplay_[i]->setObjectName(QString("lblDisplay%1").arg(i));
+        lblDisplay_[i]->setFont(narrow);
+        lblDisplay_[i]->setAlignment(Qt::AlignCenter);
+        lblDisplay_[i]->setAttribute(Qt::WA_TranslucentBackground);
+        // The design lets the text rise above the window's top; keep it inside.
+        QRect r = place(g.left, g.top, g.width, g.height);
+        r.moveTop(std::max(0, r.top()));
+        lblDisplay_[i]->setGeometry(r);
+    }
+    imgIcon_ = new QLabel(this);
+    imgIcon_->setObjectName("imgIcon");
+    const QRect ic = place(30, 15, 240, 240);
+    imgIcon_->setGeometry(ic.x(), ic.y(), std::max(16, ic.width()), std::max(16, ic.height()));
+    imgIcon_->setAlignment(Qt::AlignCenter);
+    imgIcon_->setPixmap(icons_.pixmap("ACS"));
+    imgIcon_->installEventFilter(this);
+}
+
+QRect CompactWindow::place(int left, int top, int width, int height) const {
+    const auto px = [this](int twips) { return static_cast<int>(std::lround(twips * scale_)); };
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+void CompactWindow::showStatus(const DisplayUpdate& d) {
+    barPercent_->setValue(std::clamp(d.bar, 0, 100));
+    lblDisplay_[0]->setText(QString::fromStdString(d.compact.status));
+    lblDisplay_[1]->setText(QString::fromStdString(d.compact.time));
+    lblDisplay_[2]->setText(QString::fromStdString(d.compact.power));
+    const QString key = QString::fromStdString(d.smallKey);
+    if (key != pictureKey_) {
+        imgIcon_->setPixmap(icons_.pixmap(d.smallKey));
+        pictureKey_ = key;
+    }
+}
+
+QString CompactWindow::displayText(int index) const { return lblDisplay_.at(index)->text(); }
+
+int CompactWindow::barValue() const { return barPercent_->value(); }
+
+void CompactWindow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    for (const Shape& s : kShapes) {
+        p.setBrush(s.fill);
+        const QRect r = place(s.left, s.top, s.width, s.height);
+        const double radius = std::min(r.width(), r.height()) / 3.0;
+        p.drawRoundedRect(r, radius, radius);
+    }
+}
+
+void CompactWindow::changeEvent(QEvent* event) {
+    // The panel never stays minimized or maximized.
+    if (event->type() == QEvent::WindowStateChange &&
+        (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        setWindowState(Qt::WindowNoState);
+    }
+    QWidget::changeEvent(event);
+}
+
+void CompactWindow::closeEvent(QCloseEvent* event) {
+    emit closing();
+    QWidget::closeEvent(event);
+}
+
+bool CompactWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != imgIcon_) return QWidget::eventFilter(watched, event);
+    auto* me = static_cast<QMouseEvent*>(event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (me->button() == Qt::LeftButton) emit iconLeftPressed();
+            return true;
+        case QEvent::MouseButtonRelease:
+            if (me->button() == Qt::RightButton) emit iconRightReleased(me->globalPosition().toPoint());
+            return true;
+        case QEvent::MouseButtonDblClick:
+            if (me->button() == Qt::LeftButton) emit iconDoubleClicked();
+            return true;
+        default:
+            return QWidget::eventFilter(watched, event);
+    }
+}
+
+CompactHost::CompactHost(StatusIcons& icons, QObject* parent) : QObject(parent), icons_(icons) {}
+
+CompactHost::~CompactHost() = default;
+
+void CompactHost::create() {
+    window_ = std::make_unique<CompactWindow>(icons_);
+    emit created(window_.get());
+}
+
+void CompactHost::destroy() {
+    if (window_) window_.release()->deleteLater();
+}
+
+void CompactHost::showWindow() {
+    if (window_) window_->show();
+}
+
+void CompactHost::hideWindow() {
+    if (window_) window_->hide();
+}
+
+void CompactHost::moveTo(TwipsPoint pos) {
+    if (window_) window_->move(twipsToPixels(pos, twipsPerPixel(window_.get())));
+}
+
+TwipsPoint CompactHost::position() const {
+    return window_ ? pixelsToTwips(window_->pos(), twipsPerPixel(window_.get())) : TwipsPoint{};
+}
+
+void CompactHost::setTopMost(bool on) {
+    if (!window_ || on == bool(window_->windowFlags() & Qt::WindowStaysOnTopHint)) return;
+    const bool visible = window_->isVisible();
+    window_->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) window_->show();
+}
+
+void CompactHost::showStatus(const DisplayUpdate& update) {
+    if (window_) window_->showStatus(update);
+}
+
+}  // namespace orvane

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "shell/views.h"
+
+class QLabel;
+class QProgressBar;
+
+namespace orvane {
+
+class StatusIcons;
+
+// frmCompact: the borderless panel that floats on top in Compact mode.
+class CompactWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit CompactWindow(StatusIcons& icons, QWidget* parent = nullptr);
+
+    void showStatus(const DisplayUpdate& update);
+    QString displayText(int index) const;
+    int barValue() const;
+    QString pictureKey() const { return pictureKey_; }
+    QLabel* icon() const { return imgIcon_; }
+
+signals:
+    void iconLeftPressed();
+    void iconRightReleased(QPoint globalPos);
+    void iconDoubleClicked();
+    void closing();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QRect place(int left, int top, int width, int height) const;
+
+    StatusIcons& icons_;
+    double scale_ = 1.0;
+    std::array<QLabel*, 3> lblDisplay_{};
+    QProgressBar* barPercent_ = nullptr;
+    QLabel* imgIcon_ = nullptr;
+    QString pictureKey_;
+};
+
+// Creates and discards the compact window on the logic's request.
+class CompactHost : public QObject, public CompactView {
+    Q_OBJECT
+public:
+    explicit CompactHost(StatusIcons& icons, QObject* parent = nullptr);
+    ~CompactHost() override;
+
+    void create() override;
+    bool exists() const override { return window_ != nullptr; }
+    void showWindow() override;
+    void hideWindow() override;
+    void moveTo(TwipsPoint pos) override;
+    TwipsPoint position() const override;
+    void setTopMost(bool on) override;
+    void showStatus(const DisplayUpdate& update) override;
+    void destroy();
+
+    CompactWindow* window() const { return window_.get(); }
+
+signals:
+    void created(orvane::CompactWindow* window);
+
+private:
+    StatusIcons& icons_;
+    std::unique_ptr<CompactWindow> window_;
+};
+
+}  // namespace orvane

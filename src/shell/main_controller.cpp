@@ -1,0 +1,186 @@
+#include "shell/main_controller.h"
+
+#include <cmath>
+
+#include "battery/battery_time.h"
+#include "shell/number_text.h"
+
+namespace orvane {
+
+namespace {
+
+const std::string kCr = "\r";
+
+MessageRequest alreadyRunning() {
+    return {std::string(kAppTitle) + " already running.", kAppTitle, MsgButtons::Ok,
+            MsgIcon::Exclamation};
+}
+
+MessageRequest welcome() {
+    return {"In order to keep the display panel clean and neat, all the functions and options are "
+            "accessed by right clicking on the Orvane icon in the system icon tray." +
+                kCr + kCr + "To move the window in compact mode, click on the Orvane icon and drag.",
+            "Welcome to Orvane", MsgButtons::Ok, MsgIcon::Information};
+}
+
+MessageRequest exitQuestion() {
+    return {"Are you sure you want to exit Orvane?", kAppTitle, MsgButtons::YesNo,
+            MsgIcon::Exclamation, MsgAnswer::Yes};
+}
+
+}  // namespace
+
+MainController::MainController(Services services, Views views) : s_(services), v_(views) {}
+
+void MainController::setAlarmHooks(std::function<void()> load, std::function<void()> check) {
+    loadAlarms_ = std::move(load);
+    checkAlarms_ = std::move(check);
+}
+
+bool MainController::FirstUse() { return s_.store.get(Setting::FirstUse).toNumber() != 1; }
+
+bool MainController::startUp() {
+    if (!s_.instance.acquire()) {
+        s_.messages.show(alreadyRunning());
+        return false;
+    }
+    s_.store.EnsureKeys();
+    if (FirstUse()) {
+        v_.wizard.run();
+        s_.messages.show(welcome());
+        for (Setting s : {Setting::CompactX, Setting::CompactY, Setting::Display, Setting::FirstUse}) {
+            s_.store.save(s, std::string(settingInfo(s).firstRunText));
+        }
+    }
+    LoadWindowPosition();
+    // AddTrayIcon: the window is shown first, then the icon appears.
+    v_.main.showWindow();
+    v_.tray.add(kAppTitle);
+    LoadWindowSettings();
+    if (loadAlarms_) loadAlarms_();
+    if (checkAlarms_) checkAlarms_();
+    v_.main.bringToFront();
+    started_ = true;
+    return true;
+}
+
+void MainController::LoadWindowPosition() {
+    v_.main.moveTo({s_.store.get(Setting::X).toNumber(), s_.store.get(Setting::Y).toNumber()});
+}
+
+void MainController::LoadWindowSettings() {
+    menu_.full = menu_.compact = menu_.minimize = false;
+    const double display = s_.store.get(Setting::Display).toNumber();
+    if (display == 1) {
+        menu_.compact = true;
+    } else if (display == 2) {
+        menu_.minimize = true;
+    } else {
+        menu_.full = true;
+    }
+    publishMenu();
+    ResizeForm();
+    menu_.alwaysOnTop = s_.store.get(Setting::AlwaysOnTop).toBool();
+    if (menu_.alwaysOnTop) v_.main.setTopMost(true);
+    menu_.startWithWindows = !s_.store.get(Setting::StartWithDesktop).toText().empty();
+    publishMenu();
+}
+
+void MainController::publishMenu() { v_.main.showMenuState(menu_); }
+
+void MainController::ensureCompact() {
+    if (v_.compact.exists()) return;
+    v_.compact.create();
+    v_.compact.moveTo(
+        {s_.store.get(Setting::CompactX).toNumber(), s_.store.get(Setting::CompactY).toNumber()});
+    v_.compact.setTopMost(true);
+    UpdateDisplay();
+}
+
+void MainController::ResizeForm() {
+    std::string mode;
+    ResizeForm(mode);
+}
+
+void MainController::ResizeForm(std::string& mode) {
+    if (mode.empty()) {
+        mode = menu_.full ? "Full" : menu_.compact ? "Compact" : menu_.minimize ? "Minimize" : "Full";
+    }
+    s_.store.EnsureKeys();
+    if (mode == "Full") {
+        v_.main.showWindow();
+        ensureCompact();
+        v_.compact.hideWindow();
+        menu_.alwaysOnTopVisible = true;
+        publishMenu();
+        s_.store.save(Setting::Display, "0");
+    } else if (mode == "Compact") {
+        std::string full = "Full";
+        ResizeForm(full);
+        v_.main.hideWindow();
+        v_.compact.showWindow();
+        v_.compact.setTopMost(true);
+        menu_.alwaysOnTopVisible = false;
+        publishMenu();
+        s_.store.save(Setting::Display, "1");
+    } else if (mode == "Minimize") {
+        std::string full = "Full";
+        ResizeForm(full);
+        v_.main.hideWindow();
+        s_.store.save(Setting::Display, "2");
+    }
+    UpdateDisplay();
+}
+
+std::int32_t MainController::timeOfDay() const {
+    return static_cast<std::int32_t>(std::nearbyint(s_.clock.secondsSinceMidnight()));
+}
+
+void MainController::UpdateDisplay() {
+    const PowerSnapshot power = s_.power.read();
+    // Without a battery the time is never shown, so the store need not be asked.
+    const std::int16_t minutes =
+        power.batteryStatus >= 128 ? std::int16_t{-1} : GetBatteryTime(s_.store, power);
+    const DisplayUpdate d = ComposeDisplay(power, minutes);
+    shown_ = d.main;
+    v_.main.showStatus(d);
+    v_.tray.modify(d.smallKey, d.tip);
+    if (menu_.compact && v_.compact.exists()) v_.compact.showStatus(d);
+    lastUpdate_ = timeOfDay();
+}
+
+bool MainController::askExit() { return s_.messages.show(exitQuestion()) == MsgAnswer::Yes; }
+
+bool MainController::queryClose(CloseReason reason) {
+    if (unloading_) return true;
+    if (reason == CloseReason::Program || reason == CloseReason::Session) return true;
+    return askExit();
+}
+
+bool MainController::requestClose(CloseReason reason) {
+    if (!queryClose(reason)) return false;
+    unload();
+    return true;
+}
+
+void MainController::unload() {
+    if (unloading_) return;
+    unloading_ = true;
+    v_.tray.remove();
+    s_.store.EnsureKeys();
+    v_.main.setNormalState();
+    v_.main.showWindow();
+    v_.main.processPendingEvents();
+    const TwipsPoint pos = v_.main.position();
+    s_.store.save(Setting::X, formatNumber(pos.x));
+    s_.store.save(Setting::Y, formatNumber(pos.y));
+    if (v_.compact.exists()) {
+        const TwipsPoint c = v_.compact.position();
+        s_.store.save(Setting::CompactX, formatNumber(c.x));
+        s_.store.save(Setting::CompactY, formatNumber(c.y));
+    }
+    s_.store.save(Setting::AlwaysOnTop, menu_.alwaysOnTop ? "-1" : "0");
+    v_.main.endProgram();
+}
+
+}  // namespace orvane

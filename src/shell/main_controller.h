@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "battery/display.h"
+#include "platform/clock.h"
+#include "platform/message_boxes.h"
+#include "platform/power_status_source.h"
+#include "platform/single_instance.h"
+#include "shell/settings_store.h"
+#include "shell/views.h"
+
+namespace orvane {
+
+inline constexpr const char* kAppTitle = "Orvane";
+
+// Why the main window is asked to close.
+enum class CloseReason {
+    User = 0,         // close box, system menu, Alt+F4
+    Program = 1,      // the program unloads it (Exit answered Yes)
+    Session = 2,      // log off, shutdown, SIGTERM/SIGHUP
+    TaskManager = 3,
+    ParentClosed = 4,
+    OwnerClosed = 5,
+};
+
+struct Services {
+    SettingsStore& store;
+    PowerStatusSource& power;
+    Clock& clock;
+    MessageBoxes& messages;
+    SingleInstance& instance;
+};
+
+struct Views {
+    MainView& main;
+    TrayView& tray;
+    CompactView& compact;
+    FirstUseWizard& wizard;
+};
+
+// The main window's logic: start-up, shutdown, display modes and the status display.
+class MainController {
+public:
+    MainController(Services services, Views views);
+
+    // The whole start-up. False when another copy runs: the program must end.
+    bool startUp();
+    bool started() const { return started_; }
+
+    // The close question; true when the close goes ahead.
+    bool queryClose(CloseReason reason);
+    // Shutdown: removes the tray icon, saves the window settings, ends the program.
+    void unload();
+    // queryClose followed, when it goes ahead, by unload. True when the program ended.
+    bool requestClose(CloseReason reason);
+    // The exit question alone; true on Yes.
+    bool askExit();
+
+    bool FirstUse();
+    // Applies a display mode ("Full", "Compact", "Minimize"; empty: the checked one) and
+    // refreshes the display. `mode` receives the mode applied.
+    void ResizeForm(std::string& mode);
+    void ResizeForm();
+    void UpdateDisplay();
+
+    const StatusTexts& shownTexts() const { return shown_; }
+    std::int32_t lastUpdate() const { return lastUpdate_; }
+    void setLastUpdate(std::int32_t seconds) { lastUpdate_ = seconds; }
+    const MenuState& menu() const { return menu_; }
+
+    // Runs after the alarms are loaded at start-up; a later stage hooks the alarms in here.
+    void setAlarmHooks(std::function<void()> load, std::function<void()> check);
+
+private:
+    void LoadWindowPosition();
+    void LoadWindowSettings();
+    void ensureCompact();
+    void publishMenu();
+    std::int32_t timeOfDay() const;
+
+    Services s_;
+    Views v_;
+    MenuState menu_;
+    StatusTexts shown_;
+    std::int32_t lastUpdate_ = 0;
+    bool started_ = false;
+    bool unloading_ = false;
+    std::function<void()> loadAlarms_;
+    std::function<void()> checkAlarms_;
+};
+
+}  // namespace orvane

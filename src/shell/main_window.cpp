@@ -1,0 +1,230 @@
+#include "shell/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <algorithm>
+#include <cmath>
+
+#include "shell/status_icons.h"
+#include "shell/twips.h"
+
+namespace orvane {
+
+namespace {
+
+struct Geometry {
+    int left, top, width, height;
+};
+
+// Positions in twips, the prompts' and values' inside the frame.
+constexpr Geometry kClient{0, 0, 3075, 1365};
+constexpr Geometry kFrame{52, 15, 2970, 1290};
+constexpr std::array<Geometry, 3> kPrompt{{{780, 240, 495, 195}, {780, 465, 930, 195}, {780, 690, 1050, 195}}};
+constexpr std::array<Geometry, 3> kDisplay{{{1305, 240, 1590, 195}, {1740, 465, 1185, 195}, {1875, 690, 1050, 195}}};
+constexpr Geometry kBar{120, 960, 2715, 240};
+constexpr Geometry kPicture{150, 330, 240, 240};
+constexpr std::array<const char*, 3> kPrompts{"Status:", "Battery Time:", "Power Source:"};
+// The widest texts each value label must hold.
+constexpr std::array<const char*, 3> kWidestValue{"100% Remaining", "546:07", "AC Power"};
+
+struct MenuEntry {
+    const char* objectName;
+    const char* caption;  // "-" is a separator
+    int item;             // index into MenuItem, -1 for separators
+    bool checkable;
+};
+
+constexpr std::array<MenuEntry, 14> kMenu{{
+    {"sbjExit", "Exit", static_cast<int>(MenuItem::Exit), false},
+    {"sbjLine1", "-", -1, false},
+    {"sbjControlCenter", "Control Center", static_cast<int>(MenuItem::ControlCenter), false},
+    {"sbjLine2", "-", -1, false},
+    {"sbjRefresh", "Refresh Status", static_cast<int>(MenuItem::Refresh), false},
+    {"sbjLine0", "-", -1, false},
+    {"sbjFull", "Full", static_cast<int>(MenuItem::Full), true},
+    {"sbjCompact", "Compact", static_cast<int>(MenuItem::Compact), true},
+    {"sbjMinimize", "Minimize", static_cast<int>(MenuItem::Minimize), true},
+    {"sbjLine3", "-", -1, false},
+    {"sbjStartWithWindows", "Start with Windows", static_cast<int>(MenuItem::StartWithWindows), true},
+    {"sbjAlwaysOnTop", "Always On Top", static_cast<int>(MenuItem::AlwaysOnTop), true},
+    {"sbjLine4", "-", -1, false},
+    {"sbjAbout", "About", static_cast<int>(MenuItem::About), false},
+}};
+
+// The layout was drawn for a narrow 8 pt dialog font; a wider desktop font would clip the
+// captions, so the whole layout grows until the widest text fits.
+double fontGrowth(const QFont& plain, const QFont& bold, double tpp) {
+    const QFontMetrics fp(plain);
+    const QFontMetrics fb(bold);
+    double growth = 1.0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        growth = std::max(growth, (fp.horizontalAdvance(kPrompts[i]) + 2) * tpp / kPrompt[i].width);
+        growth = std::max(growth, (fb.horizontalAdvance(kWidestValue[i]) + 2) * tpp / kDisplay[i].width);
+    }
+    growth = std::max(growth, std::max(fp.height(), fb.height()) * tpp / 195.0);
+    return growth;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(StatusIcons& icons, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      icons_(icons) {
+    setObjectName("frmMain");
+    setWindowTitle("Orvane");
+    setWindowIcon(StatusIcons::appIcon());
+
+    QFont bold = font();
+    bold.setBold(true);
+    const double tpp = twipsPerPixel(this);
+    scale_ = fontGrowth(font(), bold, tpp) / tpp;
+    setFixedSize(place(kClient.left, kClient.top, kClient.width, kClient.height).size());
+
+    fraStatus_ = new QGroupBox("Power Status", this);
+    fraStatus_->setObjectName("fraStatus");
+    fraStatus_->setGeometry(place(kFrame.left, kFrame.top, kFrame.width, kFrame.height));
+    for (std::size_t i = 0; i < 3; ++i) {
+        lblPrompt_[i] = new QLabel(kPrompts[i], fraStatus_);
+        lblPrompt_[i]->setObjectName(QString("lblPrompt%1").arg(i));
+        lblPrompt_[i]->setGeometry(place(kPrompt[i].left, kPrompt[i].top, kPrompt[i].width, kPrompt[i].height));
+        lblDisplay_[i] = new QLabel(fraStatus_);
+        lblDisplay_[i]->setObjectName(QString("lblDisplay%1").arg(i));
+        lblDisplay_[i]->setFont(bold);
+        lblDisplay_[i]->setGeometry(place(kDisplay[i].left, kDisplay[i].top, kDisplay[i].width, kDisplay[i].height));
+    }
+    barPercent_ = new QProgressBar(fraStatus_);
+    barPercent_->setObjectName("barPercent");
+    barPercent_->setRange(0, 100);
+    barPercent_->setValue(0);
+    barPercent_->setTextVisible(false);
+    barPercent_->setGeometry(place(kBar.left, kBar.top, kBar.width, kBar.height));
+    imgStatus_ = new QLabel(fraStatus_);
+    imgStatus_->setObjectName("ImgStatus");
+    // The large icon is 32 pixels whatever the picture box's design size.
+    const QRect pic = place(kPicture.left, kPicture.top, kPicture.width, kPicture.height);
+    imgStatus_->setGeometry(pic.x(), pic.y(), std::max(32, pic.width()), std::max(32, pic.height()));
+    imgStatus_->installEventFilter(this);
+
+    buildMenu();
+}
+
+QRect MainWindow::place(int left, int top, int width, int height) const {
+    const auto px = [this](int twips) { return static_cast<int>(std::lround(twips * scale_)); };
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+void MainWindow::buildMenu() {
+    menu_ = new QMenu("Popup", this);
+    menu_->setObjectName("mnuPopup");
+    for (const MenuEntry& e : kMenu) {
+        QAction* a = nullptr;
+        if (std::string_view(e.caption) == "-") {
+            a = menu_->addSeparator();
+        } else {
+            a = menu_->addAction(e.caption);
+            a->setCheckable(e.checkable);
+            const auto item = static_cast<MenuItem>(e.item);
+            actions_[static_cast<std::size_t>(e.item)] = a;
+            // Qt flips a checkable item's mark on its own; the logic owns the marks, so the
+            // click is only forwarded and the marks are set back from the logic's state.
+            connect(a, &QAction::triggered, this, [this, item] { emit menuItemChosen(item); });
+        }
+        a->setObjectName(e.objectName);
+    }
+}
+
+QAction* MainWindow::menuAction(MenuItem item) const {
+    return actions_[static_cast<std::size_t>(item)];
+}
+
+void MainWindow::showMenuState(const MenuState& m) {
+    menuAction(MenuItem::Full)->setChecked(m.full);
+    menuAction(MenuItem::Compact)->setChecked(m.compact);
+    menuAction(MenuItem::Minimize)->setChecked(m.minimize);
+    menuAction(MenuItem::StartWithWindows)->setChecked(m.startWithWindows);
+    menuAction(MenuItem::AlwaysOnTop)->setChecked(m.alwaysOnTop);
+    menuAction(MenuItem::AlwaysOnTop)->setVisible(m.alwaysOnTopVisible);
+}
+
+void MainWindow::showWindow() { show(); }
+
+void MainWindow::hideWindow() { hide(); }
+
+void MainWindow::setNormalState() {
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+}
+
+void MainWindow::moveTo(TwipsPoint pos) { move(twipsToPixels(pos, twipsPerPixel(this))); }
+
+TwipsPoint MainWindow::position() const { return pixelsToTwips(pos(), twipsPerPixel(this)); }
+
+void MainWindow::setTopMost(bool on) {
+    if (testAttribute(Qt::WA_WState_Created) && on == bool(windowFlags() & Qt::WindowStaysOnTopHint)) {
+        return;
+    }
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    // Changing a window flag re-creates the native window hidden.
+    if (visible) show();
+}
+
+void MainWindow::bringToFront() {
+    raise();
+    activateWindow();
+}
+
+void MainWindow::processPendingEvents() { QCoreApplication::processEvents(); }
+
+void MainWindow::showStatus(const DisplayUpdate& d) {
+    lblDisplay_[0]->setText(QString::fromStdString(d.main.status));
+    lblDisplay_[1]->setText(QString::fromStdString(d.main.time));
+    lblDisplay_[2]->setText(QString::fromStdString(d.main.power));
+    barPercent_->setValue(std::clamp(d.bar, 0, 100));
+    const QString key = QString::fromStdString(d.largeKey);
+    if (key != pictureKey_) {
+        imgStatus_->setPixmap(icons_.pixmap(d.largeKey));
+        pictureKey_ = key;
+    }
+}
+
+QString MainWindow::displayText(int index) const { return lblDisplay_.at(index)->text(); }
+
+QString MainWindow::promptText(int index) const { return lblPrompt_.at(index)->text(); }
+
+int MainWindow::barValue() const { return barPercent_->value(); }
+
+void MainWindow::endProgram() {
+    ended_ = true;
+    emit programEnding();
+    hide();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (ended_) {
+        event->accept();
+        return;
+    }
+    // The logic decides; a Yes ends the program through endProgram().
+    event->ignore();
+    emit closeRequested();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == imgStatus_ && event->type() == QEvent::MouseButtonRelease) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (me->button() == Qt::RightButton) {
+            emit statusPictureRightReleased(me->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace orvane

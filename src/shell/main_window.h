@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "shell/views.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+
+namespace orvane {
+
+class StatusIcons;
+
+// frmMain: the status frame, and the owner of the pop-up menu.
+class MainWindow : public QWidget, public MainView {
+    Q_OBJECT
+public:
+    explicit MainWindow(StatusIcons& icons, QWidget* parent = nullptr);
+
+    void showWindow() override;
+    void hideWindow() override;
+    void setNormalState() override;
+    void moveTo(TwipsPoint pos) override;
+    TwipsPoint position() const override;
+    void setTopMost(bool on) override;
+    void bringToFront() override;
+    void processPendingEvents() override;
+    void showStatus(const DisplayUpdate& update) override;
+    void showMenuState(const MenuState& menu) override;
+    void endProgram() override;
+
+    QMenu* popupMenu() const { return menu_; }
+    QAction* menuAction(MenuItem item) const;
+    QString displayText(int index) const;
+    QString promptText(int index) const;
+    int barValue() const;
+    QString pictureKey() const { return pictureKey_; }
+    bool programEnded() const { return ended_; }
+    double layoutScale() const { return scale_; }
+
+signals:
+    // The close box, Alt+F4 or the system menu: the user asks to close.
+    void closeRequested();
+    void menuItemChosen(orvane::MenuItem item);
+    void statusPictureRightReleased(QPoint globalPos);
+    void programEnding();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenu();
+    QRect place(int left, int top, int width, int height) const;
+
+    StatusIcons& icons_;
+    double scale_ = 1.0;  // pixels per twip, font-corrected
+    QGroupBox* fraStatus_ = nullptr;
+    std::array<QLabel*, 3> lblPrompt_{};
+    std::array<QLabel*, 3> lblDisplay_{};
+    QProgressBar* barPercent_ = nullptr;
+    QLabel* imgStatus_ = nullptr;
+    QMenu* menu_ = nullptr;
+    std::array<QAction*, 9> actions_{};
+    QString pictureKey_;
+    bool ended_ = false;
+};
+
+}  // namespace orvane

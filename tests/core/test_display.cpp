@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "battery/display.h"
+
+namespace orvane {
+namespace {
+
+PowerSnapshot snap(int ac, int status, int percent) {
+    PowerSnapshot p;
+    p.acStatus = static_cast<std::int16_t>(ac);
+    p.batteryStatus = static_cast<std::int16_t>(status);
+    p.batteryLifePercent = static_cast<std::int16_t>(percent);
+    return p;
+}
+
+TEST(ComposeDisplay, DecidesTextsKeysAndBarFromOneReading) {
+    struct Row {
+        int ac, status, percent, minutes;
+        const char* status_text;
+        const char* key;
+        int bar;
+        const char* time;
+        const char* power;
+        const char* compact_status;
+        const char* compact_time;
+        const char* compact_power;
+    };
+    const Row rows[] = {
+        {0, 1, 85, 125, "85% Remaining", "80S", 85, "2:05", "Battery", "85% ", "2:05", "Batt"},
+        {0, 0, 50, 59, "50% Remaining", "50S", 50, "0:59", "Battery", "50% ", "0:59", "Batt"},
+        {0, 4, 9, 600, "9% Remaining", "10S", 9, "10:00", "Battery", "9% R", "10:00", "Batt"},
+        {0, 4, 0, -1, "0% Remaining", "10S", 0, "No Data", "Battery", "0% R", "N/A", "Batt"},
+        {0, 2, 19, 30, "19% Remaining", "10S", 19, "0:30", "Battery", "19% ", "0:30", "Batt"},
+        {0, 1, 100, 300, "100% Remaining", "100S", 100, "5:00", "Battery", "100%", "5:00", "Batt"},
+        {1, 1, 100, 300, "100%", "ACS", 100, "5:00", "AC Power", "100%", "5:00", "AC"},
+        {1, 9, 57, -1, "57% Charging", "ChargeS", 57, "No Data", "AC Power", "57% ", "N/A", "AC"},
+        {1, 8, 100, -1, "100%", "ACS", 100, "No Data", "AC Power", "100%", "N/A", "AC"},
+        {1, 128, 255, 50, "No Battery", "ACS", 0, "No Data", "AC Power", "N/A", "N/A", "AC"},
+        {0, 128, 255, 50, "No Battery", "UnknownS", 0, "No Data", "Battery", "N/A", "N/A", "Batt"},
+        {1, 255, 255, -1, "AC Power", "ACS", 0, "No Data", "AC Power", "AC P", "N/A", "AC"},
+        {255, 255, 255, -1, "Unknown", "UnknownS", 0, "No Data", "Unknown", "Unkn", "N/A", "N/A"},
+        // A battery whose percent is no percent is shown as a battery in an unknown state.
+        {0, 1, 255, 40, "Unknown", "UnknownS", 0, "No Data", "Battery", "Unkn", "N/A", "Batt"},
+        {1, 1, 250, 40, "AC Power", "ACS", 0, "No Data", "AC Power", "AC P", "N/A", "AC"},
+        {0, 2, -3, 40, "Unknown", "UnknownS", 0, "No Data", "Battery", "Unkn", "N/A", "Batt"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.status_text) + " status " + std::to_string(r.status));
+        const DisplayUpdate d = ComposeDisplay(snap(r.ac, r.status, r.percent), static_cast<std::int16_t>(r.minutes));
+        EXPECT_EQ(d.main.status, r.status_text);
+        EXPECT_EQ(d.smallKey, r.key);
+        EXPECT_EQ(d.largeKey, std::string(r.key).substr(0, std::string(r.key).size() - 1) + "L");
+        EXPECT_EQ(d.bar, r.bar);
+        EXPECT_EQ(d.main.time, r.time);
+        EXPECT_EQ(d.main.power, r.power);
+        EXPECT_EQ(d.compact.status, r.compact_status);
+        EXPECT_EQ(d.compact.time, r.compact_time);
+        EXPECT_EQ(d.compact.power, r.compact_power);
+        EXPECT_EQ(d.tip, "Status: " + d.main.status + " | Time: " + d.main.time + " | Pwr: " + d.main.power);
+    }
+}
+
+TEST(ComposeDisplay, TwoUpdatesWithTheSameReadingAreIdentical) {
+    const auto a = ComposeDisplay(snap(0, 1, 85), 125);
+    const auto b = ComposeDisplay(snap(0, 1, 85), 125);
+    EXPECT_EQ(a.main, b.main);
+    EXPECT_EQ(a.tip, b.tip);
+    EXPECT_EQ(a.tip, "Status: 85% Remaining | Time: 2:05 | Pwr: Battery");
+}
+
+TEST(DisplayHelpers, TimeTextsAndReadBacks) {
+    EXPECT_EQ(FormatTwoDigits(5), "05");
+    EXPECT_EQ(FormatTwoDigits(0), "00");
+    EXPECT_EQ(FormatTwoDigits(12), "12");
+    EXPECT_EQ(FormatTwoDigits(-5), "-5");
+    EXPECT_EQ(TimeText(125), "2:05");
+    EXPECT_EQ(TimeText(32767), "546:07");
+
+    EXPECT_EQ(GetPowerSourceCode("AC Power"), 1);
+    EXPECT_EQ(GetPowerSourceCode("Battery"), 0);
+    EXPECT_EQ(GetPowerSourceCode("Unknown"), 255);
+    EXPECT_EQ(GetPowerSourceCode(""), 255);
+
+    EXPECT_EQ(LeadingNumber("85% Remaining"), 85);
+    EXPECT_EQ(LeadingNumber("100%"), 100);
+    EXPECT_EQ(LeadingNumber("57% Charging"), 57);
+    EXPECT_EQ(LeadingNumber("  9% Remaining"), 9);
+    EXPECT_EQ(LeadingNumber("No Battery"), 0);
+    EXPECT_EQ(LeadingNumber("AC Power"), 0);
+    EXPECT_EQ(LeadingNumber(""), 0);
+    EXPECT_EQ(LeadingNumber("99999999999999999999%"), 1000000);
+}
+
+TEST(DisplayHelpers, TipIsCutToWhatTheTrayShows) {
+    const std::string longTip(80, 'x');
+    EXPECT_EQ(CutTip(longTip).size(), kTipMaxChars);
+    EXPECT_EQ(CutTip(std::string(63, 'y')), std::string(63, 'y'));
+    // Characters, not bytes: a multi-byte character is never split.
+    std::string accented;
+    for (int i = 0; i < 70; ++i) accented += "\xC3\xA9";
+    EXPECT_EQ(CutTip(accented).size(), 2 * kTipMaxChars);
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fakes/fakes.h"
+#include "shell/main_controller.h"
+
+namespace orvane {
+namespace {
+
+using namespace orvane::test;
+
+const std::string kW(keys::kWindow);
+const std::string kS(keys::kSetting);
+
+struct Rig {
+    MemoryBackend user;
+    MemoryBackend machine;
+    SettingsStore store{user, machine};
+    FakePowerSource power;
+    FakeClock clock;
+    ScriptedMessages messages;
+    FakeInstance instance;
+    Journal journal;
+    FakeMainView main{journal};
+    FakeTray tray{journal};
+    FakeCompact compact{journal};
+    FakeWizard wizard{journal};
+    MainController c{Services{store, power, clock, messages, instance}, Views{main, tray, compact, wizard}};
+
+    Rig() { power.snapshot = discharging(85, 7530); }
+    void returningUser() {
+        user.createKey(kS);
+        user.putText(kS, "First Use", "1");
+    }
+    std::size_t at(const std::string& line) const {
+        const auto& l = journal.lines;
+        return static_cast<std::size_t>(std::find(l.begin(), l.end(), line) - l.begin());
+    }
+};
+
+TEST(StartUp, FirstRunAsksThenWritesTheDefaultsLast) {
+    Rig r;
+    std::vector<std::string> writesWhenWelcomed;
+    r.messages.onShow = [&](const MessageRequest&) { writesWhenWelcomed = r.user.writes; };
+    ASSERT_TRUE(r.c.startUp());
+
+    ASSERT_EQ(r.messages.shown.size(), 1u);
+    const MessageRequest& m = r.messages.shown[0];
+    EXPECT_EQ(m.title, "Welcome to Orvane");
+    EXPECT_EQ(m.icon, MsgIcon::Information);
+    EXPECT_NE(m.text.find("system icon tray.\r\rTo move the window"), std::string::npos);
+    EXPECT_TRUE(writesWhenWelcomed.empty()) << "nothing is written before the welcome is answered";
+
+    // The first-run values, in order, "First Use" last; then the mode is applied.
+    const std::vector<std::string> firstRun(r.user.writes.begin(), r.user.writes.begin() + 4);
+    EXPECT_EQ(firstRun, (std::vector<std::string>{"CompactX", "CompactY", "Display", "First Use"}));
+    EXPECT_EQ(r.user.text(kW, "CompactX"), "7680");
+    EXPECT_EQ(r.user.text(kW, "Display"), "0");
+    EXPECT_EQ(r.user.text(kS, "First Use"), "1");
+    EXPECT_LT(r.at("wizard"), r.at("main.show"));
+
+    // Full mode at the top-left corner, the tip set by the first display.
+    EXPECT_TRUE(r.main.visible);
+    EXPECT_EQ(r.main.pos.x, 0);
+    EXPECT_EQ(r.main.pos.y, 0);
+    EXPECT_TRUE(r.c.menu().full);
+    EXPECT_EQ(r.tray.tip, "Status: 85% Remaining | Time: 2:05 | Pwr: Battery");
+    EXPECT_LT(r.at("main.show"), r.at("tray.add"));
+    EXPECT_LT(r.at("tray.add"), r.at("tray.modify"));
+    EXPECT_EQ(r.journal.lines.back(), "main.front");
+    EXPECT_EQ(r.c.lastUpdate(), 36000);
+}
+
+TEST(StartUp, FirstUseOtherThanOneRunsTheSetUpAgain) {
+    for (const char* marker : {"0", "2", "abc", ""}) {
+        Rig r;
+        r.user.createKey(kS);
+        r.user.putText(kS, "First Use", marker);
+        r.user.putText(kW, "CompactX", "99");
+        ASSERT_TRUE(r.c.startUp());
+        EXPECT_EQ(r.messages.shown.size(), 1u) << marker;
+        EXPECT_EQ(r.user.text(kW, "CompactX"), "7680") << marker;
+    }
+}
+
+TEST(StartUp, SecondCopySaysSoAndTouchesNothing) {
+    Rig r;
+    r.instance.available = false;
+    EXPECT_FALSE(r.c.startUp());
+    ASSERT_EQ(r.messages.shown.size(), 1u);
+    EXPECT_EQ(r.messages.shown[0].text, "Orvane already running.");
+    EXPECT_EQ(r.messages.shown[0].title, "Orvane");
+    EXPECT_EQ(r.messages.shown[0].icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(r.journal.lines.empty());
+    EXPECT_FALSE(r.user.keyExists(kW));
+}
+
+TEST(StartUp, RestoresModeOnTopAndStartWithDesktop) {
+    struct Row {
+        std::optional<RegValue> display;
+        bool full, compact, minimize, mainVisible, compactVisible;
+    };
+    auto sz = [](const char* t) {
+        RegValue v{1, std::vector<std::uint8_t>(t, t + std::char_traits<char>::length(t))};
+        v.data.push_back(0);
+        return v;
+    };
+    const Row rows[] = {
+        {std::nullopt, true, false, false, true, false},
+        {sz("0"), true, false, false, true, false},
+        {sz("1"), false, true, false, false, true},
+        {sz("2"), false, false, true, false, false},
+        {sz("7"), true, false, false, true, false},
+        {sz("abc"), true, false, false, true, false},
+        {RegValue{4, {1, 0, 0, 0}}, false, true, false, false, true},  // a hand-set number
+        {RegValue{2, {'1', 0}}, true, false, false, true, false},      // a type that is not read
+    };
+    for (const Row& row : rows) {
+        Rig r;
+        r.returningUser();
+        r.user.createKey(kW);
+        if (row.display) r.user.setValue(kW, "Display", *row.display);
+        r.user.putText(kW, "Always On Top", "-1");
+        r.user.putText(kW, "X", "1500");
+        r.user.putText(kW, "Y", "750.5");
+        r.machine.putText(std::string(keys::kRun), "Orvane", "/usr/bin/orvane");
+        ASSERT_TRUE(r.c.startUp());
+        const MenuState& m = r.c.menu();
+        SCOPED_TRACE(r.user.text(kW, "Display"));
+        EXPECT_EQ(m.full, row.full);
+        EXPECT_EQ(m.compact, row.compact);
+        EXPECT_EQ(m.minimize, row.minimize);
+        EXPECT_EQ(r.main.visible, row.mainVisible);
+        EXPECT_EQ(r.compact.visible, row.compactVisible);
+        EXPECT_EQ(m.alwaysOnTopVisible, !row.compact);
+        EXPECT_TRUE(m.alwaysOnTop);
+        EXPECT_TRUE(r.main.topMost);
+        EXPECT_TRUE(m.startWithWindows);
+        EXPECT_EQ(r.main.pos.x, 1500);
+        EXPECT_EQ(r.main.pos.y, 750.5);
+        EXPECT_TRUE(r.messages.shown.empty());
+        const std::string stored = row.compact ? "1" : row.minimize ? "2" : "0";
+        EXPECT_EQ(r.user.text(kW, "Display"), stored);
+    }
+}
+
+TEST(StartUp, EmptyStartUpEntryLeavesTheItemUnchecked) {
+    Rig r;
+    r.returningUser();
+    r.machine.putText(std::string(keys::kRun), "Orvane", "");
+    ASSERT_TRUE(r.c.startUp());
+    EXPECT_FALSE(r.c.menu().startWithWindows);
+    EXPECT_FALSE(r.c.menu().alwaysOnTop);
+    EXPECT_FALSE(r.main.topMost);
+}
+
+TEST(ResizeForm, EveryModePassesThroughFullAndRecreatesMissingKeys) {
+    Rig r;
+    r.returningUser();
+    ASSERT_TRUE(r.c.startUp());
+    r.user.removeKey(kW);
+    r.user.writes.clear();
+    std::string mode = "Minimize";
+    r.c.ResizeForm(mode);
+    EXPECT_EQ(r.user.writes, (std::vector<std::string>{"Display", "Display"}));
+    EXPECT_EQ(r.user.text(kW, "Display"), "2");
+    EXPECT_FALSE(r.main.visible);
+
+    mode.clear();  // empty: the checked item decides (still Full here)
+    r.c.ResizeForm(mode);
+    EXPECT_EQ(mode, "Full");
+    mode = "full";  // case matters: nothing happens but the display refresh
+    r.journal.lines.clear();
+    r.c.ResizeForm(mode);
+    EXPECT_EQ(r.journal.lines, (std::vector<std::string>{"main.status", "tray.modify"}));
+}
+
+TEST(Display, CompactWindowFollowsOnlyInCompactMode) {
+    Rig r;
+    r.returningUser();
+    r.user.putText(kW, "Display", "1");
+    ASSERT_TRUE(r.c.startUp());
+    EXPECT_EQ(r.compact.last.compact.status, "85% ");
+    r.power.snapshot = charging(57);
+    r.c.UpdateDisplay();
+    EXPECT_EQ(r.compact.last.compact.status, "57% ");
+    EXPECT_EQ(r.c.shownTexts().status, "57% Charging");
+
+    Rig full;
+    full.returningUser();
+    ASSERT_TRUE(full.c.startUp());
+    full.journal.lines.clear();
+    full.c.UpdateDisplay();
+    EXPECT_EQ(full.journal.lines, (std::vector<std::string>{"main.status", "tray.modify"}));
+}
+
+TEST(Shutdown, CloseQuestionDependsOnTheReason) {
+    struct Row {
+        CloseReason reason;
+        MsgAnswer answer;
+        bool asked;
+        bool ends;
+    };
+    const Row rows[] = {
+        {CloseReason::User, MsgAnswer::No, true, false},
+        {CloseReason::User, MsgAnswer::Yes, true, true},
+        {CloseReason::TaskManager, MsgAnswer::No, true, false},
+        {CloseReason::Program, MsgAnswer::No, false, true},
+        {CloseReason::Session, MsgAnswer::No, false, true},
+    };
+    for (const Row& row : rows) {
+        Rig r;
+        r.returningUser();
+        ASSERT_TRUE(r.c.startUp());
+        r.messages.answers = {row.answer};
+        EXPECT_EQ(r.c.requestClose(row.reason), row.ends);
+        EXPECT_EQ(r.messages.shown.size(), row.asked ? 1u : 0u);
+        EXPECT_EQ(r.main.ended, row.ends);
+        EXPECT_EQ(r.tray.shown, !row.ends);
+        if (row.asked) {
+            EXPECT_EQ(r.messages.shown[0].text, "Are you sure you want to exit Orvane?");
+            EXPECT_EQ(r.messages.shown[0].buttons, MsgButtons::YesNo);
+            EXPECT_EQ(r.messages.shown[0].icon, MsgIcon::Exclamation);
+        }
+    }
+}
+
+TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
+    Rig r;
+    r.returningUser();
+    r.user.putText(kW, "Display", "2");
+    ASSERT_TRUE(r.c.startUp());
+    r.main.pos = {1234.5, 60};
+    r.compact.pos = {3000, 450};
+    r.main.minimized = true;
+    r.user.writes.clear();
+    r.journal.lines.clear();
+    r.c.unload();
+    EXPECT_EQ(r.journal.lines,
+              (std::vector<std::string>{"tray.remove", "main.normal", "main.show", "main.events", "main.end"}));
+    EXPECT_EQ(r.user.writes,
+              (std::vector<std::string>{"X", "Y", "CompactX", "CompactY", "Always On Top"}));
+    EXPECT_EQ(r.user.text(kW, "X"), "1234.5");
+    EXPECT_EQ(r.user.text(kW, "CompactY"), "450");
+    EXPECT_EQ(r.user.text(kW, "Always On Top"), "0");
+
+    // Shutdown cannot run twice, whatever asks for it next.
+    r.c.unload();
+    EXPECT_TRUE(r.c.requestClose(CloseReason::User));
+    EXPECT_EQ(r.user.writes.size(), 5u);
+}
+
+TEST(Shutdown, FailingStoreNeitherStopsStartUpNorShutdown) {
+    Rig r;
+    r.user.failWrites = true;
+    ASSERT_TRUE(r.c.startUp());  // behaves as a first run, and says so once
+    EXPECT_TRUE(r.c.menu().full);
+    EXPECT_TRUE(r.c.requestClose(CloseReason::Session));
+    EXPECT_TRUE(r.main.ended);
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,88 @@
+#include "fakes/fakes.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace orvane::test {
+
+namespace {
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+}  // namespace
+
+bool MemoryBackend::createKey(const std::string& keyPath) {
+    if (failWrites) return false;
+    keys_[lower(keyPath)];
+    return true;
+}
+
+bool MemoryBackend::keyExists(const std::string& keyPath) { return keys_.count(lower(keyPath)) > 0; }
+
+bool MemoryBackend::setValue(const std::string& keyPath, const std::string& name, const RegValue& value) {
+    auto it = keys_.find(lower(keyPath));
+    if (failWrites || it == keys_.end()) return false;
+    it->second[lower(name)] = value;
+    writes.push_back(name);
+    return true;
+}
+
+std::optional<RegValue> MemoryBackend::queryValue(const std::string& keyPath, const std::string& name) {
+    auto k = keys_.find(lower(keyPath));
+    if (k == keys_.end()) return std::nullopt;
+    auto v = k->second.find(lower(name));
+    if (v == k->second.end()) return std::nullopt;
+    return v->second;
+}
+
+void MemoryBackend::removeKey(const std::string& keyPath) { keys_.erase(lower(keyPath)); }
+
+void MemoryBackend::putText(const std::string& keyPath, const std::string& name, const std::string& text) {
+    RegValue v{1, std::vector<std::uint8_t>(text.begin(), text.end())};
+    v.data.push_back(0);
+    keys_[lower(keyPath)][lower(name)] = v;
+}
+
+std::string MemoryBackend::text(const std::string& keyPath, const std::string& name) {
+    const auto v = queryValue(keyPath, name);
+    if (!v || v->type != 1 || v->data.empty()) return "<absent>";
+    return std::string(v->data.begin(), v->data.end() - 1);
+}
+
+MsgAnswer ScriptedMessages::show(const MessageRequest& request) {
+    shown.push_back(request);
+    if (onShow) onShow(request);
+    if (!answers.empty()) {
+        const MsgAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    return request.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+}
+
+void FakePowerSource::change(const PowerSnapshot& next) {
+    const bool changed = next != snapshot;
+    snapshot = next;
+    if (changed && listener_) listener_();
+}
+
+PowerSnapshot discharging(int percent, int seconds) {
+    PowerSnapshot p;
+    p.acStatus = 0;
+    p.batteryLifePercent = static_cast<std::int16_t>(percent);
+    p.batteryStatus = static_cast<std::int16_t>(percent > 66 ? 1 : percent < 5 ? 4 : percent < 33 ? 2 : 0);
+    p.batteryLifeTime = seconds;
+    p.batteryFullTime = -1;
+    return p;
+}
+
+PowerSnapshot charging(int percent) {
+    PowerSnapshot p = discharging(percent);
+    p.acStatus = 1;
+    p.batteryStatus = static_cast<std::int16_t>(p.batteryStatus + 8);
+    p.batteryLifeTime = -1;
+    return p;
+}
+
+}  // namespace orvane::test
