@@ -1,0 +1,207 @@
+#include <QAction>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "fakes/fakes.h"
+#include "platform/linux/autostart_backend.h"
+#include "platform/linux/reg_file_backend.h"
+#include "platform/linux/single_instance_lock.h"
+#include "shell/app_host.h"
+#include "shell/compact_window.h"
+#include "shell/main_window.h"
+#include "shell/tray_icon.h"
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+// One program instance over real store files in a temporary folder.
+struct Program {
+    explicit Program(const QString& dir)
+        : user((dir + "/Orvane.reg").toStdString()),
+          machine((dir + "/autostart").toStdString()),
+          store(user, machine),
+          lock((dir + "/orvane.lock").toStdString()) {
+        power.snapshot = discharging(85, 7530);
+        host = std::make_unique<AppHost>(Services{store, power, clock, messages, lock});
+    }
+    RegFileBackend user;
+    AutostartBackend machine;
+    SettingsStore store;
+    SingleInstanceLock lock;
+    FakePowerSource power;
+    FakeClock clock;
+    ScriptedMessages messages;
+    std::unique_ptr<AppHost> host;
+
+    MainWindow& main() { return host->mainWindow(); }
+    std::string get(Setting s) { return store.get(s).toText(); }
+};
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class AppHostTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+    }
+
+    void firstRunWritesTheDefaultsAndShowsTheStatus() {
+        Program p(dir_->path());
+        QVERIFY(p.host->start());
+        QCOMPARE(p.messages.shown.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(p.messages.shown[0].title), QString("Welcome to Orvane"));
+
+        const QByteArray file = readFile(dir_->path() + "/Orvane.reg");
+        QVERIFY(file.startsWith("Windows Registry Editor Version 5.00"));
+        QVERIFY(file.contains("\"CompactX\"=\"7680\""));
+        QVERIFY(file.contains("\"CompactY\"=\"0\""));
+        QVERIFY(file.contains("\"Display\"=\"0\""));
+        QVERIFY(file.contains("\"First Use\"=\"1\""));
+
+        MainWindow& w = p.main();
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.windowTitle(), QString("Orvane"));
+        QCOMPARE(w.pos(), QPoint(0, 0));
+        QCOMPARE(w.displayText(0), QString("85% Remaining"));
+        QCOMPARE(w.displayText(1), QString("2:05"));
+        QCOMPARE(w.displayText(2), QString("Battery"));
+        QCOMPARE(w.barValue(), 85);
+        QCOMPARE(w.pictureKey(), QString("80L"));
+        QCOMPARE(w.promptText(1), QString("Battery Time:"));
+        QCOMPARE(p.host->tray().toolTip(), QString("Status: 85% Remaining | Time: 2:05 | Pwr: Battery"));
+
+        // The layout keeps the design's proportions: the status value sits right of its prompt.
+        auto* frame = w.findChild<QGroupBox*>("fraStatus");
+        QVERIFY(frame);
+        QCOMPARE(frame->title(), QString("Power Status"));
+        const auto* prompt = w.findChild<QLabel*>("lblPrompt0");
+        const auto* value = w.findChild<QLabel*>("lblDisplay0");
+        QVERIFY(value->font().bold());
+        QVERIFY(!prompt->font().bold());
+        QCOMPARE(value->geometry().left(), qRound(1305 * w.layoutScale()));
+        QVERIFY(prompt->geometry().right() < value->geometry().left());
+    }
+
+    void menuHasItsFourteenItemsInOrder() {
+        Program p(dir_->path());
+        QVERIFY(p.host->start());
+        const QList<QAction*> items = p.main().popupMenu()->actions();
+        const QStringList names{"sbjExit", "sbjLine1", "sbjControlCenter", "sbjLine2", "sbjRefresh",
+                                "sbjLine0", "sbjFull", "sbjCompact", "sbjMinimize", "sbjLine3",
+                                "sbjStartWithWindows", "sbjAlwaysOnTop", "sbjLine4", "sbjAbout"};
+        QCOMPARE(items.size(), names.size());
+        for (int i = 0; i < names.size(); ++i) QCOMPARE(items[i]->objectName(), names[i]);
+        QCOMPARE(items[10]->text(), QString("Start with Windows"));
+        QVERIFY(items[6]->isChecked());
+        QVERIFY(!items[7]->isChecked());
+        // Choosing an item Qt would tick on its own leaves the marks to the logic.
+        items[8]->trigger();
+        QVERIFY(!items[8]->isChecked());
+        QVERIFY(items[6]->isChecked());
+    }
+
+    void secondCopySaysSoAndLeavesTheFirstAlone() {
+        Program first(dir_->path());
+        QVERIFY(first.host->start());
+        const QByteArray before = readFile(dir_->path() + "/Orvane.reg");
+
+        Program second(dir_->path());
+        QVERIFY(!second.host->start());
+        QCOMPARE(second.messages.shown.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(second.messages.shown[0].text), QString("Orvane already running."));
+        QVERIFY(!second.main().isVisible());
+        QVERIFY(!second.host->tray().isShown());
+        QCOMPARE(readFile(dir_->path() + "/Orvane.reg"), before);
+        QVERIFY(first.main().isVisible());
+        QVERIFY(first.host->tray().isShown());
+    }
+
+    void exitQuestionNoKeepsRunningYesSaves() {
+        Program p(dir_->path());
+        QVERIFY(p.host->start());
+        QSignalSpy finished(p.host.get(), &AppHost::finished);
+        p.main().move(200, 100);
+
+        p.messages.answers = {MsgAnswer::No};
+        p.main().close();
+        QCOMPARE(p.messages.shown.back().text, std::string("Are you sure you want to exit Orvane?"));
+        QVERIFY(p.main().isVisible());
+        QCOMPARE(finished.count(), 0);
+
+        p.messages.answers = {MsgAnswer::Yes};
+        const auto asked = p.messages.shown.size();
+        p.main().menuAction(MenuItem::Exit)->trigger();
+        QCOMPARE(p.messages.shown.size(), asked + 1);  // asked exactly once
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!p.host->tray().isShown());
+        QCOMPARE(p.get(Setting::X), std::string("3000"));
+        QCOMPARE(p.get(Setting::Y), std::string("1500"));
+        QCOMPARE(p.get(Setting::AlwaysOnTop), std::string("0"));
+    }
+
+    void statusFollowsEachChangeAndMinimizeShowsNoWindow() {
+        {
+            Program p(dir_->path());
+            QVERIFY(p.host->start());
+            p.power.change(discharging(84, 7200));
+            QCOMPARE(p.main().displayText(0), QString("84% Remaining"));
+            QCOMPARE(p.host->tray().toolTip(), QString("Status: 84% Remaining | Time: 2:00 | Pwr: Battery"));
+            p.power.change(charging(100));
+            QCOMPARE(p.main().displayText(0), QString("100%"));
+            QCOMPARE(p.main().pictureKey(), QString("ACL"));
+            p.store.save(Setting::Display, "2");
+            p.host->terminate();
+        }
+        Program again(dir_->path());
+        QVERIFY(again.host->start());
+        QVERIFY(again.messages.shown.empty());
+        QVERIFY(!again.main().isVisible());
+        QVERIFY(again.host->tray().isShown());
+        QVERIFY(!again.host->compact().window()->isVisible());
+    }
+
+    void compactModeShowsThePanelWithShortTexts() {
+        {
+            Program p(dir_->path());
+            QVERIFY(p.host->start());
+            p.host->terminate();  // shutdown saves the panel's place, so edit after it
+            p.store.save(Setting::Display, "1");
+            p.store.save(Setting::CompactX, "4500");
+            p.store.save(Setting::CompactY, "300");
+        }
+        Program p(dir_->path());
+        p.power.snapshot.batteryStatus = 128;
+        p.power.snapshot.acStatus = 1;
+        QVERIFY(p.host->start());
+        CompactWindow* c = p.host->compact().window();
+        QVERIFY(c && c->isVisible());
+        QVERIFY(!p.main().isVisible());
+        QVERIFY(c->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(c->pos(), QPoint(300, 20));
+        QCOMPARE(c->displayText(0), QString("N/A"));
+        QCOMPARE(c->displayText(1), QString("N/A"));
+        QCOMPARE(c->displayText(2), QString("AC"));
+        QVERIFY(!p.main().menuAction(MenuItem::AlwaysOnTop)->isVisible());
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+QTEST_MAIN(AppHostTest)
+#include "test_app_host.moc"

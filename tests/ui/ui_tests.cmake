@@ -1,0 +1,14 @@
+# Real windows under Qt's offscreen platform, with scripted message boxes.
+add_executable(ui_tests ui/test_app_host.cpp)
+set_target_properties(ui_tests PROPERTIES AUTOMOC ON)
+target_link_libraries(ui_tests PRIVATE orvane_ui orvane_fakes Qt6::Test)
+add_test(NAME ui.app_host COMMAND ui_tests)
+set_tests_properties(ui.app_host PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
+  LABELS "ui" TIMEOUT 120)
+
+# The real program as a separate process, against a mocked UPower on a private bus.
+add_test(NAME e2e.sigterm_saves_settings
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --battery 85:7530 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/sigterm_saves_settings.sh $<TARGET_FILE:orvane>)
+set_tests_properties(e2e.sigterm_saves_settings PROPERTIES LABELS "e2e;dbus" TIMEOUT 90)
