@@ -1,0 +1,78 @@
+#include "platform/linux/upower_mapping.h"
+
+#include <cmath>
+#include <limits>
+
+namespace orvane {
+
+namespace {
+
+constexpr std::uint32_t kTypeBattery = 2;
+constexpr std::uint32_t kStateUnknown = 0;
+constexpr std::uint32_t kStateCharging = 1;
+constexpr std::uint32_t kStateDischarging = 2;
+constexpr std::uint32_t kStateLast = 6;  // pending discharge
+
+std::int32_t clampSeconds(double seconds) {
+    if (!std::isfinite(seconds) || seconds <= 0) return PowerSnapshot::kNoTime;
+    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
+    if (seconds >= kMax) return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::lround(seconds));
+}
+
+std::optional<int> wholePercent(const std::optional<double>& percentage) {
+    if (!percentage || !std::isfinite(*percentage)) return std::nullopt;
+    if (*percentage < 0.0 || *percentage > 100.0) return std::nullopt;
+    return static_cast<int>(roundHalfToEven(*percentage));
+}
+
+std::int16_t levelFlag(int percent) {
+    if (percent < 5) return 4;
+    if (percent < 33) return 2;
+    if (percent <= 66) return 0;
+    return 1;
+}
+
+}  // namespace
+
+double roundHalfToEven(double value) {
+    const double below = std::floor(value);
+    const double fraction = value - below;
+    if (fraction < 0.5) return below;
+    if (fraction > 0.5) return below + 1.0;
+    return std::fmod(below, 2.0) == 0.0 ? below : below + 1.0;
+}
+
+PowerSnapshot mapUPowerFacts(const UPowerFacts& facts) {
+    PowerSnapshot s;
+    if (!facts.reachable) return s;
+
+    if (facts.onBattery) s.acStatus = *facts.onBattery ? 0 : 1;
+
+    // Without both facts we cannot tell "no battery" from "not read yet".
+    if (!facts.isPresent || !facts.type) return s;
+    if (!*facts.isPresent || *facts.type != kTypeBattery) {
+        s.batteryStatus = PowerSnapshot::kNoBattery;
+        return s;
+    }
+
+    const std::optional<int> percent = wholePercent(facts.percentage);
+    if (percent) s.batteryLifePercent = static_cast<std::int16_t>(*percent);
+
+    const bool stateKnown =
+        facts.state && *facts.state != kStateUnknown && *facts.state <= kStateLast;
+    if (stateKnown && percent) {
+        s.batteryStatus = levelFlag(*percent);
+        if (*facts.state == kStateCharging) s.batteryStatus += 8;
+    }
+
+    if (facts.state && *facts.state == kStateDischarging) {
+        if (facts.timeToEmpty && *facts.timeToEmpty > 0)
+            s.batteryLifeTime = clampSeconds(static_cast<double>(*facts.timeToEmpty));
+        if (facts.energyFull && facts.energyRate && *facts.energyFull > 0 && *facts.energyRate > 0)
+            s.batteryFullTime = clampSeconds(*facts.energyFull / *facts.energyRate * 3600.0);
+    }
+    return s;
+}
+
+}  // namespace orvane

@@ -1,0 +1,208 @@
+# shellcheck shell=bash
+# harness-lib.sh: bash functions for Orvane's headless tests (kept self-contained in tests/).
+#   . "$(dirname "${BASH_SOURCE[0]}")/harness-lib.sh"
+# - HARNESS_DIR: a fresh temp dir (mktemp -d), removed on exit unless HARNESS_KEEP=1 (a HARNESS_DIR
+#   inherited from the environment, e.g. from run-with-upower-mock.sh, is reused and left alone).
+# - track PID: every tracked PID gets TERM, then KILL, on EXIT/INT/TERM/HUP (newest first).
+# - hand_over PID: a script run inside the wrapper leaves PID running when it exits; the shell
+#   that owns HARNESS_DIR (the wrapper) stops it at its own cleanup.
+# - start_private_bus system|session: own dbus-daemon, exports DBUS_<TYPE>_BUS_ADDRESS; with
+#   HARNESS_SERVICEDIR set, the bus also reads activatable services from that directory.
+# - wait_name / wait_name_gone / wait_for: bounded waits, return 1 on timeout.
+# - start_xvfb, start_tray_host, screenshot, win_geometry, visible_windows_of: X11.
+# Needs: dbus-daemon, gdbus (libglib2.0-bin), and for the X11 part xvfb, x11-utils, xdotool,
+# trayer, imagemagick.
+
+# Sourcing twice in one shell (e.g. upower-mock.sh and upowerd-umockdev.sh) must not reset state.
+[ -n "${HARNESS_LIB_LOADED:-}" ] && return 0
+HARNESS_LIB_LOADED=1   # not exported: a child script sources its own copy
+
+HARNESS_PIDS=()
+if [ -n "${HARNESS_DIR:-}" ]; then HARNESS_OWN_DIR=0
+else HARNESS_DIR=$(mktemp -d "${TMPDIR:-/tmp}/orvane-test.XXXXXX"); HARNESS_OWN_DIR=1; fi
+PY=${PY:-/usr/bin/python3}   # Debian's python: dbusmock and gi are not in a pyenv/venv python
+
+hlog() { echo "[$(date +%T.%3N)] $*" >&2; }
+track() { HARNESS_PIDS+=("$@"); }
+
+hand_over() {
+  local pid=$1 i
+  for i in "${!HARNESS_PIDS[@]}"; do [ "${HARNESS_PIDS[i]}" = "$pid" ] && unset 'HARNESS_PIDS[i]'; done
+  echo "$pid" >>"$HARNESS_DIR/handed-over.pids"
+}
+
+# Kill one tracked PID now (TERM, wait up to 3 s, then KILL) and forget it.
+stop_pid() {
+  local pid=$1 i
+  kill "$pid" 2>/dev/null || return 0
+  for i in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -9 "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  for i in "${!HARNESS_PIDS[@]}"; do [ "${HARNESS_PIDS[i]}" = "$pid" ] && unset 'HARNESS_PIDS[i]'; done
+  return 0
+}
+
+harness_cleanup() {
+  local rc=$? pid alive=() i
+  trap - EXIT INT TERM HUP
+  if [ "$HARNESS_OWN_DIR" = 1 ] && [ -f "$HARNESS_DIR/handed-over.pids" ]; then
+    local handed=()
+    mapfile -t handed <"$HARNESS_DIR/handed-over.pids"
+    HARNESS_PIDS=("${handed[@]}" "${HARNESS_PIDS[@]}")
+  fi
+  for pid in $(printf '%s\n' "${HARNESS_PIDS[@]}" | tac); do
+    kill "$pid" 2>/dev/null && alive+=("$pid")
+  done
+  for i in $(seq 30); do
+    local still=0
+    for pid in "${alive[@]}"; do kill -0 "$pid" 2>/dev/null && still=1; done
+    [ $still = 0 ] && break; sleep 0.1
+  done
+  for pid in "${alive[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  HARNESS_PIDS=()
+  if [ "${HARNESS_KEEP:-0}" = 1 ]; then hlog "kept $HARNESS_DIR"
+  elif [ "$HARNESS_OWN_DIR" = 1 ]; then rm -rf "$HARNESS_DIR"; fi
+  return $rc
+}
+trap harness_cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
+
+# start_private_bus system|session
+# Starts a dbus-daemon with its own config (socket inside HARNESS_DIR), exports
+# DBUS_SYSTEM_BUS_ADDRESS or DBUS_SESSION_BUS_ADDRESS, tracks its PID.
+start_private_bus() {
+  local type=$1 T=${1^^} conf addr pid servicedir=
+  conf=$HARNESS_DIR/dbus-$type.conf
+  [ -n "${HARNESS_SERVICEDIR:-}" ] && servicedir="<servicedir>$HARNESS_SERVICEDIR</servicedir>"
+  mkdir -p "$HARNESS_DIR/dbus-$type"
+  cat >"$conf" <<XML
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>$type</type>
+  <listen>unix:dir=$HARNESS_DIR/dbus-$type</listen>
+  <auth>EXTERNAL</auth>
+  $servicedir
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+XML
+  # --nofork (not --fork): the daemon stays in our process group, so a runner that kills the
+  # group (CTest on TIMEOUT sends SIGKILL to it) takes the bus down too.
+  dbus-daemon --config-file="$conf" --nofork --print-address=3 \
+    3>"$HARNESS_DIR/dbus-$type.address" >"$HARNESS_DIR/dbus-$type.log" 2>&1 &
+  pid=$!
+  track "$pid"
+  WAIT_S=10 wait_for test -s "$HARNESS_DIR/dbus-$type.address" || {
+    hlog "dbus-daemon ($type) did not start: $(tail -3 "$HARNESS_DIR/dbus-$type.log")"; return 1; }
+  addr=$(head -1 "$HARNESS_DIR/dbus-$type.address")
+  export "DBUS_${T}_BUS_ADDRESS=$addr"
+  hlog "private $type bus pid $pid at $addr"
+}
+
+# wait_name system|session NAME [TIMEOUT_S]: until NAME has an owner
+wait_name() { timeout $(( ${3:-10} + 2 )) gdbus wait --"$1" --timeout "${3:-10}" "$2" >/dev/null 2>&1; }
+
+# has_name system|session NAME: exit 0 when NAME has an owner now
+has_name() {
+  gdbus call --"$1" -d org.freedesktop.DBus -o /org/freedesktop/DBus \
+    -m org.freedesktop.DBus.NameHasOwner "$2" 2>/dev/null | grep -q true
+}
+
+# wait_name_gone system|session NAME [TIMEOUT_S]
+wait_name_gone() { WAIT_S=${3:-10} wait_for eval "! has_name $1 $2"; }
+
+# wait_for CMD...: retry every 0.1 s for up to WAIT_S (default 10) seconds
+wait_for() {
+  local end=$(( $(date +%s%N) / 1000000 + ${WAIT_S:-10} * 1000 ))
+  until "$@" >/dev/null 2>&1; do
+    [ $(( $(date +%s%N) / 1000000 )) -ge $end ] && return 1
+    sleep 0.1
+  done
+}
+
+# ---------------------------------------------------------------- X11 ----
+# start_xvfb [WxHxD]: Xvfb on a free display (-displayfd, no TCP); exports DISPLAY.
+start_xvfb() {
+  local f=$HARNESS_DIR/xvfb.display n
+  : >"$f"
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x800x24}" -nolisten tcp -noreset \
+    3>"$f" >"$HARNESS_DIR/xvfb.log" 2>&1 &
+  track $!
+  WAIT_S=10 wait_for test -s "$f" || { hlog "Xvfb did not start: $(tail -3 "$HARNESS_DIR/xvfb.log")"; return 1; }
+  n=$(head -1 "$f")
+  export DISPLAY=:$n
+  WAIT_S=10 wait_for xdpyinfo || return 1
+  hlog "Xvfb on $DISPLAY"
+}
+
+# x_selection_owner NAME: prints the owner window of X selection NAME (0 when none).
+# (ctypes on libX11: no extra package; any python3 will do.)
+x_selection_owner() {
+  "$PY" - "$1" <<'PYX'
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XGetSelectionOwner.restype = ctypes.c_ulong
+x.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+d = x.XOpenDisplay(None)
+if not d:
+    sys.exit(2)
+print(hex(x.XGetSelectionOwner(d, x.XInternAtom(d, sys.argv[1].encode(), 0))))
+PYX
+}
+tray_ready() { local o; o=$(x_selection_owner _NET_SYSTEM_TRAY_S0 2>/dev/null) && [ "$o" != 0x0 ]; }
+
+# start_tray_host: trayer (an XEmbed system tray, no window manager needed) on the top-right
+# edge; returns once it owns the _NET_SYSTEM_TRAY_S0 selection. Sets TRAY_PID.
+start_tray_host() {
+  trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+    --SetPartialStrut false --transparent false --tint 0x808080 \
+    >"$HARNESS_DIR/trayer.log" 2>&1 &
+  TRAY_PID=$!
+  track "$TRAY_PID"
+  WAIT_S=10 wait_for tray_ready || { hlog "tray host not ready: $(tail -3 "$HARNESS_DIR/trayer.log")"; return 1; }
+  hlog "tray host trayer pid $TRAY_PID owns _NET_SYSTEM_TRAY_S0"
+}
+
+# window_parent WID -> parent window id (hex), as the X server has it
+window_parent() { xwininfo -tree -id "$1" | awk '/Parent window id:/{print $4}'; }
+
+# tray_icon_windows PID -> the windows of PID that are embedded (reparented) into the tray host
+# started by start_tray_host; empty when the icon did not dock (e.g. the StatusNotifierItem path).
+tray_icon_windows() {
+  local host w p i
+  host=" $(xdotool search --pid "$TRAY_PID" 2>/dev/null | tr '\n' ' ') "
+  for w in $(xdotool search --pid "$1" 2>/dev/null); do
+    p=$w
+    for i in 1 2 3 4; do
+      p=$(window_parent "$p"); [ -z "$p" ] && break
+      case $host in *" $((p)) "*) echo "$w"; break ;; esac
+    done
+  done
+}
+
+# screenshot FILE.png: the whole root window
+screenshot() { import -window root "$1"; }
+
+# win_geometry WID -> "X Y W H" (absolute, as the X server has it)
+win_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
+    /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
+}
+
+# visible_windows_of PID -> one line per mapped top-level window: "WID X Y W H TITLE"
+visible_windows_of() {
+  local w
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    echo "$w $(win_geometry "$w") $(xdotool getwindowname "$w" 2>/dev/null)"
+  done
+}
