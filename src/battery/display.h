@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +17,9 @@ struct StatusTexts {
         return a.status == b.status && a.time == b.time && a.power == b.power;
     }
 };
+
+// The captions beside the three status lines.
+inline constexpr std::array<const char*, 3> kStatusPrompts{"Status:", "Battery Time:", "Power Source:"};
 
 // Everything one display update shows, decided from one power status reading.
 struct DisplayUpdate {

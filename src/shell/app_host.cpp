@@ -56,14 +56,16 @@ void AppHost::terminate() {
 }
 
 void AppHost::onPowerChanged() {
-    // Notifications during the first-run dialogs wait for start-up's own first display.
-    if (controller_->started()) controller_->UpdateDisplay();
+    controller_->sysInfo_PowerStatusChanged();
 }
 
 void AppHost::onMenuItem(MenuItem item) {
     switch (item) {
         case MenuItem::Exit:
             if (controller_->askExit()) controller_->requestClose(CloseReason::Program);
+            break;
+        case MenuItem::Refresh:
+            controller_->sysInfo_PowerStatusChanged();
             break;
         default:
             break;

@@ -1,8 +1,10 @@
 #include "shell/main_controller.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "battery/battery_time.h"
+#include "battery/learning.h"
 #include "shell/number_text.h"
 
 namespace orvane {
@@ -30,12 +32,8 @@ MessageRequest exitQuestion() {
 
 }  // namespace
 
-MainController::MainController(Services services, Views views) : s_(services), v_(views) {}
-
-void MainController::setAlarmHooks(std::function<void()> load, std::function<void()> check) {
-    loadAlarms_ = std::move(load);
-    checkAlarms_ = std::move(check);
-}
+MainController::MainController(Services services, Views views)
+    : s_(services), v_(views), alarms_(s_.store, s_.power, s_.messages, [this] { return shown_; }) {}
 
 bool MainController::FirstUse() { return s_.store.get(Setting::FirstUse).toNumber() != 1; }
 
@@ -57,8 +55,8 @@ bool MainController::startUp() {
     v_.main.showWindow();
     v_.tray.add(kAppTitle);
     LoadWindowSettings();
-    if (loadAlarms_) loadAlarms_();
-    if (checkAlarms_) checkAlarms_();
+    alarms_.LoadAlarms();
+    alarms_.CheckAlarms();
     v_.main.bringToFront();
     started_ = true;
     return true;
@@ -181,6 +179,35 @@ void MainController::unload() {
     }
     s_.store.save(Setting::AlwaysOnTop, menu_.alwaysOnTop ? "-1" : "0");
     v_.main.endProgram();
+}
+
+}  // namespace orvane
+
+namespace orvane {
+
+void MainController::sysInfo_PowerStatusChanged() {
+    // Before start-up has loaded the alarms (first-run dialogs) there is nothing to check,
+    // and start-up's own first display shows the reading then current.
+    if (!started_ || unloading_) return;
+    if (handlingChange_) {
+        changePending_ = true;
+        return;
+    }
+    handlingChange_ = true;
+    do {
+        changePending_ = false;
+        alarms_.CheckAlarms();
+        const PowerSnapshot power = s_.power.read();
+        const int drop = LeadingNumber(shown_.status) - power.batteryLifePercent;
+        if (power.acStatus != 1 && lastUpdate_ > 0 && drop > 0) {
+            const double elapsed = ElapsedMinutesSince(lastUpdate_, s_.clock.secondsSinceMidnight());
+            if (elapsed > 0) RecordBatteryData(s_.store, static_cast<std::int16_t>(std::min(drop, 32767)), elapsed);
+        }
+        lastUpdate_ = timeOfDay();
+        UpdateDisplay();
+        alarms_.ShowAlarms();
+    } while (changePending_ && !unloading_);
+    handlingChange_ = false;
 }
 
 }  // namespace orvane

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "alarms/alarms.h"
 #include "battery/display.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
@@ -71,8 +72,12 @@ public:
     void setLastUpdate(std::int32_t seconds) { lastUpdate_ = seconds; }
     const MenuState& menu() const { return menu_; }
 
-    // Runs after the alarms are loaded at start-up; a later stage hooks the alarms in here.
-    void setAlarmHooks(std::function<void()> load, std::function<void()> check);
+    // Everything one power status change sets off: alarm check, one learning step, the
+    // display, the alarm messages. A change that arrives while an alarm message is open
+    // is handled once the message is closed, never inside it.
+    void sysInfo_PowerStatusChanged();
+
+    Alarms& alarms() { return alarms_; }
 
 private:
     void LoadWindowPosition();
@@ -88,8 +93,9 @@ private:
     std::int32_t lastUpdate_ = 0;
     bool started_ = false;
     bool unloading_ = false;
-    std::function<void()> loadAlarms_;
-    std::function<void()> checkAlarms_;
+    bool handlingChange_ = false;
+    bool changePending_ = false;
+    Alarms alarms_;
 };
 
 }  // namespace orvane

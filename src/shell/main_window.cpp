@@ -29,7 +29,6 @@ constexpr std::array<Geometry, 3> kPrompt{{{780, 240, 495, 195}, {780, 465, 930,
 constexpr std::array<Geometry, 3> kDisplay{{{1305, 240, 1590, 195}, {1740, 465, 1185, 195}, {1875, 690, 1050, 195}}};
 constexpr Geometry kBar{120, 960, 2715, 240};
 constexpr Geometry kPicture{150, 330, 240, 240};
-constexpr std::array<const char*, 3> kPrompts{"Status:", "Battery Time:", "Power Source:"};
 // The widest texts each value label must hold.
 constexpr std::array<const char*, 3> kWidestValue{"100% Remaining", "546:07", "AC Power"};
 
@@ -64,7 +63,7 @@ double fontGrowth(const QFont& plain, const QFont& bold, double tpp) {
     const QFontMetrics fb(bold);
     double growth = 1.0;
     for (std::size_t i = 0; i < 3; ++i) {
-        growth = std::max(growth, (fp.horizontalAdvance(kPrompts[i]) + 2) * tpp / kPrompt[i].width);
+        growth = std::max(growth, (fp.horizontalAdvance(kStatusPrompts[i]) + 2) * tpp / kPrompt[i].width);
         growth = std::max(growth, (fb.horizontalAdvance(kWidestValue[i]) + 2) * tpp / kDisplay[i].width);
     }
     growth = std::max(growth, std::max(fp.height(), fb.height()) * tpp / 195.0);
@@ -91,7 +90,7 @@ MainWindow::MainWindow(StatusIcons& icons, QWidget* parent)
     fraStatus_->setObjectName("fraStatus");
     fraStatus_->setGeometry(place(kFrame.left, kFrame.top, kFrame.width, kFrame.height));
     for (std::size_t i = 0; i < 3; ++i) {
-        lblPrompt_[i] = new QLabel(kPrompts[i], fraStatus_);
+        lblPrompt_[i] = new QLabel(kStatusPrompts[i], fraStatus_);
         lblPrompt_[i]->setObjectName(QString("lblPrompt%1").arg(i));
         lblPrompt_[i]->setGeometry(place(kPrompt[i].left, kPrompt[i].top, kPrompt[i].width, kPrompt[i].height));
         lblDisplay_[i] = new QLabel(fraStatus_);

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "battery/learning.h"
+#include "fakes/fakes.h"
+#include "platform/linux/reg_file_backend.h"
+#include "shell/main_controller.h"
+
+namespace orvane {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace orvane::test;
+
+const std::string kS(keys::kSetting);
+
+// A store over a real registry file in a fresh folder; the tests read the file itself back.
+struct FileStore {
+    fs::path dir;
+    RegFileBackend user;
+    MemoryBackend machine;
+    SettingsStore store{user, machine};
+
+    FileStore() : dir(makeDir()), user((dir / "Orvane.reg").string()) { store.EnsureKeys(); }
+    ~FileStore() { fs::remove_all(dir); }
+
+    static fs::path makeDir() {
+        std::string t = (fs::temp_directory_path() / "orvane-learning.XXXXXX").string();
+        return fs::path(mkdtemp(t.data()));
+    }
+    void seed(const char* data, const char* count) {
+        if (data) store.save(Setting::Data, data);
+        if (count) store.save(Setting::Count, count);
+    }
+    std::string fileText() const {
+        std::ifstream in(dir / "Orvane.reg");
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // The text of a value as the file holds it, or "<absent>".
+    std::string stored(const std::string& name) const {
+        const std::string text = fileText();
+        const std::string key = "\"" + name + "\"=\"";
+        const auto at = text.find(key);
+        if (at == std::string::npos) return "<absent>";
+        const auto from = at + key.size();
+        return text.substr(from, text.find('"', from) - from);
+    }
+};
+
+TEST(RecordBatteryData, WorkedExamplesReadBackFromTheFile) {
+    struct Row {
+        const char* data;
+        const char* count;
+        int drop;
+        double elapsed;
+        const char* wantData;
+        const char* wantCount;
+    };
+    const Row rows[] = {
+        {nullptr, nullptr, 2, 5, "2.5", "1"},                                   // from nothing
+        {"0", "0", 3, 9, "3", "1"},                                             // after a reset
+        {"1.8", "10", 1, 2.4, "1.854545454545454545454545455", "11"},          // after the wizard
+        {"2", "50", 1, 7, "2", "50"},                                           // deviation 2.5 > 2
+        {"2", "50", 1, 6, "2.078431372549019607843137255", "51"},              // exactly 2 passes
+        {"2", "20000", 1, 2, "2", "20001"},
+        {"2", "19999", 1, 2, "2", "20000"},
+        {"2", "20001", 1, 2, "2", "20000"},  // 20002 is capped
+        {"abc", "7", 1, 4, "0.5", "8"},                                         // Data 0 with a weight
+        {"", "", 1, 4, "4", "1"},
+        {"-3", "-4", 1, 4, "4", "1"},                                           // nonsense starts afresh
+        {"2.5", "40000", 1, 2.5, "2.5", "20000"},                               // held to 16 bits
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.data ? r.data : "-") + "/" + (r.count ? r.count : "-"));
+        FileStore f;
+        f.seed(r.data, r.count);
+        RecordBatteryData(f.store, static_cast<std::int16_t>(r.drop), r.elapsed);
+        const std::string data = f.stored("Data");
+        EXPECT_EQ(data, r.wantData);
+        EXPECT_EQ(f.stored("Count"), r.wantCount);
+        // The stored text reads back to itself: nothing is lost between runs.
+        f.store.save(Setting::Data, f.store.get(Setting::Data).toText());
+        EXPECT_EQ(f.stored("Data"), data);
+    }
+}
+
+TEST(RecordBatteryData, NoPositiveIntervalTeachesNothing) {
+    for (double elapsed : {0.0, -1.0, std::nan("")}) {
+        FileStore f;
+        f.seed("2", "5");
+        RecordBatteryData(f.store, 1, elapsed);
+        RecordBatteryData(f.store, 0, 5);
+        EXPECT_EQ(f.stored("Count"), "5");
+    }
+}
+
+TEST(ElapsedMinutes, AcrossMidnightAndRounding) {
+    EXPECT_DOUBLE_EQ(ElapsedMinutesSince(36000, 36150), 2.5);
+    EXPECT_DOUBLE_EQ(ElapsedMinutesSince(86340, 60), 2.0);  // passed midnight
+    EXPECT_NEAR(ElapsedMinutesSince(86400, 0.4), 0.4 / 60, 1e-9);
+    EXPECT_EQ(ElapsedMinutesSince(36001, 36000.6), 0.0);     // rounding put the stamp ahead
+    EXPECT_EQ(ElapsedMinutesSince(36000, 36000), 0.0);
+}
+
+// The change handler's learning step, on a clock the test controls.
+struct Handler : FileStore {
+    FakePowerSource power;
+    FakeClock clock;
+    ScriptedMessages messages;
+    FakeInstance instance;
+    Journal journal;
+    FakeMainView main{journal};
+    FakeTray tray{journal};
+    FakeCompact compact{journal};
+    FakeWizard wizard{journal};
+    MainController c{Services{store, power, clock, messages, instance}, Views{main, tray, compact, wizard}};
+
+    explicit Handler(PowerSnapshot start, double now) {
+        store.save(Setting::FirstUse, "1");
+        power.snapshot = start;
+        clock.now = now;
+        power.setChangeListener([this] { c.sysInfo_PowerStatusChanged(); });
+        EXPECT_TRUE(c.startUp());
+    }
+    void at(double now, const PowerSnapshot& p) {
+        clock.now = now;
+        power.change(p);
+    }
+};
+
+TEST(ChangeHandler, LearnsFromEachDropSinceTheLastUpdate) {
+    Handler h(discharging(85), 36000);
+    h.at(36150, discharging(84));  // 2.5 minutes for one point
+    EXPECT_EQ(h.stored("Data"), "2.5");
+    EXPECT_EQ(h.main.last.main.status, "84% Remaining");
+    h.at(36150 + 540, discharging(81));  // three points in nine minutes
+    EXPECT_EQ(h.stored("Data"), "2.75");
+    EXPECT_EQ(h.stored("Count"), "2");
+}
+
+TEST(ChangeHandler, NothingLearntOnMainsOrWithoutADrop) {
+    Handler h(discharging(85), 36000);
+    h.at(36100, charging(80));  // on mains however the percent moves
+    PowerSnapshot unknownAc = discharging(78);
+    unknownAc.acStatus = 255;
+    h.at(36200, discharging(90));  // rose
+    EXPECT_EQ(h.stored("Count"), "<absent>");
+    h.at(36320, unknownAc);  // an unknown power source counts as not on mains
+    EXPECT_EQ(h.stored("Count"), "1");
+    // The observation is a double: ten seconds a point, as its shortest text.
+    EXPECT_EQ(h.stored("Data"), "0.16666666666666666");
+}
+
+TEST(ChangeHandler, MidnightAndResetStamps) {
+    Handler h(discharging(85), 86340);
+    h.at(60, discharging(84));  // two minutes, across midnight
+    EXPECT_EQ(h.stored("Data"), "2");
+    h.c.setLastUpdate(0);  // as after a reset of the learnt data: only the time is taken
+    h.at(300.6, discharging(80));  // stamped 301
+    EXPECT_EQ(h.stored("Count"), "1");
+    h.at(300.9, discharging(79));  // the stamp was rounded ahead of now: nothing to learn
+    EXPECT_EQ(h.stored("Count"), "1");
+    EXPECT_EQ(h.main.last.main.status, "79% Remaining");
+}
+
+}  // namespace
+}  // namespace orvane
