@@ -12,3 +12,8 @@ add_test(NAME e2e.sigterm_saves_settings
   COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --battery 85:7530 --
           ${CMAKE_SOURCE_DIR}/tests/e2e/sigterm_saves_settings.sh $<TARGET_FILE:orvane>)
 set_tests_properties(e2e.sigterm_saves_settings PROPERTIES LABELS "e2e;dbus" TIMEOUT 90)
+
+add_test(NAME e2e.discharge_learns_and_alarms
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --battery 85:7530 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/discharge_learns_and_alarms.sh $<TARGET_FILE:orvane>)
+set_tests_properties(e2e.discharge_learns_and_alarms PROPERTIES LABELS "e2e;dbus;x11" TIMEOUT 120)

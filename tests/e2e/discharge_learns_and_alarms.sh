@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The real program through a discharge 85 -> 84 -> 83 on a mocked UPower under Xvfb: each
+# drop is learnt into "Data"/"Count", the tray tip follows each step, and the low-battery
+# alarm at 84 % is shown exactly once, after the display shows 84 %.
+# Runs inside run-with-upower-mock.sh --x11 --battery 85:7530.
+set -u
+app=${1:?usage: discharge_learns_and_alarms.sh PATH_TO_ORVANE}
+. "$(dirname "${BASH_SOURCE[0]}")/../upower-mock.sh"
+
+store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
+mkdir -p "$(dirname "$store")"
+cat >"$store" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]
+"First Use"="1"
+"LowBatt"="1"
+"LowBattVal"="84"
+REG
+
+log=$HARNESS_DIR/orvane.log
+fail() { echo "FAIL: $*" >&2; echo "--- log:" >&2; cat "$log" >&2; echo "--- store:" >&2; cat "$store" >&2; exit 1; }
+wait_log() { for _ in $(seq 100); do grep -q -- "$1" "$log" && return 0; sleep 0.1; done; return 1; }
+
+QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >"$log" 2>&1 &
+pid=$!
+track "$pid"
+wait_log 'tip: Status: 85% Remaining | Time: 2:05 | Pwr: Battery' || fail "no first display"
+
+sleep 3
+# UPower gives no remaining time from here on: the learnt estimate takes over.
+mock_display "{'Percentage': <84.0>, 'TimeToEmpty': <int64 0>}"
+wait_log 'tip: Status: 84% Remaining' || fail "display did not follow to 84 %"
+wait_log 'Low battery.' || fail "no low-battery message"
+tip84=$(grep -n 'tip: Status: 84% Remaining' "$log" | head -1)
+msg=$(grep -n 'Low battery.' "$log" | head -1)
+[ "${tip84%%:*}" -lt "${msg%%:*}" ] || fail "the message came before the display showed 84 %"
+echo "$tip84" | grep -Eq 'Time: 0:0[0-9] \| Pwr: Battery' || fail "no learnt estimate in the tip: $tip84"
+
+# Answer the message with Enter, as a user would.
+box=""
+for _ in $(seq 50); do
+  box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' 2>/dev/null | tail -1)
+  [ -n "$box" ] && [ "$(xdotool getwindowgeometry "$box" | grep -c 'Geometry')" = 1 ] && break; sleep 0.1
+done
+for _ in $(seq 30); do
+  xdotool windowactivate --sync "$box" >/dev/null 2>&1 || xdotool windowfocus "$box" >/dev/null 2>&1
+  xdotool key --window "$box" Return >/dev/null 2>&1
+  sleep 0.3
+  xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' | grep -qx "$box" || break
+done
+
+sleep 3
+mock_display "{'Percentage': <83.0>}"
+wait_log 'tip: Status: 83% Remaining' || fail "display did not follow to 83 %"
+sleep 0.5
+[ "$(grep -c 'Low battery.' "$log")" = 1 ] || fail "the low-battery message was not shown exactly once"
+
+kill -TERM "$pid"
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+count=$(sed -n 's/^"Count"="\(.*\)"$/\1/p' "$store")
+data=$(sed -n 's/^"Data"="\(.*\)"$/\1/p' "$store")
+[ "$count" = 2 ] || fail "Count is '$count', not 2"
+# Two observations of roughly three to six seconds a point, in minutes.
+awk -v d="$data" 'BEGIN { exit !(d > 0.03 && d < 0.2) }' || fail "Data '$data' is not the average of the two steps"
+echo "PASS: Data=$data Count=$count, one low-battery message"
