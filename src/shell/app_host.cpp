@@ -15,11 +15,12 @@ namespace orvane {
 AppHost::AppHost(Services services, QObject* parent)
     : QObject(parent),
       services_(services),
-      main_(std::make_unique<MainWindow>(icons_)),
+      main_(std::make_unique<MainWindow>(icons_, stacking_)),
       tray_(new TrayIcon(icons_, this)),
-      compact_(new CompactHost(icons_, this)) {
+      compact_(new CompactHost(icons_, stacking_, this)) {
     controller_ = std::make_unique<MainController>(
         services_, Views{*main_, *tray_, *compact_, wizard_});
+    controller_->setProgramPath(QCoreApplication::applicationFilePath().toStdString());
 
     connect(main_.get(), &MainWindow::closeRequested, this,
             [this] { controller_->requestClose(CloseReason::User); });
@@ -33,6 +34,13 @@ AppHost::AppHost(Services services, QObject* parent)
     connect(tray_, &TrayIcon::activated, this, &AppHost::onTrayActivated);
     connect(compact_, &CompactHost::created, this, [this](CompactWindow* w) {
         connect(w, &CompactWindow::iconRightReleased, this, &AppHost::showMenu);
+        connect(w, &CompactWindow::dragFinished, this, [this] { controller_->compactDragFinished(); });
+        connect(w, &CompactWindow::iconDoubleClicked, this,
+                [this] { controller_->compactIconDoubleClicked(); });
+        // Only the panel that is current reports its closing; one being discarded does not.
+        connect(w, &CompactWindow::closing, this, [this, w] {
+            if (compact_->window() == w) controller_->compactClosed();
+        });
     });
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(gui, &QGuiApplication::commitDataRequest, this, [this] { terminate(); });
@@ -60,22 +68,27 @@ void AppHost::onPowerChanged() {
 }
 
 void AppHost::onMenuItem(MenuItem item) {
-    switch (item) {
-        case MenuItem::Exit:
-            if (controller_->askExit()) controller_->requestClose(CloseReason::Program);
-            break;
-        case MenuItem::Refresh:
-            controller_->sysInfo_PowerStatusChanged();
-            break;
-        default:
-            break;
-    }
+    controller_->onMenuItem(item);
     // The marks are the logic's; undo whatever Qt toggled on its own.
     if (!main_->programEnded()) main_->showMenuState(controller_->menu());
 }
 
 void AppHost::onTrayActivated(QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::Context) showMenu(QCursor::pos());
+    // Qt reports a click as Trigger, also just before a DoubleClick, as the platform
+    // reports a left release before a double click.
+    switch (reason) {
+        case QSystemTrayIcon::Trigger:
+            controller_->onTrayEvent(TrayEvent::LeftButtonUp);
+            break;
+        case QSystemTrayIcon::DoubleClick:
+            controller_->onTrayEvent(TrayEvent::LeftDoubleClick);
+            break;
+        case QSystemTrayIcon::Context:
+            controller_->onTrayEvent(TrayEvent::RightButtonUp);
+            break;
+        default:
+            break;
+    }
 }
 
 void AppHost::showMenu(QPoint globalPos) { main_->popupMenu()->popup(globalPos); }

@@ -6,6 +6,7 @@
 
 #include "shell/main_controller.h"
 #include "shell/status_icons.h"
+#include "shell/window_stacking.h"
 
 namespace orvane {
 
@@ -38,7 +39,11 @@ signals:
 
 private:
     void onMenuItem(MenuItem item);
+public:
+    // The tray icon's events arrive here, in Qt's terms.
     void onTrayActivated(QSystemTrayIcon::ActivationReason reason);
+
+private:
     void showMenu(QPoint globalPos);
     void onPowerChanged();
 
@@ -49,6 +54,7 @@ private:
 
     Services services_;
     StatusIcons icons_;
+    NativeWindowStacking stacking_;
     NoWizard wizard_;
     std::unique_ptr<MainWindow> main_;
     TrayIcon* tray_;

@@ -5,11 +5,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 
 #include "shell/status_icons.h"
 #include "shell/twips.h"
+#include "shell/window_stacking.h"
 
 namespace orvane {
 
@@ -85,6 +88,13 @@ CompactWindow::CompactWindow(StatusIcons& icons, QWidget* parent)
     imgIcon_->setAlignment(Qt::AlignCenter);
     imgIcon_->setPixmap(icons_.pixmap("ACS"));
     imgIcon_->installEventFilter(this);
+
+    // A window manager's move loop reports no end: the drop is taken as the moment the
+    // window has stopped moving. The timer runs only during such a move.
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    settle_->setInterval(400);
+    connect(settle_, &QTimer::timeout, this, &CompactWindow::endDrag);
 }
 
 QRect CompactWindow::place(int left, int top, int width, int height) const {
@@ -134,25 +144,58 @@ void CompactWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
+void CompactWindow::beginDrag(QPoint globalPos) {
+    grabOffset_ = globalPos - pos();
+    // The window system's own move, as a title-bar drag; without a window manager that
+    // offers one, the panel follows the mouse itself.
+    if (windowHandle() && windowHandle()->startSystemMove()) {
+        drag_ = Drag::System;
+        settle_->start();
+    } else {
+        drag_ = Drag::Manual;
+    }
+}
+
+void CompactWindow::endDrag() {
+    if (drag_ == Drag::None) return;
+    drag_ = Drag::None;
+    settle_->stop();
+    emit dragFinished();
+}
+
+void CompactWindow::moveEvent(QMoveEvent* event) {
+    if (drag_ == Drag::System) settle_->start();
+    QWidget::moveEvent(event);
+}
+
 bool CompactWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched != imgIcon_) return QWidget::eventFilter(watched, event);
     auto* me = static_cast<QMouseEvent*>(event);
     switch (event->type()) {
         case QEvent::MouseButtonPress:
-            if (me->button() == Qt::LeftButton) emit iconLeftPressed();
+            if (me->button() == Qt::LeftButton) beginDrag(me->globalPosition().toPoint());
+            return true;
+        case QEvent::MouseMove:
+            if (drag_ == Drag::Manual) move(me->globalPosition().toPoint() - grabOffset_);
             return true;
         case QEvent::MouseButtonRelease:
+            if (me->button() == Qt::LeftButton) endDrag();
             if (me->button() == Qt::RightButton) emit iconRightReleased(me->globalPosition().toPoint());
             return true;
         case QEvent::MouseButtonDblClick:
-            if (me->button() == Qt::LeftButton) emit iconDoubleClicked();
+            if (me->button() == Qt::LeftButton) {
+                drag_ = Drag::None;
+                settle_->stop();
+                emit iconDoubleClicked();
+            }
             return true;
         default:
             return QWidget::eventFilter(watched, event);
     }
 }
 
-CompactHost::CompactHost(StatusIcons& icons, QObject* parent) : QObject(parent), icons_(icons) {}
+CompactHost::CompactHost(StatusIcons& icons, WindowStacking& stacking, QObject* parent)
+    : QObject(parent), icons_(icons), stacking_(stacking) {}
 
 CompactHost::~CompactHost() = default;
 
@@ -162,7 +205,16 @@ void CompactHost::create() {
 }
 
 void CompactHost::destroy() {
-    if (window_) window_.release()->deleteLater();
+    if (!window_) return;
+    window_->hide();
+    // It may be inside its own close event: let it finish before it goes.
+    window_.release()->deleteLater();
+}
+
+void CompactHost::bringToFront() {
+    if (!window_) return;
+    window_->raise();
+    window_->activateWindow();
 }
 
 void CompactHost::showWindow() {
@@ -182,10 +234,7 @@ TwipsPoint CompactHost::position() const {
 }
 
 void CompactHost::setTopMost(bool on) {
-    if (!window_ || on == bool(window_->windowFlags() & Qt::WindowStaysOnTopHint)) return;
-    const bool visible = window_->isVisible();
-    window_->setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible) window_->show();
+    if (window_) stacking_.setAbove(*window_, on);
 }
 
 void CompactHost::showStatus(const DisplayUpdate& update) {

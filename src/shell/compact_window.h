@@ -8,10 +8,12 @@
 
 class QLabel;
 class QProgressBar;
+class QTimer;
 
 namespace orvane {
 
 class StatusIcons;
+class WindowStacking;
 
 // frmCompact: the borderless panel that floats on top in Compact mode.
 class CompactWindow : public QWidget {
@@ -26,7 +28,8 @@ public:
     QLabel* icon() const { return imgIcon_; }
 
 signals:
-    void iconLeftPressed();
+    // The icon was dragged and dropped somewhere.
+    void dragFinished();
     void iconRightReleased(QPoint globalPos);
     void iconDoubleClicked();
     void closing();
@@ -35,10 +38,18 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QRect place(int left, int top, int width, int height) const;
+    void beginDrag(QPoint globalPos);
+    void endDrag();
+
+    enum class Drag { None, System, Manual };
+    Drag drag_ = Drag::None;
+    QPoint grabOffset_;
+    QTimer* settle_ = nullptr;
 
     StatusIcons& icons_;
     double scale_ = 1.0;
@@ -52,7 +63,7 @@ private:
 class CompactHost : public QObject, public CompactView {
     Q_OBJECT
 public:
-    explicit CompactHost(StatusIcons& icons, QObject* parent = nullptr);
+    CompactHost(StatusIcons& icons, WindowStacking& stacking, QObject* parent = nullptr);
     ~CompactHost() override;
 
     void create() override;
@@ -62,8 +73,9 @@ public:
     void moveTo(TwipsPoint pos) override;
     TwipsPoint position() const override;
     void setTopMost(bool on) override;
+    void bringToFront() override;
     void showStatus(const DisplayUpdate& update) override;
-    void destroy();
+    void destroy() override;
 
     CompactWindow* window() const { return window_.get(); }
 
@@ -72,6 +84,7 @@ signals:
 
 private:
     StatusIcons& icons_;
+    WindowStacking& stacking_;
     std::unique_ptr<CompactWindow> window_;
 };
 

@@ -211,3 +211,121 @@ void MainController::sysInfo_PowerStatusChanged() {
 }
 
 }  // namespace orvane
+
+namespace orvane {
+
+TwipsPoint SnapToEdges(TwipsPoint pos) {
+    if (pos.x < kSnapTwips) pos.x = 0;
+    if (pos.y < kSnapTwips) pos.y = 0;
+    return pos;
+}
+
+void MainController::onMenuItem(MenuItem item) {
+    if (unloading_) return;
+    switch (item) {
+        case MenuItem::Exit:
+            if (askExit()) requestClose(CloseReason::Program);
+            return;
+        case MenuItem::Refresh:
+            sysInfo_PowerStatusChanged();
+            break;
+        case MenuItem::Full:
+        case MenuItem::Compact:
+        case MenuItem::Minimize:
+            setMode(item);
+            break;
+        case MenuItem::StartWithWindows:
+            toggleStartWithDesktop();
+            break;
+        case MenuItem::AlwaysOnTop:
+            toggleAlwaysOnTop();
+            break;
+        case MenuItem::ControlCenter:
+        case MenuItem::About:
+            break;
+    }
+    publishMenu();
+}
+
+void MainController::setMode(MenuItem item) {
+    menu_.full = item == MenuItem::Full;
+    menu_.compact = item == MenuItem::Compact;
+    menu_.minimize = item == MenuItem::Minimize;
+    publishMenu();
+    ResizeForm();
+}
+
+void MainController::toggleAlwaysOnTop() {
+    menu_.alwaysOnTop = !menu_.alwaysOnTop;
+    v_.main.setTopMost(menu_.alwaysOnTop);
+}
+
+void MainController::toggleStartWithDesktop() {
+    const bool wantOn = !menu_.startWithWindows;
+    const std::string value = wantOn ? programPath_ : std::string();
+    const std::string key(keys::kRun);
+    const std::string name(settingInfo(Setting::StartWithDesktop).name);
+    s_.store.SaveMachineValue(key, name, value);
+    // The machine-wide entry may not be writable for this user: believe only what reads back.
+    const std::string stored = s_.store.GetMachineValue(key, name).toText();
+    menu_.startWithWindows = !stored.empty();
+    if (stored != value) {
+        publishMenu();
+        s_.messages.show({"Start with Windows could not be switched " + std::string(wantOn ? "on" : "off") +
+                              ": the start-up entry " + s_.store.machineLocation() +
+                              " could not be written.",
+                          kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation});
+    }
+}
+
+void MainController::onTrayEvent(TrayEvent event) {
+    if (!started_ || unloading_) return;
+    if (menu_.full) {
+        if (event == TrayEvent::LeftDoubleClick) {
+            v_.main.bringToFront();
+            v_.main.setNormalState();
+            v_.main.showWindow();
+        } else if (event == TrayEvent::RightButtonUp) {
+            v_.main.bringToFront();
+            v_.main.showPopupMenu();
+        }
+    } else if (menu_.compact) {
+        if (event == TrayEvent::LeftButtonUp) {
+            v_.compact.bringToFront();
+        } else if (event == TrayEvent::RightButtonUp) {
+            v_.main.showPopupMenu();
+        }
+    } else if (menu_.minimize) {
+        if (event == TrayEvent::RightButtonUp) v_.main.showPopupMenu();
+    }
+}
+
+void MainController::compactDragFinished() {
+    if (!v_.compact.exists()) return;
+    const TwipsPoint pos = v_.compact.position();
+    const TwipsPoint snapped = SnapToEdges(pos);
+    if (snapped.x != pos.x || snapped.y != pos.y) v_.compact.moveTo(snapped);
+}
+
+void MainController::compactClosed() {
+    if (!v_.compact.exists()) return;
+    s_.store.EnsureKeys();
+    const TwipsPoint pos = v_.compact.position();
+    s_.store.save(Setting::CompactX, formatNumber(pos.x));
+    s_.store.save(Setting::CompactY, formatNumber(pos.y));
+    v_.compact.setTopMost(false);
+    v_.compact.destroy();
+    if (unloading_) return;
+    v_.main.setNormalState();
+    // In Compact mode this makes the panel anew at the place just saved.
+    ResizeForm();
+    v_.main.bringToFront();
+}
+
+void MainController::compactIconDoubleClicked() {
+    if (unloading_ || !askExit()) return;
+    compactClosed();
+    requestClose(CloseReason::Program);
+}
+
+}  // namespace orvane

@@ -42,6 +42,10 @@ struct Views {
     FirstUseWizard& wizard;
 };
 
+// Positions within this many twips of the left or top screen edge snap to it.
+inline constexpr double kSnapTwips = 180;
+TwipsPoint SnapToEdges(TwipsPoint pos);
+
 // The main window's logic: start-up, shutdown, display modes and the status display.
 class MainController {
 public:
@@ -67,6 +71,17 @@ public:
     void ResizeForm();
     void UpdateDisplay();
 
+    // The pop-up menu's commands (Control Center and About are the windows' own).
+    void onMenuItem(MenuItem item);
+    void onTrayEvent(TrayEvent event);
+    // The compact window's icon was dragged and dropped: snap to the left and top edges.
+    void compactDragFinished();
+    // The compact window is closing (by the platform or on exit): save its place, re-apply the mode.
+    void compactClosed();
+    void compactIconDoubleClicked();
+    // Where the running program file is, for the start-with-the-desktop entry.
+    void setProgramPath(std::string path) { programPath_ = std::move(path); }
+
     const StatusTexts& shownTexts() const { return shown_; }
     std::int32_t lastUpdate() const { return lastUpdate_; }
     void setLastUpdate(std::int32_t seconds) { lastUpdate_ = seconds; }
@@ -80,6 +95,9 @@ public:
     Alarms& alarms() { return alarms_; }
 
 private:
+    void toggleStartWithDesktop();
+    void toggleAlwaysOnTop();
+    void setMode(MenuItem item);
     void LoadWindowPosition();
     void LoadWindowSettings();
     void ensureCompact();
@@ -96,6 +114,7 @@ private:
     bool handlingChange_ = false;
     bool changePending_ = false;
     Alarms alarms_;
+    std::string programPath_;
 };
 
 }  // namespace orvane

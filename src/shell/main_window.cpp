@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -13,6 +14,7 @@
 
 #include "shell/status_icons.h"
 #include "shell/twips.h"
+#include "shell/window_stacking.h"
 
 namespace orvane {
 
@@ -72,10 +74,11 @@ double fontGrowth(const QFont& plain, const QFont& bold, double tpp) {
 
 }  // namespace
 
-MainWindow::MainWindow(StatusIcons& icons, QWidget* parent)
+MainWindow::MainWindow(StatusIcons& icons, WindowStacking& stacking, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      icons_(icons) {
+      icons_(icons),
+      stacking_(stacking) {
     setObjectName("frmMain");
     setWindowTitle("Orvane");
     setWindowIcon(StatusIcons::appIcon());
@@ -152,6 +155,8 @@ void MainWindow::showMenuState(const MenuState& m) {
     menuAction(MenuItem::AlwaysOnTop)->setVisible(m.alwaysOnTopVisible);
 }
 
+void MainWindow::showPopupMenu() { menu_->popup(QCursor::pos()); }
+
 void MainWindow::showWindow() { show(); }
 
 void MainWindow::hideWindow() { hide(); }
@@ -164,15 +169,7 @@ void MainWindow::moveTo(TwipsPoint pos) { move(twipsToPixels(pos, twipsPerPixel(
 
 TwipsPoint MainWindow::position() const { return pixelsToTwips(pos(), twipsPerPixel(this)); }
 
-void MainWindow::setTopMost(bool on) {
-    if (testAttribute(Qt::WA_WState_Created) && on == bool(windowFlags() & Qt::WindowStaysOnTopHint)) {
-        return;
-    }
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    // Changing a window flag re-creates the native window hidden.
-    if (visible) show();
-}
+void MainWindow::setTopMost(bool on) { stacking_.setAbove(*this, on); }
 
 void MainWindow::bringToFront() {
     raise();

@@ -14,12 +14,13 @@ class QProgressBar;
 namespace orvane {
 
 class StatusIcons;
+class WindowStacking;
 
 // frmMain: the status frame, and the owner of the pop-up menu.
 class MainWindow : public QWidget, public MainView {
     Q_OBJECT
 public:
-    explicit MainWindow(StatusIcons& icons, QWidget* parent = nullptr);
+    MainWindow(StatusIcons& icons, WindowStacking& stacking, QWidget* parent = nullptr);
 
     void showWindow() override;
     void hideWindow() override;
@@ -31,6 +32,7 @@ public:
     void processPendingEvents() override;
     void showStatus(const DisplayUpdate& update) override;
     void showMenuState(const MenuState& menu) override;
+    void showPopupMenu() override;
     void endProgram() override;
 
     QMenu* popupMenu() const { return menu_; }
@@ -58,6 +60,7 @@ private:
     QRect place(int left, int top, int width, int height) const;
 
     StatusIcons& icons_;
+    WindowStacking& stacking_;
     double scale_ = 1.0;  // pixels per twip, font-corrected
     QGroupBox* fraStatus_ = nullptr;
     std::array<QLabel*, 3> lblPrompt_{};

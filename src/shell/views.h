@@ -38,6 +38,8 @@ public:
     virtual void processPendingEvents() = 0;
     virtual void showStatus(const DisplayUpdate& update) = 0;
     virtual void showMenuState(const MenuState& menu) = 0;
+    // Opens the pop-up menu at the mouse pointer; its choice comes back as a MenuItem.
+    virtual void showPopupMenu() = 0;
     // Ends the program at once; windows still open are discarded.
     virtual void endProgram() = 0;
 };
@@ -62,7 +64,10 @@ public:
     virtual void moveTo(TwipsPoint pos) = 0;
     virtual TwipsPoint position() const = 0;
     virtual void setTopMost(bool on) = 0;
+    virtual void bringToFront() = 0;
     virtual void showStatus(const DisplayUpdate& update) = 0;
+    // Discards the window; the next create() makes a new one.
+    virtual void destroy() = 0;
 };
 
 // The first-use wizard, shown modally; returns when it has closed.
@@ -87,6 +92,13 @@ enum class MenuItem {
     StartWithWindows,
     AlwaysOnTop,
     About,
+};
+
+// The tray icon's mouse events, as the logic acts on them.
+enum class TrayEvent {
+    LeftButtonUp,      // a click; also the first half of a double click
+    LeftDoubleClick,
+    RightButtonUp,
 };
 
 }  // namespace orvane

@@ -262,3 +262,76 @@ TEST(Shutdown, FailingStoreNeitherStopsStartUpNorShutdown) {
 
 }  // namespace
 }  // namespace orvane
+
+namespace orvane {
+namespace {
+
+using namespace orvane::test;
+
+TEST(TrayEvents, EachModeAndEventDoesWhatTheTableSays) {
+    struct Row {
+        MenuItem mode;
+        TrayEvent event;
+        std::vector<std::string> journal;
+    };
+    const Row rows[] = {
+        {MenuItem::Full, TrayEvent::LeftButtonUp, {}},
+        {MenuItem::Full, TrayEvent::LeftDoubleClick, {"main.front", "main.normal", "main.show"}},
+        {MenuItem::Full, TrayEvent::RightButtonUp, {"main.front", "menu"}},
+        {MenuItem::Compact, TrayEvent::LeftButtonUp, {"compact.front"}},
+        {MenuItem::Compact, TrayEvent::LeftDoubleClick, {}},
+        {MenuItem::Compact, TrayEvent::RightButtonUp, {"menu"}},
+        {MenuItem::Minimize, TrayEvent::LeftButtonUp, {}},
+        {MenuItem::Minimize, TrayEvent::LeftDoubleClick, {}},
+        {MenuItem::Minimize, TrayEvent::RightButtonUp, {"menu"}},
+    };
+    for (const Row& row : rows) {
+        Rig r;
+        r.returningUser();
+        ASSERT_TRUE(r.c.startUp());
+        r.c.onMenuItem(row.mode);
+        r.journal.lines.clear();
+        r.c.onTrayEvent(row.event);
+        EXPECT_EQ(r.journal.lines, row.journal)
+            << static_cast<int>(row.mode) << " x " << static_cast<int>(row.event);
+    }
+}
+
+TEST(MenuCommands, StartWithDesktopBelievesOnlyWhatReadsBack) {
+    Rig r;
+    r.returningUser();
+    r.c.setProgramPath("/usr/bin/orvane");
+    ASSERT_TRUE(r.c.startUp());
+    r.machine.createKey(std::string(keys::kRun));
+    r.c.onMenuItem(MenuItem::StartWithWindows);
+    EXPECT_TRUE(r.c.menu().startWithWindows);
+    EXPECT_EQ(r.machine.text(std::string(keys::kRun), "Orvane"), "/usr/bin/orvane");
+    r.c.onMenuItem(MenuItem::StartWithWindows);
+    EXPECT_FALSE(r.c.menu().startWithWindows);
+    EXPECT_EQ(r.machine.text(std::string(keys::kRun), "Orvane"), "");  // written empty, not deleted
+    EXPECT_TRUE(r.messages.shown.empty());
+
+    r.machine.failWrites = true;
+    r.c.onMenuItem(MenuItem::StartWithWindows);
+    EXPECT_FALSE(r.c.menu().startWithWindows);
+    ASSERT_EQ(r.messages.shown.size(), 1u);
+    EXPECT_EQ(r.messages.shown[0].icon, MsgIcon::Exclamation);
+}
+
+TEST(MenuCommands, RefreshRunsTheWholeHandlerAndLearnsNothingWithoutADrop) {
+    Rig r;
+    r.returningUser();
+    r.user.putText(kS, "LowBatt", "1");
+    r.user.putText(kS, "LowBattVal", "90");
+    ASSERT_TRUE(r.c.startUp());
+    r.clock.now += 30;
+    r.journal.lines.clear();
+    r.c.onMenuItem(MenuItem::Refresh);
+    EXPECT_EQ(r.journal.lines, (std::vector<std::string>{"main.status", "tray.modify"}));
+    EXPECT_EQ(r.c.lastUpdate(), 36030);
+    EXPECT_EQ(r.user.text(kS, "Count"), "<absent>");
+    ASSERT_EQ(r.messages.shown.size(), 1u);  // the alarm that held since start-up speaks now
+}
+
+}  // namespace
+}  // namespace orvane

@@ -94,6 +94,7 @@ public:
     void processPendingEvents() override { j_.log("main.events"); }
     void showStatus(const DisplayUpdate& d) override { last = d; j_.log("main.status"); }
     void showMenuState(const MenuState& m) override { menu = m; }
+    void showPopupMenu() override { j_.log("menu"); }
     void endProgram() override { ended = true; j_.log("main.end"); }
 
     bool visible = false;
@@ -132,7 +133,9 @@ public:
     void moveTo(TwipsPoint p) override { pos = p; }
     TwipsPoint position() const override { return pos; }
     void setTopMost(bool on) override { topMost = on; }
+    void bringToFront() override { j_.log("compact.front"); }
     void showStatus(const DisplayUpdate& d) override { last = d; j_.log("compact.status"); }
+    void destroy() override { created = visible = false; j_.log("compact.destroy"); }
     bool created = false;
     bool visible = false;
     bool topMost = false;

@@ -17,3 +17,11 @@ add_test(NAME e2e.discharge_learns_and_alarms
   COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --battery 85:7530 --
           ${CMAKE_SOURCE_DIR}/tests/e2e/discharge_learns_and_alarms.sh $<TARGET_FILE:orvane>)
 set_tests_properties(e2e.discharge_learns_and_alarms PROPERTIES LABELS "e2e;dbus;x11" TIMEOUT 120)
+
+add_executable(mode_tests ui/test_modes_and_tray.cpp)
+set_target_properties(mode_tests PROPERTIES AUTOMOC ON)
+target_link_libraries(mode_tests PRIVATE orvane_ui orvane_fakes Qt6::Test)
+add_test(NAME ui.modes_and_tray COMMAND mode_tests)
+set_tests_properties(ui.modes_and_tray PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
+  LABELS "ui" TIMEOUT 120)

@@ -1,0 +1,239 @@
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "fakes/fakes.h"
+#include "platform/linux/autostart_backend.h"
+#include "platform/linux/reg_file_backend.h"
+#include "platform/linux/single_instance_lock.h"
+#include "shell/app_host.h"
+#include "shell/compact_window.h"
+#include "shell/main_window.h"
+#include "shell/tray_icon.h"
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+struct Program {
+    Program(const QString& dir, const QString& autostartDir = {})
+        : user((dir + "/Orvane.reg").toStdString()),
+          machine((autostartDir.isEmpty() ? dir + "/autostart" : autostartDir).toStdString()),
+          store(user, machine),
+          lock((dir + "/orvane.lock").toStdString()) {
+        power.snapshot = discharging(85, 7530);
+        user.createKey(std::string(keys::kSetting));
+        store.save(Setting::FirstUse, "1");
+        host = std::make_unique<AppHost>(Services{store, power, clock, messages, lock});
+    }
+    RegFileBackend user;
+    AutostartBackend machine;
+    SettingsStore store;
+    SingleInstanceLock lock;
+    FakePowerSource power;
+    FakeClock clock;
+    ScriptedMessages messages;
+    std::unique_ptr<AppHost> host;
+
+    MainWindow& main() { return host->mainWindow(); }
+    CompactWindow* compact() { return host->compact().window(); }
+    void choose(MenuItem item) { main().menuAction(item)->trigger(); }
+    std::string get(Setting s) { return store.get(s).toText(); }
+    bool checked(MenuItem item) { return main().menuAction(item)->isChecked(); }
+};
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class ModesAndTrayTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+    }
+
+    void menuSwitchesModesAndStoresThem() {
+        Program p(dir_->path());
+        QVERIFY(p.host->start());
+        struct Row {
+            MenuItem item;
+            const char* display;
+            bool main, compact, onTopItem;
+        };
+        const Row rows[] = {
+            {MenuItem::Compact, "1", false, true, false},
+            {MenuItem::Minimize, "2", false, false, true},
+            {MenuItem::Compact, "1", false, true, false},
+            {MenuItem::Full, "0", true, false, true},
+            {MenuItem::Full, "0", true, false, true},  // the mode in effect, applied again
+        };
+        for (const Row& r : rows) {
+            p.choose(r.item);
+            QCOMPARE(p.get(Setting::Display), std::string(r.display));
+            QCOMPARE(p.main().isVisible(), r.main);
+            QCOMPARE(p.compact()->isVisible(), r.compact);
+            QCOMPARE(p.main().menuAction(MenuItem::AlwaysOnTop)->isVisible(), r.onTopItem);
+            for (MenuItem m : {MenuItem::Full, MenuItem::Compact, MenuItem::Minimize}) {
+                QCOMPARE(p.checked(m), m == r.item);
+            }
+        }
+    }
+
+    void compactPlaceSurvivesARestartAndSnapsToEdges() {
+        {
+            Program p(dir_->path());
+            QVERIFY(p.host->start());
+            p.choose(MenuItem::Compact);
+            QVERIFY(p.compact()->windowFlags() & Qt::WindowStaysOnTopHint);
+            struct Row {
+                QPoint dropped;
+                QPoint settled;
+            };
+            // 15 twips a pixel: 150 twips is 10 pixels, 180 twips 12.
+            const Row rows[] = {
+                {{10, 50}, {0, 50}},    {{12, 50}, {12, 50}},      {{100, -5}, {100, 0}},
+                {{-40, 11}, {0, 0}},    {{2000, 700}, {2000, 700}}, {{300, 120}, {300, 120}},
+            };
+            for (const Row& r : rows) {
+                p.compact()->move(r.dropped);
+                emit p.compact()->dragFinished();
+                QCOMPARE(p.compact()->pos(), r.settled);
+            }
+            p.host->terminate();
+            QCOMPARE(p.get(Setting::CompactX), std::string("4500"));
+            QCOMPARE(p.get(Setting::CompactY), std::string("1800"));
+            QCOMPARE(p.get(Setting::Display), std::string("1"));
+        }
+        Program again(dir_->path());
+        QVERIFY(again.host->start());
+        QVERIFY(again.compact()->isVisible());
+        QVERIFY(!again.main().isVisible());
+        QCOMPARE(again.compact()->pos(), QPoint(300, 120));
+    }
+
+    void alwaysOnTopIsSavedAndRestored() {
+        {
+            Program p(dir_->path());
+            QVERIFY(p.host->start());
+            QVERIFY(!(p.main().windowFlags() & Qt::WindowStaysOnTopHint));
+            p.choose(MenuItem::AlwaysOnTop);
+            QVERIFY(p.checked(MenuItem::AlwaysOnTop));
+            QVERIFY(p.main().windowFlags() & Qt::WindowStaysOnTopHint);
+            QVERIFY(p.main().isVisible());
+            p.host->terminate();
+            QCOMPARE(p.get(Setting::AlwaysOnTop), std::string("-1"));
+        }
+        {
+            Program p(dir_->path());
+            QVERIFY(p.host->start());
+            QVERIFY(p.checked(MenuItem::AlwaysOnTop));
+            QVERIFY(p.main().windowFlags() & Qt::WindowStaysOnTopHint);
+            p.choose(MenuItem::Compact);  // hidden in Compact mode, its mark kept
+            p.choose(MenuItem::Full);
+            QVERIFY(p.checked(MenuItem::AlwaysOnTop));
+            p.choose(MenuItem::AlwaysOnTop);
+            QVERIFY(!(p.main().windowFlags() & Qt::WindowStaysOnTopHint));
+            p.host->terminate();
+            QCOMPARE(p.get(Setting::AlwaysOnTop), std::string("0"));
+        }
+    }
+
+    void trayEventsActByMode() {
+        Program p(dir_->path());
+        QVERIFY(p.host->start());
+        QMenu* menu = p.main().popupMenu();
+        // Full: a click does nothing, a double click restores a minimized window.
+        p.main().showMinimized();
+        p.host->onTrayActivated(QSystemTrayIcon::Trigger);
+        QVERIFY(p.main().isMinimized());
+        QVERIFY(!menu->isVisible());
+        p.host->onTrayActivated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(!p.main().isMinimized());
+        QVERIFY(p.main().isVisible());
+        for (MenuItem mode : {MenuItem::Full, MenuItem::Compact, MenuItem::Minimize}) {
+            p.choose(mode);
+            p.host->onTrayActivated(QSystemTrayIcon::DoubleClick);
+            QCOMPARE(p.main().isVisible(), mode == MenuItem::Full);  // nothing else shows a window
+            p.host->onTrayActivated(QSystemTrayIcon::Context);
+            QVERIFY(menu->isVisible());
+            menu->hide();
+        }
+    }
+
+    void compactIconDoubleClickAndPlatformClose() {
+        Program p(dir_->path());
+        QVERIFY(p.host->start());
+        QSignalSpy finished(p.host.get(), &AppHost::finished);
+        p.choose(MenuItem::Compact);
+        p.compact()->move(600, 30);
+
+        // Closed by the platform: its place is saved and the panel comes back there.
+        p.compact()->close();
+        QCOMPARE(p.get(Setting::CompactX), std::string("9000"));
+        QVERIFY(p.compact() && p.compact()->isVisible());
+        QCOMPARE(p.compact()->pos(), QPoint(600, 30));
+        QCOMPARE(p.get(Setting::Display), std::string("1"));
+
+        p.messages.answers = {MsgAnswer::No};
+        emit p.compact()->iconDoubleClicked();
+        QCOMPARE(p.messages.shown.back().text, std::string("Are you sure you want to exit Orvane?"));
+        QCOMPARE(finished.count(), 0);
+
+        p.compact()->move(615, 45);
+        p.messages.answers = {MsgAnswer::Yes};
+        emit p.compact()->iconDoubleClicked();
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(p.messages.shown.size(), std::size_t(2));  // asked once each time
+        QCOMPARE(p.get(Setting::CompactX), std::string("9225"));
+        QCOMPARE(p.get(Setting::CompactY), std::string("675"));
+    }
+
+    void startWithDesktopFollowsWhatIsStored() {
+        const QString autostart = dir_->path() + "/xdg/autostart";
+        Program p(dir_->path(), autostart);
+        p.host->controller().setProgramPath("/opt/My Tools/orvane");
+        QVERIFY(p.host->start());
+        QVERIFY(!p.checked(MenuItem::StartWithWindows));
+        for (bool on : {true, false, true}) {
+            p.choose(MenuItem::StartWithWindows);
+            QCOMPARE(p.checked(MenuItem::StartWithWindows), on);
+            const QByteArray entry = readFile(autostart + "/orvane.desktop");
+            QCOMPARE(entry.contains("Exec=\"/opt/My Tools/orvane\""), on);
+            QCOMPARE(entry.contains("Hidden=true"), !on);
+            QCOMPARE(p.store.GetMachineValue(std::string(keys::kRun), "Orvane").toText(),
+                     std::string(on ? "/opt/My Tools/orvane" : ""));
+        }
+        QVERIFY(p.messages.shown.empty());
+    }
+
+    void startWithDesktopWarnsWhenTheEntryCannotBeWritten() {
+        // A plain file where the folder should be: no user, root included, can write there.
+        QFile blocker(dir_->path() + "/xdg");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Program p(dir_->path(), dir_->path() + "/xdg/autostart");
+        QVERIFY(p.host->start());
+        p.choose(MenuItem::StartWithWindows);
+        QVERIFY(!p.checked(MenuItem::StartWithWindows));
+        QCOMPARE(p.messages.shown.size(), std::size_t(1));
+        const MessageRequest& m = p.messages.shown[0];
+        QCOMPARE(m.icon, MsgIcon::Exclamation);
+        QVERIFY(QString::fromStdString(m.text).contains(dir_->path() + "/xdg/autostart/orvane.desktop"));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+QTEST_MAIN(ModesAndTrayTest)
+#include "test_modes_and_tray.moc"
