@@ -184,7 +184,9 @@ tray_icon_windows() {
   for w in $(xdotool search --pid "$1" 2>/dev/null); do
     p=$w
     for i in 1 2 3 4; do
-      p=$(window_parent "$p"); [ -z "$p" ] && break
+      p=$(window_parent "$p")
+      # the root has parent 0x0, and xwininfo -id 0x0 would wait for a click
+      case $p in ""|0x0) break ;; esac
       case $host in *" $((p)) "*) echo "$w"; break ;; esac
     done
   done

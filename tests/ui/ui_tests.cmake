@@ -25,3 +25,8 @@ add_test(NAME ui.modes_and_tray COMMAND mode_tests)
 set_tests_properties(ui.modes_and_tray PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
   LABELS "ui" TIMEOUT 120)
+
+add_test(NAME e2e.tray_menu_compact
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --battery 85:7530 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/tray_menu_compact.sh $<TARGET_FILE:orvane>)
+set_tests_properties(e2e.tray_menu_compact PROPERTIES LABELS "e2e;x11" TIMEOUT 90)

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The real program under Xvfb with an XEmbed tray (trayer): the icon docks, a right click
+# opens the menu, and choosing Compact shows the floating panel on top and hides the main
+# window. Runs inside run-with-upower-mock.sh --x11.
+set -u
+app=${1:?usage: tray_menu_compact.sh PATH_TO_ORVANE}
+. "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
+
+store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
+mkdir -p "$(dirname "$store")"
+printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
+  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
+
+log=$HARNESS_DIR/orvane.log
+fail() { echo "FAIL: $*" >&2; screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
+
+"$app" >"$log" 2>&1 &
+pid=$!
+track "$pid"
+
+icon=""
+for _ in $(seq 100); do icon=$(tray_icon_windows "$pid" | head -1); [ -n "$icon" ] && break; sleep 0.1; done
+[ -n "$icon" ] || fail "the tray icon did not dock in the tray host"
+read -r ix iy iw ih < <(win_geometry "$icon")
+main=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' | head -1)
+[ -n "$main" ] || fail "no main window"
+
+before=$(xdotool search --onlyvisible --pid "$pid" | wc -l)
+xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
+opened=0
+for _ in $(seq 50); do
+  [ "$(xdotool search --onlyvisible --pid "$pid" | wc -l)" -gt "$before" ] && { opened=1; break; }
+  sleep 0.1
+done
+[ $opened = 1 ] || fail "a right click on the icon opened no menu"
+
+# Exit, Control Center, Refresh Status, Full, Compact: the fifth item.
+sleep 0.3
+xdotool key Down Down Down Down Down Return
+
+panel=""
+for _ in $(seq 50); do
+  panel=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane compact$' | head -1)
+  [ -n "$panel" ] && break; sleep 0.1
+done
+[ -n "$panel" ] || fail "choosing Compact showed no compact panel"
+sleep 0.3
+xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' | grep -qx "$main" && fail "the main window is still shown"
+xprop -id "$panel" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "the panel is not kept above other windows"
+grep -q '"Display"="1"' "$store" || fail "Display was not stored as Compact"
+echo "PASS: icon docked, menu opened, Compact shown on top"
