@@ -11,6 +11,12 @@
 
 int main(int argc, char** argv) {
     using namespace orvane;
+    // A Wayland client may neither place its windows nor read back where they are, so the
+    // saved positions would be lost; XWayland keeps both, unless the user chose otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Orvane");
     QApplication::setOrganizationName("Merrowin");
