@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "fakes/fakes.h"
-#include "shell/main_controller.h"
+#include "fakes/logic_rig.h"
 
 namespace orvane {
 namespace {
@@ -12,27 +11,14 @@ const std::string kS(keys::kSetting);
 
 // The program's logic with scripted power readings and recorded message boxes; alarms are
 // driven the way the program drives them, through the change handler.
-struct Rig {
-    MemoryBackend user;
-    MemoryBackend machine;
-    SettingsStore store{user, machine};
-    FakePowerSource power;
-    FakeClock clock;
-    ScriptedMessages messages;
-    FakeInstance instance;
-    Journal journal;
-    FakeMainView main{journal};
-    FakeTray tray{journal};
-    FakeCompact compact{journal};
-    FakeWizard wizard{journal};
-    MainController c{Services{store, power, clock, messages, instance}, Views{main, tray, compact, wizard}};
-
-    explicit Rig(PowerSnapshot start, std::initializer_list<std::pair<const char*, const char*>> settings) {
+struct Rig : MemoryStores, LogicRig {
+    Rig(PowerSnapshot start, std::initializer_list<std::pair<const char*, const char*>> settings)
+        : LogicRig(store) {
         user.createKey(kS);
         user.putText(kS, "First Use", "1");
         for (const auto& [name, value] : settings) user.putText(kS, name, value);
         power.snapshot = start;
-        power.setChangeListener([this] { c.sysInfo_PowerStatusChanged(); });
+        followPower();
         EXPECT_TRUE(c.startUp());
         EXPECT_TRUE(messages.shown.empty()) << "no alarm message at start-up";
     }

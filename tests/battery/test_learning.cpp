@@ -7,9 +7,8 @@
 #include <sstream>
 
 #include "battery/learning.h"
-#include "fakes/fakes.h"
+#include "fakes/logic_rig.h"
 #include "platform/linux/reg_file_backend.h"
-#include "shell/main_controller.h"
 
 namespace orvane {
 namespace {
@@ -110,23 +109,12 @@ TEST(ElapsedMinutes, AcrossMidnightAndRounding) {
 }
 
 // The change handler's learning step, on a clock the test controls.
-struct Handler : FileStore {
-    FakePowerSource power;
-    FakeClock clock;
-    ScriptedMessages messages;
-    FakeInstance instance;
-    Journal journal;
-    FakeMainView main{journal};
-    FakeTray tray{journal};
-    FakeCompact compact{journal};
-    FakeWizard wizard{journal};
-    MainController c{Services{store, power, clock, messages, instance}, Views{main, tray, compact, wizard}};
-
-    explicit Handler(PowerSnapshot start, double now) {
+struct Handler : FileStore, LogicRig {
+    Handler(PowerSnapshot start, double now) : LogicRig(store) {
         store.save(Setting::FirstUse, "1");
         power.snapshot = start;
         clock.now = now;
-        power.setChangeListener([this] { c.sysInfo_PowerStatusChanged(); });
+        followPower();
         EXPECT_TRUE(c.startUp());
     }
     void at(double now, const PowerSnapshot& p) {

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "fakes/fakes.h"
-#include "shell/main_controller.h"
+#include "fakes/logic_rig.h"
 
 namespace orvane {
 namespace {
@@ -13,22 +12,8 @@ using namespace orvane::test;
 const std::string kW(keys::kWindow);
 const std::string kS(keys::kSetting);
 
-struct Rig {
-    MemoryBackend user;
-    MemoryBackend machine;
-    SettingsStore store{user, machine};
-    FakePowerSource power;
-    FakeClock clock;
-    ScriptedMessages messages;
-    FakeInstance instance;
-    Journal journal;
-    FakeMainView main{journal};
-    FakeTray tray{journal};
-    FakeCompact compact{journal};
-    FakeWizard wizard{journal};
-    MainController c{Services{store, power, clock, messages, instance}, Views{main, tray, compact, wizard}};
-
-    Rig() { power.snapshot = discharging(85, 7530); }
+struct Rig : MemoryStores, LogicRig {
+    Rig() : LogicRig(store) { power.snapshot = discharging(85, 7530); }
     void returningUser() {
         user.createKey(kS);
         user.putText(kS, "First Use", "1");

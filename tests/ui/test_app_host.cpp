@@ -8,49 +8,12 @@
 #include <QtTest>
 #include <memory>
 
-#include "fakes/fakes.h"
-#include "platform/linux/autostart_backend.h"
-#include "platform/linux/reg_file_backend.h"
-#include "platform/linux/single_instance_lock.h"
-#include "shell/app_host.h"
-#include "shell/compact_window.h"
-#include "shell/main_window.h"
+#include "ui/program.h"
 #include "shell/tray_icon.h"
 
 using namespace orvane;
 using namespace orvane::test;
 
-namespace {
-
-// One program instance over real store files in a temporary folder.
-struct Program {
-    explicit Program(const QString& dir)
-        : user((dir + "/Orvane.reg").toStdString()),
-          machine((dir + "/autostart").toStdString()),
-          store(user, machine),
-          lock((dir + "/orvane.lock").toStdString()) {
-        power.snapshot = discharging(85, 7530);
-        host = std::make_unique<AppHost>(Services{store, power, clock, messages, lock});
-    }
-    RegFileBackend user;
-    AutostartBackend machine;
-    SettingsStore store;
-    SingleInstanceLock lock;
-    FakePowerSource power;
-    FakeClock clock;
-    ScriptedMessages messages;
-    std::unique_ptr<AppHost> host;
-
-    MainWindow& main() { return host->mainWindow(); }
-    std::string get(Setting s) { return store.get(s).toText(); }
-};
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-}  // namespace
 
 class AppHostTest : public QObject {
     Q_OBJECT

@@ -6,53 +6,12 @@
 #include <QtTest>
 #include <memory>
 
-#include "fakes/fakes.h"
-#include "platform/linux/autostart_backend.h"
-#include "platform/linux/reg_file_backend.h"
-#include "platform/linux/single_instance_lock.h"
-#include "shell/app_host.h"
-#include "shell/compact_window.h"
-#include "shell/main_window.h"
+#include "ui/program.h"
 #include "shell/tray_icon.h"
 
 using namespace orvane;
 using namespace orvane::test;
 
-namespace {
-
-struct Program {
-    Program(const QString& dir, const QString& autostartDir = {})
-        : user((dir + "/Orvane.reg").toStdString()),
-          machine((autostartDir.isEmpty() ? dir + "/autostart" : autostartDir).toStdString()),
-          store(user, machine),
-          lock((dir + "/orvane.lock").toStdString()) {
-        power.snapshot = discharging(85, 7530);
-        user.createKey(std::string(keys::kSetting));
-        store.save(Setting::FirstUse, "1");
-        host = std::make_unique<AppHost>(Services{store, power, clock, messages, lock});
-    }
-    RegFileBackend user;
-    AutostartBackend machine;
-    SettingsStore store;
-    SingleInstanceLock lock;
-    FakePowerSource power;
-    FakeClock clock;
-    ScriptedMessages messages;
-    std::unique_ptr<AppHost> host;
-
-    MainWindow& main() { return host->mainWindow(); }
-    CompactWindow* compact() { return host->compact().window(); }
-    void choose(MenuItem item) { main().menuAction(item)->trigger(); }
-    std::string get(Setting s) { return store.get(s).toText(); }
-    bool checked(MenuItem item) { return main().menuAction(item)->isChecked(); }
-};
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-}  // namespace
 
 class ModesAndTrayTest : public QObject {
     Q_OBJECT
@@ -63,7 +22,7 @@ private slots:
     }
 
     void menuSwitchesModesAndStoresThem() {
-        Program p(dir_->path());
+        Program p(dir_->path(), Program::Run::Returning);
         QVERIFY(p.host->start());
         struct Row {
             MenuItem item;
@@ -91,7 +50,7 @@ private slots:
 
     void compactPlaceSurvivesARestartAndSnapsToEdges() {
         {
-            Program p(dir_->path());
+            Program p(dir_->path(), Program::Run::Returning);
             QVERIFY(p.host->start());
             p.choose(MenuItem::Compact);
             QVERIFY(p.compact()->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -114,7 +73,7 @@ private slots:
             QCOMPARE(p.get(Setting::CompactY), std::string("1800"));
             QCOMPARE(p.get(Setting::Display), std::string("1"));
         }
-        Program again(dir_->path());
+        Program again(dir_->path(), Program::Run::Returning);
         QVERIFY(again.host->start());
         QVERIFY(again.compact()->isVisible());
         QVERIFY(!again.main().isVisible());
@@ -123,7 +82,7 @@ private slots:
 
     void alwaysOnTopIsSavedAndRestored() {
         {
-            Program p(dir_->path());
+            Program p(dir_->path(), Program::Run::Returning);
             QVERIFY(p.host->start());
             QVERIFY(!(p.main().windowFlags() & Qt::WindowStaysOnTopHint));
             p.choose(MenuItem::AlwaysOnTop);
@@ -134,7 +93,7 @@ private slots:
             QCOMPARE(p.get(Setting::AlwaysOnTop), std::string("-1"));
         }
         {
-            Program p(dir_->path());
+            Program p(dir_->path(), Program::Run::Returning);
             QVERIFY(p.host->start());
             QVERIFY(p.checked(MenuItem::AlwaysOnTop));
             QVERIFY(p.main().windowFlags() & Qt::WindowStaysOnTopHint);
@@ -149,7 +108,7 @@ private slots:
     }
 
     void trayEventsActByMode() {
-        Program p(dir_->path());
+        Program p(dir_->path(), Program::Run::Returning);
         QVERIFY(p.host->start());
         QMenu* menu = p.main().popupMenu();
         // Full: a click does nothing, a double click restores a minimized window.
@@ -171,7 +130,7 @@ private slots:
     }
 
     void compactIconDoubleClickAndPlatformClose() {
-        Program p(dir_->path());
+        Program p(dir_->path(), Program::Run::Returning);
         QVERIFY(p.host->start());
         QSignalSpy finished(p.host.get(), &AppHost::finished);
         p.choose(MenuItem::Compact);
@@ -200,7 +159,7 @@ private slots:
 
     void startWithDesktopFollowsWhatIsStored() {
         const QString autostart = dir_->path() + "/xdg/autostart";
-        Program p(dir_->path(), autostart);
+        Program p(dir_->path(), Program::Run::Returning, autostart);
         p.host->controller().setProgramPath("/opt/My Tools/orvane");
         QVERIFY(p.host->start());
         QVERIFY(!p.checked(MenuItem::StartWithWindows));
@@ -221,7 +180,7 @@ private slots:
         QFile blocker(dir_->path() + "/xdg");
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        Program p(dir_->path(), dir_->path() + "/xdg/autostart");
+        Program p(dir_->path(), Program::Run::Returning, dir_->path() + "/xdg/autostart");
         QVERIFY(p.host->start());
         p.choose(MenuItem::StartWithWindows);
         QVERIFY(!p.checked(MenuItem::StartWithWindows));

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QAction>
+#include <QFile>
+#include <QString>
+#include <memory>
+
+#include "fakes/fakes.h"
+#include "platform/linux/autostart_backend.h"
+#include "platform/linux/reg_file_backend.h"
+#include "platform/linux/single_instance_lock.h"
+#include "shell/app_host.h"
+#include "shell/compact_window.h"
+#include "shell/main_window.h"
+
+namespace orvane::test {
+
+// One program instance with its real windows over real store files in a folder; the power
+// source, clock and message boxes are scripted.
+struct Program {
+    enum class Run { First, Returning };
+
+    explicit Program(const QString& dir, Run run = Run::First, const QString& autostartDir = {})
+        : user((dir + "/Orvane.reg").toStdString()),
+          machine((autostartDir.isEmpty() ? dir + "/autostart" : autostartDir).toStdString()),
+          store(user, machine),
+          lock((dir + "/orvane.lock").toStdString()) {
+        power.snapshot = discharging(85, 7530);
+        if (run == Run::Returning) {
+            user.createKey(std::string(keys::kSetting));
+            store.save(Setting::FirstUse, "1");
+        }
+        host = std::make_unique<AppHost>(Services{store, power, clock, messages, lock});
+    }
+
+    RegFileBackend user;
+    AutostartBackend machine;
+    SettingsStore store;
+    SingleInstanceLock lock;
+    FakePowerSource power;
+    FakeClock clock;
+    ScriptedMessages messages;
+    std::unique_ptr<AppHost> host;
+
+    MainWindow& main() { return host->mainWindow(); }
+    CompactWindow* compact() { return host->compact().window(); }
+    void choose(MenuItem item) { main().menuAction(item)->trigger(); }
+    bool checked(MenuItem item) { return main().menuAction(item)->isChecked(); }
+    std::string get(Setting s) { return store.get(s).toText(); }
+};
+
+inline QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace orvane::test
