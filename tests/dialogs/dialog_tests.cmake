@@ -1,0 +1,20 @@
+# The Control Center, wizard and About box: their models with GoogleTest, their windows under
+# Qt's offscreen platform. The Ok order and the wizard's seed are read back from store files.
+add_executable(dialog_model_tests
+  ${CMAKE_CURRENT_LIST_DIR}/test_control_center_model.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/test_about_and_wizard_models.cpp
+)
+target_link_libraries(dialog_model_tests PRIVATE orvane_fakes orvane_linux GTest::gtest_main)
+gtest_discover_tests(dialog_model_tests TEST_PREFIX "dialogs." DISCOVERY_MODE PRE_TEST)
+
+add_executable(dialog_window_tests ${CMAKE_CURRENT_LIST_DIR}/test_dialog_windows.cpp)
+set_target_properties(dialog_window_tests PROPERTIES AUTOMOC ON)
+target_link_libraries(dialog_window_tests PRIVATE orvane_ui orvane_fakes Qt6::Test)
+target_compile_definitions(dialog_window_tests PRIVATE
+  ORVANE_TEST_VERSION="${PROJECT_VERSION}"
+  ORVANE_TEST_EMAIL="${ORVANE_MAKER_EMAIL}"
+  ORVANE_TEST_WEB="${ORVANE_MAKER_WEB}")
+add_test(NAME dialogs.windows COMMAND dialog_window_tests)
+set_tests_properties(dialogs.windows PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
+  LABELS "ui" TIMEOUT 120)

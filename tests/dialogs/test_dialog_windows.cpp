@@ -1,0 +1,400 @@
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "alarms/control_center_window.h"
+#include "dialogs/about_window.h"
+#include "dialogs/dialog_slot.h"
+#include "dialogs/wizard_window.h"
+#include "fakes/fakes.h"
+#include "platform/linux/desktop_link_opener.h"
+#include "platform/linux/reg_file_backend.h"
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+// A real store file in a temporary folder, fakes for the rest, and a journal of the calls
+// the dialogs make outward.
+struct Env {
+    explicit Env(const QString& dir)
+        : path(dir + "/Orvane.reg"), user(path.toStdString()), store(user, machine) {
+        store.EnsureKeys();
+    }
+    QByteArray file() const {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    ControlCenterWindow* controlCenter(QWidget* owner) {
+        auto model = std::make_unique<ControlCenterModel>(
+            store, messages, power,
+            ControlCenterActions{[this] { calls << "loadAlarms"; }, [this] { calls << "updateDisplay"; },
+                                 [this] { calls << "clearLastUpdate"; }});
+        return new ControlCenterWindow(std::move(model), [this] { calls << "mainToFront"; }, owner);
+    }
+
+    QString path;
+    RegFileBackend user;
+    MemoryBackend machine;
+    SettingsStore store;
+    ScriptedMessages messages;
+    FakePowerSource power;
+    QStringList calls;
+};
+
+class FakeOpener : public LinkOpener {
+public:
+    LinkOpenResult open(const std::string& address) override {
+        opened << QString::fromStdString(address);
+        return result;
+    }
+    LinkOpenResult result = LinkOpenResult::Opened;
+    QStringList opened;
+};
+
+void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+QStringList entries(const QString& dir) {
+    return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+}
+
+}  // namespace
+
+class DialogWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+    }
+
+    void controlCenterShowsTheModelAndOkStoresWhatItShows() {
+        Env e(dir_->path());
+        QPointer<ControlCenterWindow> w = e.controlCenter(nullptr);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QCOMPARE(w->objectName(), QString("frmControlCenter"));
+        QCOMPARE(w->windowTitle(), QString("Control Center"));
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+
+        QStringList order;
+        QWidget* at = w->checkBox(AlarmCheck::LowBatt);
+        do {
+            if (at->focusPolicy() & Qt::TabFocus) order << at->objectName();
+            at = at->nextInFocusChain();
+        } while (at != w->checkBox(AlarmCheck::LowBatt) && order.size() < 20);
+        QCOMPARE(order, (QStringList{"chkLowBatt", "sliderLowBatt", "chkCriticalBatt", "sliderCriticalBatt",
+                                     "chkLowBattTime", "sliderLowBattTime", "chkCriticalBattTime",
+                                     "sliderCriticalBattTime", "chkPowerSource", "chkFullBatt", "cmdFinish",
+                                     "cmdCancel", "cmdInfo", "cmdReset"}));
+        QCOMPARE(w->okButton()->text(), QString("&Ok"));
+        QVERIFY(w->okButton()->isDefault());
+
+        const QStringList labels{"10%", "0%", "0:25", "0:00"};
+        for (int i = 0; i < 4; ++i) {
+            const auto s = static_cast<AlarmSlider>(i);
+            QCOMPARE(w->valueLabel(s)->text(), labels[i]);
+            QVERIFY(!w->slider(s)->isEnabled());
+            QVERIFY(!w->valueLabel(s)->isEnabled());
+        }
+        QCOMPARE(w->slider(AlarmSlider::LowBattTime)->maximum(), 120);
+
+        w->checkBox(AlarmCheck::LowBatt)->click();
+        QVERIFY(w->slider(AlarmSlider::LowBatt)->isEnabled());
+        w->slider(AlarmSlider::LowBatt)->setValue(0);
+        QCOMPARE(w->slider(AlarmSlider::LowBatt)->value(), 1);
+        QCOMPARE(w->valueLabel(AlarmSlider::LowBatt)->text(), QString("1%"));
+        w->slider(AlarmSlider::CriticalBatt)->setValue(60);
+        QCOMPARE(w->slider(AlarmSlider::CriticalBatt)->value(), 1);
+        w->checkBox(AlarmCheck::LowBattTime)->click();
+        w->slider(AlarmSlider::LowBattTime)->setFocus();
+        QTest::keyClick(w->slider(AlarmSlider::LowBattTime), Qt::Key_PageUp);
+        QCOMPARE(w->valueLabel(AlarmSlider::LowBattTime)->text(), QString("0:35"));
+
+        QTest::keyClick(w->slider(AlarmSlider::LowBattTime), Qt::Key_Return);  // Enter presses Ok
+        flushDeletes();
+        QVERIFY(!w);
+        QCOMPARE(e.calls, (QStringList{"loadAlarms", "mainToFront"}));
+        const QByteArray file = e.file();
+        QVERIFY(file.contains("\"LowBatt\"=\"1\""));
+        QVERIFY(file.contains("\"LowBattVal\"=\"1\""));
+        QVERIFY(file.contains("\"LowBattTimeVal\"=\"35\""));
+    }
+
+    void cancelEscAndTheCloseBoxWriteNothingButBringTheMainWindowForward() {
+        Env e(dir_->path());
+        const QByteArray before = e.file();
+        const std::vector<std::function<void(ControlCenterWindow*)>> closers{
+            [](ControlCenterWindow* w) { w->cancelButton()->click(); },
+            [](ControlCenterWindow* w) { QTest::keyClick(w, Qt::Key_Escape); },
+            [](ControlCenterWindow* w) { w->close(); },
+        };
+        for (const auto& close : closers) {
+            e.calls.clear();
+            QPointer<ControlCenterWindow> w = e.controlCenter(nullptr);
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            w->checkBox(AlarmCheck::PowerSource)->click();
+            close(w);
+            flushDeletes();
+            QVERIFY(!w);
+            QCOMPARE(e.calls, QStringList{"mainToFront"});
+            QCOMPARE(e.file(), before);
+        }
+    }
+
+    void controlCenterChosenTwiceIsOneWindow() {
+        Env e(dir_->path());
+        e.store.save(Setting::LowBattTimeVal, "500");  // each load shows one message
+        DialogSlot<ControlCenterWindow> slot;
+        const auto make = [&e] { return e.controlCenter(nullptr); };
+        ControlCenterWindow* first = slot.show(make);
+        ControlCenterWindow* second = slot.show(make);
+        QCOMPARE(first, second);
+        QCOMPARE(e.messages.shown.size(), std::size_t(1));
+        QVERIFY(first->isVisible());
+
+        first->close();
+        flushDeletes();
+        QVERIFY(!slot.window());
+        ControlCenterWindow* third = slot.show(make);
+        QVERIFY(third);
+        QCOMPARE(e.messages.shown.size(), std::size_t(2));  // a fresh load
+        third->close();
+        flushDeletes();
+    }
+
+    void wizardStartsOnTheSliderAndTheKeysSetTheTime() {
+        Env e(dir_->path());
+        WizardWindow w(e.store, e.messages, {});
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.objectName(), QString("frmPersonalize"));
+        QCOMPARE(w.windowTitle(), QString("Personalizing Orvane"));
+        QCOMPARE(w.focusWidget(), w.timeSlider());
+        QCOMPARE(w.timeSlider()->value(), 0);
+        QCOMPARE(w.timeLabel()->text(), QString("N/A"));
+        QVERIFY(w.doneButton()->isDefault());
+        QCOMPARE(w.findChild<QLabel*>("lblMessage0")->text(), QString("Welcome to Orvane!"));
+
+        const std::vector<std::pair<Qt::Key, QString>> keys{
+            {Qt::Key_Right, "0:15"}, {Qt::Key_PageUp, "1:15"}, {Qt::Key_End, "10:00"},
+            {Qt::Key_Home, "N/A"},   {Qt::Key_PageUp, "1:00"}, {Qt::Key_Left, "0:45"},
+        };
+        for (const auto& [key, label] : keys) {
+            QTest::keyClick(w.timeSlider(), key);
+            QCOMPARE(w.timeLabel()->text(), label);
+        }
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(w.isVisible());
+    }
+
+    void wizardDoneSeedsTheStoreAndTheCloseBoxWritesNothing() {
+        struct Case {
+            int minutes;  // -1: close with the close box instead of Done
+            const char* data;
+            const char* count;
+            std::size_t messages;
+        };
+        const std::vector<Case> cases{
+            {15, "\"Data\"=\"0.15\"", "\"Count\"=\"10\"", 0},
+            {600, "\"Data\"=\"6\"", "\"Count\"=\"10\"", 0},
+            {0, "\"Data\"=\"0\"", "\"Count\"=\"0\"", 1},
+            {-1, nullptr, nullptr, 0},
+        };
+        for (const Case& c : cases) {
+            QTemporaryDir dir;
+            Env e(dir.path());
+            e.store.save(Setting::Data, "2.5");
+            const QByteArray before = e.file();
+            WizardRunner runner(e.store, e.messages, {});
+            QTimer::singleShot(0, [&c] {
+                auto* w = qobject_cast<WizardWindow*>(QApplication::activeModalWidget());
+                QVERIFY(w);
+                if (c.minutes < 0) {
+                    w->timeSlider()->setValue(300);
+                    w->close();
+                    return;
+                }
+                w->timeSlider()->setValue(c.minutes == 0 ? 60 : 0);
+                w->timeSlider()->setValue(c.minutes);
+                QTest::keyClick(w->timeSlider(), Qt::Key_Return);
+            });
+            runner.run();
+            QVERIFY(!QApplication::activeModalWidget());
+            QCOMPARE(e.messages.shown.size(), c.messages);
+            if (!c.data) {
+                QCOMPARE(e.file(), before);
+                continue;
+            }
+            QVERIFY2(e.file().contains(c.data), e.file().constData());
+            QVERIFY(e.file().contains(c.count));
+        }
+    }
+
+    void controlCenterFromTheWizardIsModalAndOwnedByIt() {
+        Env e(dir_->path());
+        QPointer<QDialog> opened;
+        bool wasModal = false;
+        QWidget* owner = nullptr;
+        WizardRunner runner(e.store, e.messages, [&](QWidget* parent) {
+            owner = parent;
+            opened = e.controlCenter(parent);
+            return opened.data();
+        });
+        QTimer::singleShot(0, [&] {
+            auto* wizard = qobject_cast<WizardWindow*>(QApplication::activeModalWidget());
+            QVERIFY(wizard);
+            wizard->timeSlider()->setValue(75);
+            QTimer::singleShot(0, [&, wizard] {
+                auto* cc = qobject_cast<ControlCenterWindow*>(QApplication::activeModalWidget());
+                wasModal = cc && cc == opened && cc->parentWidget() == wizard && cc->isModal();
+                if (cc) cc->cancelButton()->click();
+                QTimer::singleShot(0, [wizard] {
+                    QCOMPARE(QApplication::activeModalWidget(), wizard);
+                    QCOMPARE(wizard->timeLabel()->text(), QString("1:15"));
+                    QCOMPARE(wizard->timeSlider()->value(), 75);
+                    wizard->doneButton()->click();
+                });
+            });
+            wizard->controlCenterButton()->click();
+        });
+        runner.run();
+        QVERIFY(wasModal);
+        QVERIFY(owner);
+        QVERIFY(!opened);
+        QCOMPARE(e.calls, QStringList{"mainToFront"});
+        QVERIFY(e.file().contains("\"Data\"=\"0.75\""));
+    }
+
+    void aboutBoxTextsSingleWindowAndKeys() {
+        ScriptedMessages messages;
+        FakeOpener opener;
+        DialogSlot<AboutWindow> slot;
+        const auto make = [&] { return new AboutWindow(messages, opener); };
+        QPointer<AboutWindow> w = slot.show(make);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QCOMPARE(slot.show(make), w.data());
+        QCOMPARE(w->objectName(), QString("frmAbout"));
+        QCOMPARE(w->windowTitle(), QString("About Orvane"));
+        QCOMPARE(w->findChild<QLabel*>("lblVersion")->text(), QString("Version " ORVANE_TEST_VERSION));
+        QCOMPARE(w->emailLabel()->text(), QString("E-mail: " ORVANE_TEST_EMAIL));
+        QCOMPARE(w->websiteLabel()->text(), QString("Web: " ORVANE_TEST_WEB));
+        QCOMPARE(w->emailLabel()->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+
+        QTest::keyClick(w, Qt::Key_Escape);
+        QVERIFY(w && w->isVisible());
+        QTest::keyClick(w, Qt::Key_Return);
+        flushDeletes();
+        QVERIFY(!w);
+        QVERIFY(!slot.window());
+    }
+
+    void aboutBoxHoverUnderlinesTheLinkUnderThePointer() {
+        ScriptedMessages messages;
+        FakeOpener opener;
+        AboutWindow w(messages, opener);
+        w.setAttribute(Qt::WA_DeleteOnClose, false);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QLabel* email = w.emailLabel();
+        QLabel* web = w.websiteLabel();
+        const QPoint strip((email->geometry().left() + email->geometry().right()) / 2,
+                           (email->geometry().bottom() + web->geometry().top() + 1) / 2);
+        QVERIFY(!w.childAt(strip));
+        struct Step {
+            QPoint at;
+            bool email;
+            bool web;
+        };
+        const std::vector<Step> steps{
+            {email->geometry().center(), true, false},
+            {strip, false, false},
+            {web->geometry().center(), false, true},
+            {w.okButton()->geometry().center(), false, true},
+            {email->geometry().center(), true, true},
+            {QPoint(2, w.height() - 2), false, false},
+        };
+        for (const Step& s : steps) {
+            QTest::mouseMove(w.windowHandle(), s.at);
+            QCOMPARE(email->font().underline(), s.email);
+            QCOMPARE(web->font().underline(), s.web);
+        }
+    }
+
+    void aboutLinksGoThroughTheOpenerAndCreateNoFile() {
+        QTemporaryDir sandbox;
+        QVERIFY(QDir(sandbox.path()).mkpath("tmp") && QDir(sandbox.path()).mkpath("cwd"));
+        const QString oldCwd = QDir::currentPath();
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        QDir::setCurrent(sandbox.path() + "/cwd");
+        qputenv("TMPDIR", (sandbox.path() + "/tmp").toLocal8Bit());
+        const QStringList tmpBefore = entries(QDir::rootPath() + "tmp");
+
+        ScriptedMessages messages;
+        FakeOpener opener;
+        AboutWindow w(messages, opener);
+        w.setAttribute(Qt::WA_DeleteOnClose, false);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+        QTest::mouseClick(w.emailLabel(), Qt::LeftButton);
+        QTest::mouseClick(w.websiteLabel(), Qt::LeftButton);
+        QCOMPARE(opener.opened, (QStringList{"mailto:" ORVANE_TEST_EMAIL, ORVANE_TEST_WEB}));
+        QVERIFY(messages.shown.empty());
+
+        opener.result = LinkOpenResult::NoHandler;
+        QTest::mouseClick(w.websiteLabel(), Qt::LeftButton);
+        opener.result = LinkOpenResult::Failed;
+        QTest::mouseClick(w.emailLabel(), Qt::LeftButton);
+        QStringList shown;
+        for (const MessageRequest& r : messages.shown) shown << QString::fromStdString(r.title + "|" + r.text);
+        QCOMPARE(shown, (QStringList{"Browser Not Found|Could not find default Internet Browser",
+                                     "URL Failed|Attemp failed. Address mailto:" ORVANE_TEST_EMAIL " cannot be opened"}));
+        QVERIFY(w.isVisible());
+
+        QVERIFY(entries(sandbox.path() + "/cwd").isEmpty());
+        QVERIFY(entries(sandbox.path() + "/tmp").isEmpty());
+        for (const QString& name : entries(QDir::rootPath() + "tmp")) {
+            if (!tmpBefore.contains(name)) QVERIFY2(!name.contains("htm", Qt::CaseInsensitive), qPrintable(name));
+        }
+        QDir::setCurrent(oldCwd);
+        qputenv("TMPDIR", oldTmp);
+    }
+
+    void desktopOpenerAsksForTheSchemeHandlerWithoutAShell() {
+        QTemporaryDir dir;
+        const QString script = dir.path() + "/xdg-mime";
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\nprintf '%s|' \"$@\"\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        DesktopLinkOpener echoing(script);
+        QCOMPARE(echoing.defaultHandler("mailto"), QString("query|default|x-scheme-handler/mailto|"));
+        QCOMPARE(echoing.defaultHandler("https; touch x"), QString("query|default|x-scheme-handler/https; touch x|"));
+
+        DesktopLinkOpener missing(dir.path() + "/no-such-program");
+        QCOMPARE(missing.open("https://maker.example/"), LinkOpenResult::NoHandler);
+        QCOMPARE(missing.open("mailto:someone@maker.example"), LinkOpenResult::NoHandler);
+    }
+
+    void cleanup() { dir_.reset(); }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+QTEST_MAIN(DialogWindowsTest)
+#include "test_dialog_windows.moc"
