@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "platform/linux/autostart_backend.h"
+#include "platform/linux/desktop_link_opener.h"
 #include "platform/linux/linux_power_source.h"
 #include "platform/linux/reg_file_backend.h"
 #include "platform/linux/signal_watcher.h"
@@ -32,9 +33,10 @@ int main(int argc, char** argv) {
     SettingsStore store(userStore, machineStore);
     SystemClock clock;
     QtMessageBoxes messages;
+    DesktopLinkOpener links;
     std::unique_ptr<PowerStatusSource> power = makeLinuxPowerSource();
 
-    AppHost host(Services{store, *power, clock, messages, instance});
+    AppHost host(Services{store, *power, clock, messages, instance, links});
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &host, &AppHost::terminate);
     QObject::connect(&host, &AppHost::finished, &app, [] { QCoreApplication::exit(0); },
                      Qt::QueuedConnection);

@@ -6,6 +6,10 @@
 #include <QMenu>
 #include <cstdlib>
 
+#include "alarms/control_center_model.h"
+#include "alarms/control_center_window.h"
+#include "dialogs/about_window.h"
+#include "dialogs/wizard_window.h"
 #include "shell/compact_window.h"
 #include "shell/main_window.h"
 #include "shell/tray_icon.h"
@@ -18,8 +22,11 @@ AppHost::AppHost(Services services, QObject* parent)
       main_(std::make_unique<MainWindow>(icons_, stacking_)),
       tray_(new TrayIcon(icons_, this)),
       compact_(new CompactHost(icons_, stacking_, this)) {
+    wizard_ = std::make_unique<WizardRunner>(
+        services_.store, services_.messages, [this](QWidget* owner) -> QDialog* { return makeControlCenter(owner); },
+        main_.get());
     controller_ = std::make_unique<MainController>(
-        services_, Views{*main_, *tray_, *compact_, wizard_});
+        services_, Views{*main_, *tray_, *compact_, *wizard_});
     controller_->setProgramPath(QCoreApplication::applicationFilePath().toStdString());
 
     connect(main_.get(), &MainWindow::closeRequested, this,
@@ -67,7 +74,34 @@ void AppHost::onPowerChanged() {
     controller_->sysInfo_PowerStatusChanged();
 }
 
+ControlCenterWindow* AppHost::controlCenter() const { return controlCenter_.window(); }
+
+AboutWindow* AppHost::about() const { return about_.window(); }
+
+ControlCenterWindow* AppHost::makeControlCenter(QWidget* owner) {
+    auto model = std::make_unique<ControlCenterModel>(
+        services_.store, services_.messages, services_.power,
+        ControlCenterActions{[this] { controller_->alarms().LoadAlarms(); },
+                             [this] { controller_->UpdateDisplay(); },
+                             [this] { controller_->setLastUpdate(0); }});
+    // Opened from the first-run wizard, the main window is not shown yet and must stay so.
+    return new ControlCenterWindow(
+        std::move(model),
+        [this] {
+            if (main_->isVisible()) main_->bringToFront();
+        },
+        owner);
+}
+
 void AppHost::onMenuItem(MenuItem item) {
+    if (item == MenuItem::ControlCenter) {
+        controlCenter_.show([this] { return makeControlCenter(main_.get()); });
+        return;
+    }
+    if (item == MenuItem::About) {
+        about_.show([this] { return new AboutWindow(services_.messages, services_.links, main_.get()); });
+        return;
+    }
     controller_->onMenuItem(item);
     // The marks are the logic's; undo whatever Qt toggled on its own.
     if (!main_->programEnded()) main_->showMenuState(controller_->menu());

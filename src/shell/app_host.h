@@ -4,15 +4,19 @@
 #include <QSystemTrayIcon>
 #include <memory>
 
+#include "dialogs/dialog_slot.h"
 #include "shell/main_controller.h"
 #include "shell/status_icons.h"
 #include "shell/window_stacking.h"
 
 namespace orvane {
 
+class AboutWindow;
 class CompactHost;
+class ControlCenterWindow;
 class MainWindow;
 class TrayIcon;
+class WizardRunner;
 
 // Builds the windows around the logic and routes the user's actions to it. The platform
 // services come in from outside, so a test can hand in fakes.
@@ -29,6 +33,8 @@ public:
     void terminate();
 
     MainController& controller() { return *controller_; }
+    ControlCenterWindow* controlCenter() const;
+    AboutWindow* about() const;
     MainWindow& mainWindow() { return *main_; }
     TrayIcon& tray() { return *tray_; }
     CompactHost& compact() { return *compact_; }
@@ -47,16 +53,16 @@ private:
     void showMenu(QPoint globalPos);
     void onPowerChanged();
 
-    class NoWizard : public FirstUseWizard {
-    public:
-        void run() override {}
-    };
+    // The Control Center, owned by the main window from the menu or by the wizard.
+    ControlCenterWindow* makeControlCenter(QWidget* owner);
 
     Services services_;
     StatusIcons icons_;
     NativeWindowStacking stacking_;
-    NoWizard wizard_;
     std::unique_ptr<MainWindow> main_;
+    std::unique_ptr<WizardRunner> wizard_;
+    DialogSlot<ControlCenterWindow> controlCenter_;
+    DialogSlot<AboutWindow> about_;
     TrayIcon* tray_;
     CompactHost* compact_;
     std::unique_ptr<MainController> controller_;

@@ -7,6 +7,7 @@
 #include "alarms/alarms.h"
 #include "battery/display.h"
 #include "platform/clock.h"
+#include "platform/link_opener.h"
 #include "platform/message_boxes.h"
 #include "platform/power_status_source.h"
 #include "platform/single_instance.h"
@@ -33,6 +34,7 @@ struct Services {
     Clock& clock;
     MessageBoxes& messages;
     SingleInstance& instance;
+    LinkOpener& links;
 };
 
 struct Views {

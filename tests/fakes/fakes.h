@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/link_opener.h"
 #include "platform/message_boxes.h"
 #include "platform/power_status_source.h"
 #include "platform/settings_backend.h"
@@ -69,6 +70,17 @@ class FakeInstance : public SingleInstance {
 public:
     bool acquire() override { return available; }
     bool available = true;
+};
+
+// Records the addresses it is asked to open and answers with a scripted result.
+class RecordingLinkOpener : public LinkOpener {
+public:
+    LinkOpenResult open(const std::string& address) override {
+        opened.push_back(address);
+        return result;
+    }
+    std::vector<std::string> opened;
+    LinkOpenResult result = LinkOpenResult::Opened;
 };
 
 PowerSnapshot discharging(int percent, int seconds = -1);

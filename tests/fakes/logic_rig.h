@@ -15,7 +15,7 @@ struct MemoryStores {
 // The program's logic over a given store, with fakes for every other service and window.
 struct LogicRig {
     explicit LogicRig(SettingsStore& store)
-        : c(Services{store, power, clock, messages, instance}, Views{main, tray, compact, wizard}) {}
+        : c(Services{store, power, clock, messages, instance, links}, Views{main, tray, compact, wizard}) {}
 
     // Hands the fake source's notifications to the change handler, as the program does.
     void followPower() { power.setChangeListener([this] { c.sysInfo_PowerStatusChanged(); }); }
@@ -24,6 +24,7 @@ struct LogicRig {
     FakeClock clock;
     ScriptedMessages messages;
     FakeInstance instance;
+    RecordingLinkOpener links;
     Journal journal;
     FakeMainView main{journal};
     FakeTray tray{journal};

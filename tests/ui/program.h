@@ -30,7 +30,7 @@ struct Program {
             user.createKey(std::string(keys::kSetting));
             store.save(Setting::FirstUse, "1");
         }
-        host = std::make_unique<AppHost>(Services{store, power, clock, messages, lock});
+        host = std::make_unique<AppHost>(Services{store, power, clock, messages, lock, links});
     }
 
     RegFileBackend user;
@@ -40,6 +40,7 @@ struct Program {
     FakePowerSource power;
     FakeClock clock;
     ScriptedMessages messages;
+    RecordingLinkOpener links;
     std::unique_ptr<AppHost> host;
 
     MainWindow& main() { return host->mainWindow(); }

@@ -1,4 +1,9 @@
 #include <QAction>
+#include <QApplication>
+#include <QPushButton>
+#include <QSlider>
+#include <QPointer>
+#include <QTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -8,6 +13,8 @@
 #include <QtTest>
 #include <memory>
 
+#include "alarms/control_center_window.h"
+#include "dialogs/about_window.h"
 #include "ui/program.h"
 #include "shell/tray_icon.h"
 
@@ -25,9 +32,24 @@ private slots:
 
     void firstRunWritesTheDefaultsAndShowsTheStatus() {
         Program p(dir_->path());
+        // The wizard comes first: set three hours and press Done.
+        bool mainShownDuringWizard = true;
+        QTimer::singleShot(0, [&] {
+            auto* wizard = QApplication::activeModalWidget();
+            QVERIFY(wizard);
+            QCOMPARE(wizard->windowTitle(), QString("Personalizing Orvane"));
+            mainShownDuringWizard = p.main().isVisible() || p.host->tray().isShown();
+            wizard->findChild<QSlider*>()->setValue(180);
+            for (auto* b : wizard->findChildren<QPushButton*>()) {
+                if (b->text() == "&Done") b->click();
+            }
+        });
         QVERIFY(p.host->start());
+        QVERIFY(!mainShownDuringWizard);
         QCOMPARE(p.messages.shown.size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(p.messages.shown[0].title), QString("Welcome to Orvane"));
+        QCOMPARE(p.get(Setting::Data), std::string("1.8"));
+        QCOMPARE(p.get(Setting::Count), std::string("10"));
 
         const QByteArray file = readFile(dir_->path() + "/Orvane.reg");
         QVERIFY(file.startsWith("Windows Registry Editor Version 5.00"));
@@ -61,7 +83,7 @@ private slots:
     }
 
     void menuHasItsFourteenItemsInOrder() {
-        Program p(dir_->path());
+        Program p(dir_->path(), Program::Run::Returning);
         QVERIFY(p.host->start());
         const QList<QAction*> items = p.main().popupMenu()->actions();
         const QStringList names{"sbjExit", "sbjLine1", "sbjControlCenter", "sbjLine2", "sbjRefresh",
@@ -78,11 +100,11 @@ private slots:
     }
 
     void secondCopySaysSoAndLeavesTheFirstAlone() {
-        Program first(dir_->path());
+        Program first(dir_->path(), Program::Run::Returning);
         QVERIFY(first.host->start());
         const QByteArray before = readFile(dir_->path() + "/Orvane.reg");
 
-        Program second(dir_->path());
+        Program second(dir_->path(), Program::Run::Returning);
         QVERIFY(!second.host->start());
         QCOMPARE(second.messages.shown.size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(second.messages.shown[0].text), QString("Orvane already running."));
@@ -94,7 +116,7 @@ private slots:
     }
 
     void exitQuestionNoKeepsRunningYesSaves() {
-        Program p(dir_->path());
+        Program p(dir_->path(), Program::Run::Returning);
         QVERIFY(p.host->start());
         QSignalSpy finished(p.host.get(), &AppHost::finished);
         p.main().move(200, 100);
@@ -118,7 +140,7 @@ private slots:
 
     void statusFollowsEachChangeAndMinimizeShowsNoWindow() {
         {
-            Program p(dir_->path());
+            Program p(dir_->path(), Program::Run::Returning);
             QVERIFY(p.host->start());
             p.power.change(discharging(84, 7200));
             QCOMPARE(p.main().displayText(0), QString("84% Remaining"));
@@ -129,7 +151,7 @@ private slots:
             p.store.save(Setting::Display, "2");
             p.host->terminate();
         }
-        Program again(dir_->path());
+        Program again(dir_->path(), Program::Run::Returning);
         QVERIFY(again.host->start());
         QVERIFY(again.messages.shown.empty());
         QVERIFY(!again.main().isVisible());
@@ -139,14 +161,14 @@ private slots:
 
     void compactModeShowsThePanelWithShortTexts() {
         {
-            Program p(dir_->path());
+            Program p(dir_->path(), Program::Run::Returning);
             QVERIFY(p.host->start());
             p.host->terminate();  // shutdown saves the panel's place, so edit after it
             p.store.save(Setting::Display, "1");
             p.store.save(Setting::CompactX, "4500");
             p.store.save(Setting::CompactY, "300");
         }
-        Program p(dir_->path());
+        Program p(dir_->path(), Program::Run::Returning);
         p.power.snapshot.batteryStatus = 128;
         p.power.snapshot.acStatus = 1;
         QVERIFY(p.host->start());
@@ -159,6 +181,55 @@ private slots:
         QCOMPARE(c->displayText(1), QString("N/A"));
         QCOMPARE(c->displayText(2), QString("AC"));
         QVERIFY(!p.main().menuAction(MenuItem::AlwaysOnTop)->isVisible());
+    }
+
+    void menuOpensOneControlCenterAndOneAboutBox() {
+        Program p(dir_->path(), Program::Run::Returning);
+        QVERIFY(p.host->start());
+        p.choose(MenuItem::ControlCenter);
+        QPointer<ControlCenterWindow> cc = p.host->controlCenter();
+        QVERIFY(cc && cc->isVisible());
+        QVERIFY(!cc->isModal());
+        QCOMPARE(cc->parentWidget(), &p.main());
+        p.choose(MenuItem::ControlCenter);
+        QCOMPARE(p.host->controlCenter(), cc.data());
+        QCOMPARE(p.main().findChildren<ControlCenterWindow*>().size(), 1);
+
+        p.choose(MenuItem::About);
+        QPointer<AboutWindow> about = p.host->about();
+        QVERIFY(about && about->isVisible());
+        QCOMPARE(about->windowTitle(), QString("About Orvane"));
+        p.choose(MenuItem::About);
+        QCOMPARE(p.host->about(), about.data());
+        QCOMPARE(p.main().findChildren<AboutWindow*>().size(), 1);
+
+        about->close();
+        QTRY_VERIFY(!about);  // closing discards it; the next choice makes a new one
+        p.choose(MenuItem::About);
+        QVERIFY(p.host->about() && p.host->about()->isVisible());
+    }
+
+    void powerChangesDuringTheWizardWaitForStartUp() {
+        Program p(dir_->path());
+        p.store.EnsureKeys();
+        p.store.save(Setting::LowBatt, "1");
+        p.store.save(Setting::LowBattVal, "90");
+        p.store.save(Setting::PowerSourceChange, "1");
+        std::size_t messagesDuringWizard = 99;
+        QTimer::singleShot(0, [&] {
+            auto* wizard = QApplication::activeModalWidget();
+            QVERIFY(wizard);
+            p.power.change(discharging(50, 3600));
+            p.power.change(charging(51));
+            messagesDuringWizard = p.messages.shown.size();
+            wizard->close();  // the close box: nothing written
+        });
+        QVERIFY(p.host->start());
+        QCOMPARE(messagesDuringWizard, std::size_t(0));
+        QCOMPARE(p.messages.shown.size(), std::size_t(1));  // the welcome only; no alarm at start-up
+        QCOMPARE(p.main().displayText(0), QString("51% Charging"));
+        QCOMPARE(p.main().displayText(2), QString("AC Power"));
+        QCOMPARE(p.get(Setting::Data), std::string());
     }
 
 private:
