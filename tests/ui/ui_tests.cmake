@@ -30,3 +30,8 @@ add_test(NAME e2e.tray_menu_compact
   COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --battery 85:7530 --
           ${CMAKE_SOURCE_DIR}/tests/e2e/tray_menu_compact.sh $<TARGET_FILE:orvane>)
 set_tests_properties(e2e.tray_menu_compact PROPERTIES LABELS "e2e;x11" TIMEOUT 90)
+
+add_test(NAME e2e.first_run_keyboard
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --battery 85:0 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/first_run_keyboard.sh $<TARGET_FILE:orvane>)
+set_tests_properties(e2e.first_run_keyboard PROPERTIES LABELS "e2e;x11" TIMEOUT 90)

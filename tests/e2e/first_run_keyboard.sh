@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# A first run on an empty store, driven only by the keyboard as a new user would: the wizard
+# is the first window with its slider focused, the arrow keys set three hours, Enter finishes
+# it and Enter answers the welcome message. Then the store holds the seed, and with UPower
+# giving no remaining time the tray tip shows the learnt estimate (1.8 x 85 = 153 minutes).
+# Runs inside run-with-upower-mock.sh --x11 --battery 85:0.
+set -u
+app=${1:?usage: first_run_keyboard.sh PATH_TO_ORVANE}
+. "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
+
+store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
+log=$HARNESS_DIR/orvane.log
+fail() { echo "FAIL: $*" >&2; screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; cat "$log" >&2; [ -f "$store" ] && cat "$store" >&2; exit 1; }
+visible() { xdotool search --all --onlyvisible --pid "$pid" --name "^$1\$" 2>/dev/null | tail -1; }
+wait_window() { for _ in $(seq 100); do w=$(visible "$1"); [ -n "$w" ] && return 0; sleep 0.1; done; return 1; }
+
+[ ! -e "$store" ] || fail "the store is not empty"
+QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >"$log" 2>&1 &
+pid=$!
+track "$pid"
+
+wait_window "Personalizing Orvane" || fail "the wizard did not appear"
+[ "$(xdotool search --onlyvisible --pid "$pid" | wc -l)" = 1 ] || fail "another window is shown beside the wizard"
+sleep 0.5
+[ "$(xdotool getwindowfocus)" = "$w" ] || xdotool windowfocus --sync "$w"
+# Twelve steps of 15 minutes: three hours. Then Enter presses Done.
+for _ in $(seq 12); do xdotool key Right; done
+xdotool key Return
+
+wait_window "Welcome to Orvane" || fail "no welcome message after the wizard"
+sleep 0.3
+[ "$(xdotool getwindowfocus)" = "$w" ] || xdotool windowfocus --sync "$w"
+xdotool key Return
+
+for _ in $(seq 100); do grep -q 'tip: Status:' "$log" && break; sleep 0.1; done
+grep -q 'tip: Status: 85% Remaining | Time: 2:33 | Pwr: Battery' "$log" || fail "the tip does not show the learnt estimate"
+for want in '"Data"="1.8"' '"Count"="10"' '"First Use"="1"'; do
+  grep -qF "$want" "$store" || fail "missing $want"
+done
+grep -q 'Welcome to Orvane' "$log" || fail "the welcome message was not logged"
+echo "PASS: first run by keyboard seeded Data 1.8, Count 10; tip shows 2:33"
