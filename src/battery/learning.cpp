@@ -51,14 +51,11 @@ void RecordBatteryData(SettingsStore& store, std::int16_t drop, double elapsedMi
         const Decimal tolerance = Decimal(100) / count;
         if (deviation > tolerance) return;
     }
-    // Rounded to the digits the text keeps, so the stored figure is exactly what is used.
     const Decimal average = (data * count + observation) / (count + 1);
-    store.save(Setting::Data, formatDecimal(average));
-    store.save(Setting::Count, std::to_string(count + 1));
-    if (count > kCountCap) {
-        store.CreateKey(std::string(keys::kSetting), Hive::CurrentUser);
-        store.save(Setting::Count, std::to_string(kCountCap));
-    }
+    // The weight stops growing at the cap, so a new observation never counts for less
+    // than 1/20002. Both values go in one commit: a reader never sees one without the other.
+    const std::int32_t newCount = count > kCountCap ? kCountCap : count + 1;
+    store.save({{Setting::Data, formatDecimal(average)}, {Setting::Count, std::to_string(newCount)}});
 }
 
 }  // namespace orvane

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvane {
@@ -37,6 +38,14 @@ public:
     // Sets a value in an existing key; false when the key is missing or the write failed.
     virtual bool setValue(const std::string& keyPath, const std::string& name,
                           const RegValue& value) = 0;
+    // Several values of one key in one commit, in order; a store that can, writes them
+    // together so a reader never sees one without the others.
+    virtual bool setValues(const std::string& keyPath,
+                           const std::vector<std::pair<std::string, RegValue>>& values) {
+        bool ok = true;
+        for (const auto& [name, value] : values) ok = setValue(keyPath, name, value) && ok;
+        return ok;
+    }
     // nullopt when the key or the value does not exist, or the store cannot be read.
     virtual std::optional<RegValue> queryValue(const std::string& keyPath,
                                                const std::string& name) = 0;

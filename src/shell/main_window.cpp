@@ -99,6 +99,8 @@ MainWindow::MainWindow(StatusIcons& icons, WindowStacking& stacking, QWidget* pa
         lblDisplay_[i] = new QLabel(fraStatus_);
         lblDisplay_[i]->setObjectName(QString("lblDisplay%1").arg(i));
         lblDisplay_[i]->setFont(bold);
+        // Painting its own background keeps a new value from repainting the whole frame.
+        lblDisplay_[i]->setAutoFillBackground(true);
         lblDisplay_[i]->setGeometry(place(kDisplay[i].left, kDisplay[i].top, kDisplay[i].width, kDisplay[i].height));
     }
     barPercent_ = new QProgressBar(fraStatus_);
@@ -109,6 +111,7 @@ MainWindow::MainWindow(StatusIcons& icons, WindowStacking& stacking, QWidget* pa
     barPercent_->setGeometry(place(kBar.left, kBar.top, kBar.width, kBar.height));
     imgStatus_ = new QLabel(fraStatus_);
     imgStatus_->setObjectName("ImgStatus");
+    imgStatus_->setAutoFillBackground(true);
     // The large icon is 32 pixels whatever the picture box's design size.
     const QRect pic = place(kPicture.left, kPicture.top, kPicture.width, kPicture.height);
     imgStatus_->setGeometry(pic.x(), pic.y(), std::max(32, pic.width()), std::max(32, pic.height()));

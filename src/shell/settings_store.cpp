@@ -54,10 +54,8 @@ bool SettingsStore::save(Hive hive, const std::string& keyPath, const std::strin
     bool ok = false;
     const RegValue raw = WriteValue(value, type, &ok);
     if (!ok) return false;
-    SettingsBackend& b = backend(hive);
-    // The key is opened, not created: a missing key makes the write fail silently.
-    if (!b.keyExists(keyPath)) return false;
-    return b.setValue(keyPath, name, raw);
+    // The key is opened, not created: the backend fails the write to a missing key.
+    return backend(hive).setValue(keyPath, name, raw);
 }
 
 bool SettingsStore::SaveUserValue(const std::string& keyPath, const std::string& name,
@@ -92,6 +90,24 @@ SettingValue SettingsStore::get(Setting s) {
 bool SettingsStore::save(Setting s, const std::string& text) {
     const SettingInfo& i = settingInfo(s);
     return save(i.hive, std::string(i.key), std::string(i.name), text, RegType::String);
+}
+
+}  // namespace orvane
+
+namespace orvane {
+
+bool SettingsStore::save(std::initializer_list<std::pair<Setting, std::string>> values) {
+    if (values.size() == 0) return true;
+    const SettingInfo& first = settingInfo(values.begin()->first);
+    std::vector<std::pair<std::string, RegValue>> raw;
+    for (const auto& [s, text] : values) {
+        const SettingInfo& i = settingInfo(s);
+        // One commit holds one key of one hive.
+        if (i.hive != first.hive || i.key != first.key) return false;
+        bool ok = false;
+        raw.emplace_back(std::string(i.name), WriteValue(text, RegType::String, &ok));
+    }
+    return backend(first.hive).setValues(std::string(first.key), raw);
 }
 
 }  // namespace orvane

@@ -624,14 +624,10 @@ bool writeFileAtomically(const std::string& path, const std::string& content, mo
     ok = ::close(f.fd) == 0 && ok;
     f.fd = -1;
     if (ok) ok = ::rename(tmpl.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tmpl.c_str());
-        return false;
-    }
-    // Makes the rename itself durable; the data is already safe either way.
-    Fd dir(::open(dirOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd >= 0) ::fsync(dir.fd);
-    return true;
+    if (!ok) ::unlink(tmpl.c_str());
+    // No fsync of the folder: a rename lost to a power cut leaves the old file, which is
+    // whole, and a folder sync would double what every write costs.
+    return ok;
 }
 
 RegFileBackend::RegFileBackend(std::string path) : path_(std::move(path)) {}
@@ -681,28 +677,39 @@ bool RegFileBackend::keyExists(const std::string& keyPath) {
 
 bool RegFileBackend::setValue(const std::string& keyPath, const std::string& name,
                               const RegValue& value) {
-    if (hasLineBreak(name)) return false;
+    return setValues(keyPath, {{name, value}});
+}
+
+bool RegFileBackend::setValues(const std::string& keyPath,
+                               const std::vector<std::pair<std::string, RegValue>>& values) {
+    for (const auto& nv : values)
+        if (hasLineBreak(nv.first)) return false;
     const std::string id = hiveKeyId(keyPath);
     return update(path_, [&](Document& doc) {
-        const Lookup at = find(doc, id, &name);
-        if (!at.exists) return Change::Failed;
-        Entry e = makeEntry(Kind::Value, valueText(name, value));
-        e.name = name;
-        e.value = value;
-        if (at.value && doc[*at.value].kind == Kind::Value) {
-            // Replaced in place; a deletion line stays and the value follows it.
-            if (doc[*at.value].text == e.text) return Change::None;
-            doc[*at.value] = std::move(e);
-            return Change::Changed;
+        Change change = Change::None;
+        for (const auto& [name, value] : values) {
+            const Lookup at = find(doc, id, &name);
+            if (!at.exists) return Change::Failed;
+            Entry e = makeEntry(Kind::Value, valueText(name, value));
+            e.name = name;
+            e.value = value;
+            if (at.value && doc[*at.value].kind == Kind::Value) {
+                // Replaced in place; a deletion line stays and the value follows it.
+                if (doc[*at.value].text == e.text) continue;
+                doc[*at.value] = std::move(e);
+                change = Change::Changed;
+                continue;
+            }
+            std::size_t last = at.sections.back();
+            for (std::size_t i = last + 1; i < doc.size(); ++i) {
+                const Kind k = doc[i].kind;
+                if (k == Kind::Section || k == Kind::KeyDelete) break;
+                if (k != Kind::Blank && k != Kind::Comment) last = i;
+            }
+            doc.insert(doc.begin() + static_cast<std::ptrdiff_t>(last + 1), std::move(e));
+            change = Change::Changed;
         }
-        std::size_t last = at.sections.back();
-        for (std::size_t i = last + 1; i < doc.size(); ++i) {
-            const Kind k = doc[i].kind;
-            if (k == Kind::Section || k == Kind::KeyDelete) break;
-            if (k != Kind::Blank && k != Kind::Comment) last = i;
-        }
-        doc.insert(doc.begin() + static_cast<std::ptrdiff_t>(last + 1), std::move(e));
-        return Change::Changed;
+        return change;
     });
 }
 

@@ -21,6 +21,8 @@ public:
 
     bool createKey(const std::string& keyPath) override;
     bool keyExists(const std::string& keyPath) override;
+    bool setValues(const std::string& keyPath,
+                   const std::vector<std::pair<std::string, RegValue>>& values) override;
     bool setValue(const std::string& keyPath, const std::string& name,
                   const RegValue& value) override;
     std::optional<RegValue> queryValue(const std::string& keyPath,
