@@ -169,29 +169,33 @@ void CompactWindow::moveEvent(QMoveEvent* event) {
 }
 
 bool CompactWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != imgIcon_) return QWidget::eventFilter(watched, event);
-    auto* me = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
+    const QEvent::Type type = event->type();
+    if (watched != imgIcon_ || (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+                                type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)) {
+        return QWidget::eventFilter(watched, event);
+    }
+    const auto* me = static_cast<QMouseEvent*>(event);
+    const QPoint global = me->globalPosition().toPoint();
+    switch (type) {
         case QEvent::MouseButtonPress:
-            if (me->button() == Qt::LeftButton) beginDrag(me->globalPosition().toPoint());
-            return true;
+            if (me->button() == Qt::LeftButton) beginDrag(global);
+            break;
         case QEvent::MouseMove:
-            if (drag_ == Drag::Manual) move(me->globalPosition().toPoint() - grabOffset_);
-            return true;
+            if (drag_ == Drag::Manual) move(global - grabOffset_);
+            break;
         case QEvent::MouseButtonRelease:
             if (me->button() == Qt::LeftButton) endDrag();
-            if (me->button() == Qt::RightButton) emit iconRightReleased(me->globalPosition().toPoint());
-            return true;
-        case QEvent::MouseButtonDblClick:
+            if (me->button() == Qt::RightButton) emit iconRightReleased(global);
+            break;
+        default:  // double click
             if (me->button() == Qt::LeftButton) {
                 drag_ = Drag::None;
                 settle_->stop();
                 emit iconDoubleClicked();
             }
-            return true;
-        default:
-            return QWidget::eventFilter(watched, event);
+            break;
     }
+    return true;
 }
 
 CompactHost::CompactHost(StatusIcons& icons, WindowStacking& stacking, QObject* parent)
