@@ -1,19 +1,11 @@
 # shellcheck shell=bash
-# harness-lib.sh: bash functions for Orvane's headless tests (kept self-contained in tests/).
-#   . "$(dirname "${BASH_SOURCE[0]}")/harness-lib.sh"
-# - HARNESS_DIR: a fresh temp dir (mktemp -d), removed on exit unless HARNESS_KEEP=1 (a HARNESS_DIR
-#   inherited from the environment, e.g. from run-with-upower-mock.sh, is reused and left alone).
-# - track PID: every tracked PID gets TERM, then KILL, on EXIT/INT/TERM/HUP (newest first).
-# - hand_over PID: a script run inside the wrapper leaves PID running when it exits; the shell
-#   that owns HARNESS_DIR (the wrapper) stops it at its own cleanup.
-# - start_private_bus system|session: own dbus-daemon, exports DBUS_<TYPE>_BUS_ADDRESS; with
-#   HARNESS_SERVICEDIR set, the bus also reads activatable services from that directory.
-# - wait_name / wait_name_gone / wait_for: bounded waits, return 1 on timeout.
-# - start_xvfb, start_tray_host, screenshot, win_geometry, visible_windows_of: X11.
-# Needs: dbus-daemon, gdbus (libglib2.0-bin), and for the X11 part xvfb, x11-utils, xdotool,
-# trayer, imagemagick.
+# Bash helpers for the headless tests:  . "$(dirname "${BASH_SOURCE[0]}")/harness-lib.sh"
+# HARNESS_DIR is a fresh temp dir removed on exit (HARNESS_KEEP=1 keeps it); one inherited from
+# the environment (run-with-upower-mock.sh) is reused and left alone. Tracked PIDs get TERM,
+# then KILL, on exit, newest first; hand_over leaves a PID to the shell that owns HARNESS_DIR.
+# Needs dbus-daemon and gdbus; for X11 also xvfb, x11-utils, xdotool, trayer, imagemagick.
 
-# Sourcing twice in one shell (e.g. upower-mock.sh and upowerd-umockdev.sh) must not reset state.
+# Sourced twice in one shell (through upower-mock.sh and directly) it must not reset state.
 [ -n "${HARNESS_LIB_LOADED:-}" ] && return 0
 HARNESS_LIB_LOADED=1   # not exported: a child script sources its own copy
 
@@ -24,41 +16,36 @@ PY=${PY:-/usr/bin/python3}   # Debian's python: dbusmock and gi are not in a pye
 
 hlog() { echo "[$(date +%T.%3N)] $*" >&2; }
 track() { HARNESS_PIDS+=("$@"); }
-
-hand_over() {
-  local pid=$1 i
-  for i in "${!HARNESS_PIDS[@]}"; do [ "${HARNESS_PIDS[i]}" = "$pid" ] && unset 'HARNESS_PIDS[i]'; done
-  echo "$pid" >>"$HARNESS_DIR/handed-over.pids"
-}
-
-# Kill one tracked PID now (TERM, wait up to 3 s, then KILL) and forget it.
-stop_pid() {
-  local pid=$1 i
-  kill "$pid" 2>/dev/null || return 0
-  for i in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -9 "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  for i in "${!HARNESS_PIDS[@]}"; do [ "${HARNESS_PIDS[i]}" = "$pid" ] && unset 'HARNESS_PIDS[i]'; done
+forget() {
+  local i
+  for i in "${!HARNESS_PIDS[@]}"; do [ "${HARNESS_PIDS[i]}" = "$1" ] && unset 'HARNESS_PIDS[i]'; done
   return 0
+}
+hand_over() { forget "$1"; echo "$1" >>"$HARNESS_DIR/handed-over.pids"; }
+
+# stop_pid PID: TERM, up to 3 s, then KILL.
+stop_pid() {
+  local i
+  kill "$1" 2>/dev/null || return 0
+  for i in $(seq 30); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+  kill -9 "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+  forget "$1"
 }
 
 harness_cleanup() {
-  local rc=$? pid alive=() i
+  local rc=$? pid alive=() handed=() i
   trap - EXIT INT TERM HUP
   if [ "$HARNESS_OWN_DIR" = 1 ] && [ -f "$HARNESS_DIR/handed-over.pids" ]; then
-    local handed=()
     mapfile -t handed <"$HARNESS_DIR/handed-over.pids"
     HARNESS_PIDS=("${handed[@]}" "${HARNESS_PIDS[@]}")
   fi
   for pid in $(printf '%s\n' "${HARNESS_PIDS[@]}" | tac); do
     kill "$pid" 2>/dev/null && alive+=("$pid")
   done
-  for i in $(seq 30); do
-    local still=0
-    for pid in "${alive[@]}"; do kill -0 "$pid" 2>/dev/null && still=1; done
-    [ $still = 0 ] && break; sleep 0.1
-  done
-  for pid in "${alive[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  # kill -0 with several PIDs succeeds while any of them is alive.
+  for i in $(seq 30); do kill -0 "${alive[@]}" 2>/dev/null || break; sleep 0.1; done
+  [ ${#alive[@]} -gt 0 ] && kill -9 "${alive[@]}" 2>/dev/null
   HARNESS_PIDS=()
   if [ "${HARNESS_KEEP:-0}" = 1 ]; then hlog "kept $HARNESS_DIR"
   elif [ "$HARNESS_OWN_DIR" = 1 ]; then rm -rf "$HARNESS_DIR"; fi
@@ -69,12 +56,10 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 trap 'exit 129' HUP
 
-# start_private_bus system|session
-# Starts a dbus-daemon with its own config (socket inside HARNESS_DIR), exports
-# DBUS_SYSTEM_BUS_ADDRESS or DBUS_SESSION_BUS_ADDRESS, tracks its PID.
+# start_private_bus system|session: a dbus-daemon of our own; exports DBUS_<TYPE>_BUS_ADDRESS.
+# With HARNESS_SERVICEDIR set the bus also reads activatable services from there.
 start_private_bus() {
-  local type=$1 T=${1^^} conf addr pid servicedir=
-  conf=$HARNESS_DIR/dbus-$type.conf
+  local type=$1 conf=$HARNESS_DIR/dbus-$1.conf addr servicedir=
   [ -n "${HARNESS_SERVICEDIR:-}" ] && servicedir="<servicedir>$HARNESS_SERVICEDIR</servicedir>"
   mkdir -p "$HARNESS_DIR/dbus-$type"
   cat >"$conf" <<XML
@@ -92,32 +77,27 @@ start_private_bus() {
   </policy>
 </busconfig>
 XML
-  # --nofork (not --fork): the daemon stays in our process group, so a runner that kills the
-  # group (CTest on TIMEOUT sends SIGKILL to it) takes the bus down too.
+  # --nofork keeps the daemon in our process group, so a runner that kills the group (CTest on
+  # TIMEOUT) takes the bus down too.
   dbus-daemon --config-file="$conf" --nofork --print-address=3 \
     3>"$HARNESS_DIR/dbus-$type.address" >"$HARNESS_DIR/dbus-$type.log" 2>&1 &
-  pid=$!
-  track "$pid"
+  track $!
   WAIT_S=10 wait_for test -s "$HARNESS_DIR/dbus-$type.address" || {
     hlog "dbus-daemon ($type) did not start: $(tail -3 "$HARNESS_DIR/dbus-$type.log")"; return 1; }
   addr=$(head -1 "$HARNESS_DIR/dbus-$type.address")
-  export "DBUS_${T}_BUS_ADDRESS=$addr"
-  hlog "private $type bus pid $pid at $addr"
+  export "DBUS_${type^^}_BUS_ADDRESS=$addr"
+  hlog "private $type bus at $addr"
 }
 
-# wait_name system|session NAME [TIMEOUT_S]: until NAME has an owner
+# wait_name / wait_name_gone system|session NAME [TIMEOUT_S]
 wait_name() { timeout $(( ${3:-10} + 2 )) gdbus wait --"$1" --timeout "${3:-10}" "$2" >/dev/null 2>&1; }
-
-# has_name system|session NAME: exit 0 when NAME has an owner now
 has_name() {
   gdbus call --"$1" -d org.freedesktop.DBus -o /org/freedesktop/DBus \
     -m org.freedesktop.DBus.NameHasOwner "$2" 2>/dev/null | grep -q true
 }
-
-# wait_name_gone system|session NAME [TIMEOUT_S]
 wait_name_gone() { WAIT_S=${3:-10} wait_for eval "! has_name $1 $2"; }
 
-# wait_for CMD...: retry every 0.1 s for up to WAIT_S (default 10) seconds
+# wait_for CMD...: retries every 0.1 s for up to WAIT_S (default 10) seconds.
 wait_for() {
   local end=$(( $(date +%s%N) / 1000000 + ${WAIT_S:-10} * 1000 ))
   until "$@" >/dev/null 2>&1; do
@@ -126,23 +106,21 @@ wait_for() {
   done
 }
 
-# ---------------------------------------------------------------- X11 ----
-# start_xvfb [WxHxD]: Xvfb on a free display (-displayfd, no TCP); exports DISPLAY.
+# start_xvfb [WxHxD]: Xvfb on a free display, no TCP; exports DISPLAY.
 start_xvfb() {
-  local f=$HARNESS_DIR/xvfb.display n
+  local f=$HARNESS_DIR/xvfb.display
   : >"$f"
   Xvfb -displayfd 3 -screen 0 "${1:-1280x800x24}" -nolisten tcp -noreset \
     3>"$f" >"$HARNESS_DIR/xvfb.log" 2>&1 &
   track $!
   WAIT_S=10 wait_for test -s "$f" || { hlog "Xvfb did not start: $(tail -3 "$HARNESS_DIR/xvfb.log")"; return 1; }
-  n=$(head -1 "$f")
-  export DISPLAY=:$n
+  DISPLAY=:$(head -1 "$f"); export DISPLAY
   WAIT_S=10 wait_for xdpyinfo || return 1
   hlog "Xvfb on $DISPLAY"
 }
 
-# x_selection_owner NAME: prints the owner window of X selection NAME (0 when none).
-# (ctypes on libX11: no extra package; any python3 will do.)
+# x_selection_owner NAME: the owner window of an X selection (0x0 when none), through ctypes
+# on libX11 so that no extra package is needed.
 x_selection_owner() {
   "$PY" - "$1" <<'PYX'
 import ctypes, sys
@@ -161,8 +139,8 @@ PYX
 }
 tray_ready() { local o; o=$(x_selection_owner _NET_SYSTEM_TRAY_S0 2>/dev/null) && [ "$o" != 0x0 ]; }
 
-# start_tray_host: trayer (an XEmbed system tray, no window manager needed) on the top-right
-# edge; returns once it owns the _NET_SYSTEM_TRAY_S0 selection. Sets TRAY_PID.
+# start_tray_host: trayer, an XEmbed tray that needs no window manager, at the top right; returns
+# once it owns _NET_SYSTEM_TRAY_S0. Sets TRAY_PID.
 start_tray_host() {
   trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
     --SetPartialStrut false --transparent false --tint 0x808080 \
@@ -170,14 +148,12 @@ start_tray_host() {
   TRAY_PID=$!
   track "$TRAY_PID"
   WAIT_S=10 wait_for tray_ready || { hlog "tray host not ready: $(tail -3 "$HARNESS_DIR/trayer.log")"; return 1; }
-  hlog "tray host trayer pid $TRAY_PID owns _NET_SYSTEM_TRAY_S0"
 }
 
-# window_parent WID -> parent window id (hex), as the X server has it
 window_parent() { xwininfo -tree -id "$1" | awk '/Parent window id:/{print $4}'; }
 
-# tray_icon_windows PID -> the windows of PID that are embedded (reparented) into the tray host
-# started by start_tray_host; empty when the icon did not dock (e.g. the StatusNotifierItem path).
+# tray_icon_windows PID: the windows of PID reparented into the tray host; empty when the icon
+# did not dock (e.g. it went the StatusNotifierItem way).
 tray_icon_windows() {
   local host w p i
   host=" $(xdotool search --pid "$TRAY_PID" 2>/dev/null | tr '\n' ' ') "
@@ -185,23 +161,22 @@ tray_icon_windows() {
     p=$w
     for i in 1 2 3 4; do
       p=$(window_parent "$p")
-      # the root has parent 0x0, and xwininfo -id 0x0 would wait for a click
+      # the root's parent is 0x0, and xwininfo -id 0x0 would wait for a click
       case $p in ""|0x0) break ;; esac
       case $host in *" $((p)) "*) echo "$w"; break ;; esac
     done
   done
 }
 
-# screenshot FILE.png: the whole root window
 screenshot() { import -window root "$1"; }
 
-# win_geometry WID -> "X Y W H" (absolute, as the X server has it)
+# win_geometry WID -> "X Y W H", absolute
 win_geometry() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
     /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
 }
 
-# visible_windows_of PID -> one line per mapped top-level window: "WID X Y W H TITLE"
+# visible_windows_of PID -> one "WID X Y W H TITLE" line per mapped top-level window
 visible_windows_of() {
   local w
   for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do

@@ -60,35 +60,20 @@ TEST(ComposeDisplay, DecidesTextsKeysAndBarFromOneReading) {
     }
 }
 
-TEST(ComposeDisplay, TwoUpdatesWithTheSameReadingAreIdentical) {
-    const auto a = ComposeDisplay(snap(0, 1, 85), 125);
-    const auto b = ComposeDisplay(snap(0, 1, 85), 125);
-    EXPECT_EQ(a.main, b.main);
-    EXPECT_EQ(a.tip, b.tip);
-    EXPECT_EQ(a.tip, "Status: 85% Remaining | Time: 2:05 | Pwr: Battery");
-}
-
 TEST(DisplayHelpers, TimeTextsAndReadBacks) {
-    EXPECT_EQ(FormatTwoDigits(5), "05");
-    EXPECT_EQ(FormatTwoDigits(0), "00");
-    EXPECT_EQ(FormatTwoDigits(12), "12");
-    EXPECT_EQ(FormatTwoDigits(-5), "-5");
+    const std::pair<int, const char*> twoDigits[] = {{5, "05"}, {0, "00"}, {12, "12"}, {-5, "-5"}};
+    for (const auto& [n, text] : twoDigits) EXPECT_EQ(FormatTwoDigits(n), text);
     EXPECT_EQ(TimeText(125), "2:05");
     EXPECT_EQ(TimeText(32767), "546:07");
 
-    EXPECT_EQ(GetPowerSourceCode("AC Power"), 1);
-    EXPECT_EQ(GetPowerSourceCode("Battery"), 0);
-    EXPECT_EQ(GetPowerSourceCode("Unknown"), 255);
-    EXPECT_EQ(GetPowerSourceCode(""), 255);
+    const std::pair<const char*, int> sources[] = {
+        {"AC Power", 1}, {"Battery", 0}, {"Unknown", 255}, {"", 255}};
+    for (const auto& [text, code] : sources) EXPECT_EQ(GetPowerSourceCode(text), code) << text;
 
-    EXPECT_EQ(LeadingNumber("85% Remaining"), 85);
-    EXPECT_EQ(LeadingNumber("100%"), 100);
-    EXPECT_EQ(LeadingNumber("57% Charging"), 57);
-    EXPECT_EQ(LeadingNumber("  9% Remaining"), 9);
-    EXPECT_EQ(LeadingNumber("No Battery"), 0);
-    EXPECT_EQ(LeadingNumber("AC Power"), 0);
-    EXPECT_EQ(LeadingNumber(""), 0);
-    EXPECT_EQ(LeadingNumber("99999999999999999999%"), 1000000);
+    const std::pair<const char*, int> leading[] = {
+        {"85% Remaining", 85}, {"100%", 100},     {"57% Charging", 57}, {"  9% Remaining", 9},
+        {"No Battery", 0},     {"AC Power", 0},   {"", 0},              {"99999999999999999999%", 1000000}};
+    for (const auto& [text, n] : leading) EXPECT_EQ(LeadingNumber(text), n) << text;
 }
 
 TEST(DisplayHelpers, TipIsCutToWhatTheTrayShows) {

@@ -7,31 +7,20 @@
 namespace orvane {
 namespace {
 
-TEST(NumberText, ParsesWhatAStoreMayHold) {
-    struct Row {
-        const char* text;
-        std::optional<double> want;
-    };
-    const Row rows[] = {
+TEST(NumberText, ParsesWhatAStoreMayHoldAndFormatsSoItReadsBack) {
+    const std::pair<const char*, std::optional<double>> rows[] = {
         {"7680", 7680},   {"  -5 ", -5},     {"+3", 3},        {"1.8", 1.8},     {".5", 0.5},
         {"1e3", 1000},    {"", std::nullopt}, {" ", std::nullopt}, {"abc", std::nullopt},
         {"12abc", std::nullopt}, {"inf", std::nullopt}, {"nan", std::nullopt}, {"0x10", std::nullopt},
         {"1,5", std::nullopt},   {"--1", std::nullopt}, {"1e999", std::nullopt},
     };
-    for (const Row& r : rows) {
-        EXPECT_EQ(parseNumber(r.text), r.want) << '"' << r.text << '"';
-    }
-}
+    for (const auto& [text, want] : rows) EXPECT_EQ(parseNumber(text), want) << '"' << text << '"';
 
-TEST(NumberText, FormatsWholeAndFractionalNumbersSoTheyReadBack) {
-    EXPECT_EQ(formatNumber(7680), "7680");
-    EXPECT_EQ(formatNumber(0), "0");
-    EXPECT_EQ(formatNumber(-0.0), "0");
-    EXPECT_EQ(formatNumber(-15), "-15");
-    EXPECT_EQ(formatNumber(1.25), "1.25");
-    for (double v : {0.1, 1.0 / 3, 1234.5678, -7.125, 12.000001}) {
+    const std::pair<double, const char*> formats[] = {
+        {7680, "7680"}, {0, "0"}, {-0.0, "0"}, {-15, "-15"}, {1.25, "1.25"}};
+    for (const auto& [v, text] : formats) EXPECT_EQ(formatNumber(v), text);
+    for (double v : {0.1, 1.0 / 3, 1234.5678, -7.125, 12.000001})
         EXPECT_EQ(parseNumber(formatNumber(v)), v) << formatNumber(v);
-    }
 }
 
 TEST(SettingValue, ConvertsEachKindAsTheReadersExpect) {
@@ -58,23 +47,19 @@ TEST(SettingValue, ConvertsEachKindAsTheReadersExpect) {
 }
 
 TEST(Decimal, KeepsEveryDigitThroughText) {
-    const Decimal third = Decimal(1) / 3;
-    const std::string text = formatDecimal(third);
-    EXPECT_EQ(text.substr(0, 12), "0.3333333333");
-    ASSERT_TRUE(parseDecimal(text));
-    EXPECT_EQ(formatDecimal(*parseDecimal(text)), text);
-
-    EXPECT_EQ(formatDecimal(Decimal("2.5")), "2.5");
+    const std::string third = formatDecimal(Decimal(1) / 3);
+    EXPECT_EQ(third.substr(0, 12), "0.3333333333");
+    ASSERT_TRUE(parseDecimal(third));
+    EXPECT_EQ(formatDecimal(*parseDecimal(third)), third);
+    for (const char* text : {"2.5", "0", "20000", "0.000012"})
+        EXPECT_EQ(formatDecimal(Decimal(text)), text);
     EXPECT_EQ(formatDecimal(Decimal(0)), "0");
-    EXPECT_EQ(formatDecimal(Decimal("20000")), "20000");
-    EXPECT_EQ(formatDecimal(Decimal("0.000012")), "0.000012");
     EXPECT_FALSE(parseDecimal("abc"));
     EXPECT_FALSE(parseDecimal(""));
 
-    EXPECT_EQ(roundHalfEven(Decimal("112.5")), 112);
-    EXPECT_EQ(roundHalfEven(Decimal("117.5")), 118);
-    EXPECT_EQ(roundHalfEven(Decimal("-2.5")), -2);
-    EXPECT_EQ(roundHalfEven(Decimal("7.49")), 7);
+    const std::pair<const char*, long long> rounded[] = {
+        {"112.5", 112}, {"117.5", 118}, {"-2.5", -2}, {"7.49", 7}};
+    for (const auto& [text, n] : rounded) EXPECT_EQ(roundHalfEven(Decimal(text)), n) << text;
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
-# The Control Center, wizard and About box: their models with GoogleTest, their windows under
-# Qt's offscreen platform. The Ok order and the wizard's seed are read back from store files.
-add_executable(dialog_model_tests
-  ${CMAKE_CURRENT_LIST_DIR}/test_control_center_model.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/test_about_and_wizard_models.cpp
-)
+# The Control Center's model with GoogleTest; the Control Center, wizard and About box windows
+# under Qt's offscreen platform. The Ok order and the wizard's seed are read back from store files.
+add_executable(dialog_model_tests ${CMAKE_CURRENT_LIST_DIR}/test_control_center_model.cpp)
 target_link_libraries(dialog_model_tests PRIVATE orvane_fakes orvane_linux GTest::gtest_main)
 gtest_discover_tests(dialog_model_tests TEST_PREFIX "dialogs." DISCOVERY_MODE PRE_TEST)
 

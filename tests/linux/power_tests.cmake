@@ -1,9 +1,6 @@
 # Power status sources: pure mapping and sysfs parsing, then the D-Bus source against
 # python3-dbusmock's upower template on a private bus (each run gets its own bus and mock).
-add_executable(power_unit_tests
-  linux/test_upower_mapping.cpp
-  linux/test_sysfs_reader.cpp
-)
+add_executable(power_unit_tests linux/test_power_readings.cpp)
 target_link_libraries(power_unit_tests PRIVATE orvane_linux GTest::gtest_main)
 gtest_discover_tests(power_unit_tests TEST_PREFIX "power." DISCOVERY_MODE PRE_TEST)
 
@@ -21,7 +18,7 @@ add_test(NAME power.dbus.no_battery
           --gtest_filter=NoBattery.*)
 add_test(NAME power.dbus.no_upower
   COMMAND ${_power_wrap} --no-upower -- $<TARGET_FILE:power_dbus_tests>
-          --gtest_filter=NoUPower.*:SysfsSource.*:UPowerProperties.*)
+          --gtest_filter=NoUPower.*:SysfsSource.*)
 add_test(NAME power.dbus.upower_down
   COMMAND ${_power_wrap} --upower-activatable -- $<TARGET_FILE:power_dbus_tests>
           --gtest_filter=UPowerDown.*)

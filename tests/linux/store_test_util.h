@@ -10,9 +10,11 @@
 #include <sstream>
 #include <string>
 
+#include "platform/settings_backend.h"
+
 namespace orvane::testutil {
 
-// A fresh folder under $TMPDIR (or /tmp), removed with everything in it afterwards.
+// A fresh folder under $TMPDIR, removed with everything in it (read-only parts too) afterwards.
 class TempDir {
 public:
     TempDir() {
@@ -21,14 +23,11 @@ public:
         if (::mkdtemp(tmpl.data())) path_ = tmpl;
     }
     ~TempDir() {
-        if (!path_.empty())
-            ::nftw(
-                path_.c_str(),
-                [](const char* p, const struct stat*, int, FTW*) {
-                    ::chmod(p, 0700);
-                    return ::remove(p);
-                },
-                16, FTW_DEPTH | FTW_PHYS);
+        const auto remove = [](const char* p, const struct stat*, int, FTW*) {
+            ::chmod(p, 0700);
+            return ::remove(p);
+        };
+        if (!path_.empty()) ::nftw(path_.c_str(), remove, 16, FTW_DEPTH | FTW_PHYS);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -41,9 +40,8 @@ private:
 };
 
 inline std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(path, std::ios::binary).rdbuf();
     return s.str();
 }
 
@@ -61,27 +59,11 @@ inline unsigned modeOf(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
-// Sets an environment variable for one scope; nullptr unsets it.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old, hadOld_ = true;
-        set(value);
-    }
-    ~ScopedEnv() { set(hadOld_ ? old_.c_str() : nullptr); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    void set(const char* value) {
-        if (value)
-            ::setenv(name_.c_str(), value, 1);
-        else
-            ::unsetenv(name_.c_str());
-    }
-    std::string name_;
-    std::string old_;
-    bool hadOld_ = false;
-};
+// A string value with its terminating NUL, as the store writes it.
+inline RegValue sz(const std::string& text) {
+    RegValue v{1, {text.begin(), text.end()}};
+    v.data.push_back(0);
+    return v;
+}
 
 }  // namespace orvane::testutil

@@ -2,9 +2,7 @@
 # folders and fork helper processes for the crash and locking cases.
 add_executable(store_tests
   ${CMAKE_CURRENT_LIST_DIR}/test_reg_file_backend.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/test_autostart_backend.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/test_single_instance_lock.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/../core/test_settings_store.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/test_autostart_and_lock.cpp
 )
 target_include_directories(store_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(store_tests PRIVATE orvane_linux GTest::gtest_main)

@@ -6,13 +6,13 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <vector>
 
 #include "platform/linux/linux_power_source.h"
 #include "platform/linux/sysfs_source.h"
@@ -77,6 +77,18 @@ struct Counted {
         return QTest::qWaitFor([&] { return source->read() == want; }, 10000);
     }
 };
+
+// Writes power_supply attribute files under root/device.
+bool writeAttrs(const QString& root, const QString& device,
+                const std::vector<std::pair<const char*, QByteArray>>& attrs) {
+    QDir(root).mkpath(device);
+    for (const auto& [name, value] : attrs) {
+        QFile f(root + "/" + device + "/" + name);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(value + "\n") <= 0)
+            return false;
+    }
+    return true;
+}
 
 TEST(UPowerMock, FollowsTheDisplayDeviceAndOnBattery) {
     Counted c(makeLinuxPowerSource());
@@ -160,23 +172,16 @@ TEST(UPowerDown, InstalledButNotRunningStaysUPower) {
 
 TEST(NoUPower, FactoryFallsBackToSysfs) {
     QTemporaryDir root;
-    ASSERT_TRUE(root.isValid());
-    const auto write = [&](const QString& file, const QByteArray& text) {
-        QDir(root.path()).mkpath(QFileInfo(file).path());
-        QFile f(root.filePath(file));
-        return f.open(QIODevice::WriteOnly) && f.write(text + "\n") > 0;
-    };
-    ASSERT_TRUE(write("AC/type", "Mains") && write("AC/online", "1"));
-    ASSERT_TRUE(write("BAT0/type", "Battery") && write("BAT0/status", "Charging") &&
-                write("BAT0/capacity", "42"));
+    ASSERT_TRUE(writeAttrs(root.path(), "AC", {{"type", "Mains"}, {"online", "1"}}));
+    ASSERT_TRUE(writeAttrs(root.path(), "BAT0",
+                           {{"type", "Battery"}, {"status", "Charging"}, {"capacity", "42"}}));
     qputenv("ORVANE_SYSFS_POWER_ROOT", root.path().toLocal8Bit());
-
     std::unique_ptr<PowerStatusSource> source = makeLinuxPowerSource();
+    qunsetenv("ORVANE_SYSFS_POWER_ROOT");
     auto* sysfs = dynamic_cast<SysfsPowerSource*>(source.get());
     ASSERT_NE(sysfs, nullptr);
     EXPECT_EQ(sysfs->root(), root.path());
     EXPECT_EQ(source->read(), (PowerSnapshot{1, 8, 42, -1, -1}));
-    qunsetenv("ORVANE_SYSFS_POWER_ROOT");
 }
 
 TEST(NoUPower, UPowerSourceWithoutDaemonOrBus) {
@@ -190,23 +195,14 @@ TEST(NoUPower, UPowerSourceWithoutDaemonOrBus) {
 
 TEST(SysfsSource, RereadsOnUeventAndNotifiesRealChanges) {
     QTemporaryDir root;
-    ASSERT_TRUE(root.isValid());
-    QDir(root.path()).mkpath("BAT0");
-    const auto set = [&](const char* name, const QByteArray& value) {
-        QFile f(root.filePath(QStringLiteral("BAT0/") + name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(value + "\n");
-    };
-    set("type", "Battery");
-    set("status", "Discharging");
-    set("capacity", "80");
-
+    ASSERT_TRUE(writeAttrs(root.path(), "BAT0",
+                           {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}}));
     SysfsPowerSource source(root.path(), std::chrono::milliseconds(0));
     int notifications = 0;
     source.setChangeListener([&] { ++notifications; });
     EXPECT_EQ(source.read(), (PowerSnapshot{0, 1, 80, -1, -1}));
 
-    set("capacity", "79");
+    ASSERT_TRUE(writeAttrs(root.path(), "BAT0", {{"capacity", "79"}}));
     source.handleUevent();
     EXPECT_TRUE(QTest::qWaitFor([&] { return notifications == 1; }, 5000));
     EXPECT_EQ(source.read().batteryLifePercent, 79);
@@ -214,31 +210,6 @@ TEST(SysfsSource, RereadsOnUeventAndNotifiesRealChanges) {
     source.handleUevent();  // nothing changed
     QTest::qWait(100);
     EXPECT_EQ(notifications, 1);
-}
-
-TEST(UPowerProperties, ConvertsWhateverTypesArrive) {
-    UPowerFacts f;
-    UPowerSource::applyDeviceProperties(f,
-                                        {{"Percentage", QVariant::fromValue(QDBusVariant(84))},
-                                         {"State", QVariant(qlonglong(2))},
-                                         {"Type", QVariant(2.0)},
-                                         {"IsPresent", QVariant(1)},
-                                         {"TimeToEmpty", QVariant(7200.0)},
-                                         {"EnergyFull", QVariant(QStringLiteral("not a number"))}});
-    EXPECT_EQ(f.percentage, 84.0);
-    EXPECT_EQ(f.state, 2u);
-    EXPECT_EQ(f.type, 2u);
-    EXPECT_EQ(f.isPresent, true);
-    EXPECT_EQ(f.timeToEmpty, 7200);
-    EXPECT_EQ(f.energyFull, std::nullopt);
-    EXPECT_EQ(f.energyRate, std::nullopt);  // absent stays unknown
-
-    UPowerSource::applyManagerProperties(f, {{"OnBattery", QVariant(QStringLiteral("false"))}});
-    EXPECT_EQ(f.onBattery, std::nullopt);
-    UPowerSource::applyManagerProperties(f, {{"OnBattery", QVariant(true)}});
-    EXPECT_EQ(f.onBattery, true);
-    UPowerSource::applyDeviceProperties(f, {{"Percentage", QVariant()}});
-    EXPECT_EQ(f.percentage, std::nullopt);
 }
 
 }  // namespace

@@ -1,0 +1,214 @@
+// The autostart entry behind the machine hive, the one-instance lock, and where the real files
+// go by default.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/linux/autostart_backend.h"
+#include "platform/linux/reg_file_backend.h"
+#include "platform/linux/single_instance_lock.h"
+#include "store_test_util.h"
+
+namespace orvane {
+namespace {
+
+using namespace testutil;
+
+const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The text of the string value without its NUL, or "<absent>".
+std::string read(AutostartBackend& b, const std::string& key = kRun,
+                 const std::string& name = "Orvane") {
+    const auto v = b.queryValue(key, name);
+    if (!v) return "<absent>";
+    EXPECT_EQ(v->type, 1u);
+    EXPECT_FALSE(v->data.empty());
+    return v->data.empty() ? "" : std::string(v->data.begin(), v->data.end() - 1);
+}
+
+TEST(DefaultLocations, FollowTheXdgVariablesAndIgnoreRelativeOnes) {
+    const std::string home = "/home/u/.config/Merrowin/Orvane.reg";
+    const std::string tmpLock = "/tmp/orvane-" + std::to_string(::getuid()) + ".lock";
+    const auto reg = &RegFileBackend::defaultPath;
+    const auto autostart = &AutostartBackend::defaultDir;
+    const auto lock = &SingleInstanceLock::defaultPath;
+    const struct {
+        const char* var;
+        const char* value;
+        std::string (*location)();
+        std::string want;
+    } cases[] = {
+        {"XDG_CONFIG_HOME", "/cfg", reg, "/cfg/Merrowin/Orvane.reg"},
+        {"XDG_CONFIG_HOME", "/cfg/", reg, "/cfg/Merrowin/Orvane.reg"},
+        {"XDG_CONFIG_HOME", "", reg, home},
+        {"XDG_CONFIG_HOME", "relative/dir", reg, home},
+        {"XDG_CONFIG_HOME", nullptr, reg, home},
+        {"XDG_CONFIG_DIRS", nullptr, autostart, "/etc/xdg/autostart"},
+        {"XDG_CONFIG_DIRS", "", autostart, "/etc/xdg/autostart"},
+        {"XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg", autostart, "/opt/xdg/autostart"},
+        {"XDG_CONFIG_DIRS", "/opt/xdg/", autostart, "/opt/xdg/autostart"},
+        {"XDG_CONFIG_DIRS", "relative:/second", autostart, "/second/autostart"},
+        {"XDG_CONFIG_DIRS", "::", autostart, "/etc/xdg/autostart"},
+        {"XDG_RUNTIME_DIR", "/run/user/1000", lock, "/run/user/1000/orvane.lock"},
+        {"XDG_RUNTIME_DIR", "/run/user/1000/", lock, "/run/user/1000/orvane.lock"},
+        {"XDG_RUNTIME_DIR", "", lock, tmpLock},
+        {"XDG_RUNTIME_DIR", "relative", lock, tmpLock},
+        {"XDG_RUNTIME_DIR", nullptr, lock, tmpLock},
+    };
+    std::map<std::string, std::optional<std::string>> saved;
+    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_RUNTIME_DIR"})
+        if (const char* v = std::getenv(var)) saved[var] = v; else saved[var] = std::nullopt;
+    ::setenv("HOME", "/home/u", 1);
+    for (const auto& c : cases) {
+        c.value ? ::setenv(c.var, c.value, 1) : ::unsetenv(c.var);
+        EXPECT_EQ(c.location(), c.want) << c.var << "=" << (c.value ? c.value : "(unset)");
+    }
+    for (const auto& [var, v] : saved) v ? ::setenv(var.c_str(), v->c_str(), 1) : ::unsetenv(var.c_str());
+}
+
+TEST(AutostartBackend, ServesOnlyTheRunValue) {
+    TempDir dir;
+    AutostartBackend b(dir / "autostart");
+    EXPECT_EQ(b.location(), dir / "autostart/orvane.desktop");
+    for (const char* key : {"software\\microsoft\\windows\\currentversion\\run",
+                            "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\"}) {
+        EXPECT_TRUE(b.keyExists(key)) << key;
+        EXPECT_TRUE(b.createKey(key)) << key;
+        EXPECT_EQ(read(b, key, "orvane"), "<absent>") << key;
+    }
+    EXPECT_FALSE(b.keyExists("Software\\Merrowin\\Orvane"));
+    EXPECT_FALSE(b.setValue(kRun, "Other", sz("/bin/true")));
+    EXPECT_FALSE(b.setValue("Software\\Merrowin", "Orvane", sz("/bin/true")));
+    EXPECT_FALSE(b.setValue(kRun, "Orvane", RegValue{4, {1, 0, 0, 0}}));
+    EXPECT_FALSE(exists(b.location()));
+    EXPECT_EQ(read(b, kRun, "Other"), "<absent>");
+}
+
+// On, off, on again, and program paths that need quoting; each entry must pass the desktop's
+// own validator when it is installed.
+TEST(AutostartBackend, EntriesRoundTripAndValidate) {
+    const bool validator = std::system("command -v desktop-file-validate >/dev/null 2>&1") == 0;
+    TempDir dir;
+    AutostartBackend b(dir / "new/autostart");
+    for (const std::string path : {"/usr/bin/orvane", "", "/opt/My Apps/orvane", "/a/b$c`d\"e\\f'g",
+                                   "/x/100%/orvane", "/tab\there", "/üñí/orvane"}) {
+        ASSERT_TRUE(b.setValue(kRun, "Orvane", sz(path))) << path;
+        EXPECT_EQ(read(b), path);
+        const std::string entry = readText(b.location());
+        if (path.empty()) {
+            EXPECT_NE(entry.find("\nHidden=true\n"), std::string::npos) << entry;
+            EXPECT_EQ(entry.find("/usr/bin"), std::string::npos) << entry;
+        } else {
+            EXPECT_EQ(entry.find("Hidden"), std::string::npos) << entry;
+        }
+        EXPECT_EQ(modeOf(b.location()), 0644u);
+        if (validator && path.find('\t') == std::string::npos) {
+            const std::string validate = "desktop-file-validate '" + b.location() + "' >&2";
+            EXPECT_EQ(std::system(validate.c_str()), 0) << entry;
+        }
+    }
+    EXPECT_EQ(AutostartBackend::execLine("/usr/bin/orvane"), "/usr/bin/orvane");
+    EXPECT_EQ(AutostartBackend::execLine("/opt/My App/orvane"), "\"/opt/My App/orvane\"");
+
+    // Entries as a user or another tool may have written them.
+    const struct {
+        const char* content;
+        const char* want;
+    } cases[] = {
+        {"[Desktop Entry]\nExec=/usr/bin/orvane --tray %U\n", "/usr/bin/orvane"},
+        {"[Desktop Entry]\nExec = \"/opt/a b/orvane\" --x\n", "/opt/a b/orvane"},
+        {"[Desktop Entry]\nExec=\"/opt/a\\\\\\\\b\"\n", "/opt/a\\b"},
+        {"[Desktop Entry]\nExec=/usr/bin/orvane\nHidden=true\n", ""},
+        {"[Desktop Entry]\r\nHidden=false\r\nExec=/usr/bin/orvane\r\n", "/usr/bin/orvane"},
+        {"[Desktop Entry]\nExec=/usr/bin/orvane\n[Desktop Action x]\nHidden=true\n",
+         "/usr/bin/orvane"},
+        {"[Other]\nExec=/usr/bin/orvane\n", ""},
+        {"\x01\x02 garbage", ""},
+    };
+    for (const auto& c : cases) {
+        writeText(b.location(), c.content);
+        EXPECT_EQ(read(b), c.want) << c.content;
+    }
+    ::unlink(b.location().c_str());
+    EXPECT_EQ(read(b), "<absent>");
+}
+
+TEST(AutostartBackend, FailedWriteReportsFalseAndChangesNothing) {
+    TempDir dir;
+    writeText(dir / "file", "not a folder");
+    AutostartBackend underFile(dir / "file/autostart");
+    EXPECT_FALSE(underFile.setValue(kRun, "Orvane", sz("/usr/bin/orvane")));
+    EXPECT_EQ(readText(dir / "file"), "not a folder");
+    EXPECT_EQ(read(underFile), "<absent>");
+
+    // A folder in the entry's place cannot be replaced by a file.
+    AutostartBackend blocked(dir.path());
+    ::mkdir(blocked.location().c_str(), 0755);
+    EXPECT_FALSE(blocked.setValue(kRun, "Orvane", sz("/usr/bin/orvane")));
+    EXPECT_EQ(modeOf(blocked.location()) & 0777, 0755u);
+
+    if (::geteuid() != 0) {
+        AutostartBackend readOnly(dir / "ro");
+        ASSERT_TRUE(readOnly.setValue(kRun, "Orvane", sz("/usr/bin/orvane")));
+        const std::string before = readText(readOnly.location());
+        ::chmod((dir / "ro").c_str(), 0555);
+        EXPECT_FALSE(readOnly.setValue(kRun, "Orvane", sz("")));
+        EXPECT_EQ(readText(readOnly.location()), before);
+    }
+}
+
+TEST(SingleInstanceLock, OneHolderAtATimeAndAKilledHolderLetsGo) {
+    TempDir dir;
+    const std::string path = dir / "orvane.lock";
+    auto first = std::make_unique<SingleInstanceLock>(path);
+    ASSERT_TRUE(first->acquire());
+    EXPECT_TRUE(first->acquire()) << "asking again keeps the lock";
+    SingleInstanceLock second(path);
+    EXPECT_FALSE(second.acquire());
+    first.reset();
+    EXPECT_TRUE(second.acquire());
+
+    const std::string other = dir / "other.lock";
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SingleInstanceLock lock(other);
+        const char ok = lock.acquire() ? 'y' : 'n';
+        (void)!::write(ready[1], &ok, 1);
+        for (;;) ::pause();
+    }
+    char got = 0;
+    ASSERT_EQ(::read(ready[0], &got, 1), 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ASSERT_EQ(got, 'y');
+    EXPECT_FALSE(SingleInstanceLock(other).acquire());
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(exists(other)) << "the stale file is still there";
+    EXPECT_TRUE(SingleInstanceLock(other).acquire());
+}
+
+TEST(SingleInstanceLock, PlantedFilesAreNotUsed) {
+    TempDir dir;
+    // A symlink planted at the lock path is neither followed nor held against us.
+    const std::string target = dir / "target";
+    ASSERT_EQ(::symlink(target.c_str(), (dir / "link.lock").c_str()), 0);
+    EXPECT_TRUE(SingleInstanceLock(dir / "link.lock").acquire());
+    EXPECT_FALSE(exists(target));
+    // An unusable location does not keep the program from starting.
+    EXPECT_TRUE(SingleInstanceLock(dir / "missing/dir/orvane.lock").acquire());
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,231 @@
+// What the daemon's facts and the sysfs power_supply files become as one power snapshot.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <limits>
+#include <map>
+#include <string>
+
+#include "platform/linux/sysfs_reader.h"
+#include "platform/linux/upower_mapping.h"
+
+namespace orvane {
+
+void PrintTo(const PowerSnapshot& s, std::ostream* os) {
+    *os << "{" << s.acStatus << ", " << s.batteryStatus << ", " << s.batteryLifePercent << ", "
+        << s.batteryLifeTime << ", " << s.batteryFullTime << "}";
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+// On battery, an 85 % discharging battery with 7530 s left, 100 Wh at 10 W; then the edit.
+UPowerFacts facts(const std::function<void(UPowerFacts&)>& edit = {}) {
+    UPowerFacts f;
+    f.reachable = true;
+    f.onBattery = f.isPresent = true;
+    f.type = f.state = 2;
+    f.percentage = 85.0;
+    f.timeToEmpty = 7530;
+    f.energyFull = 100.0;
+    f.energyRate = 10.0;
+    if (edit) edit(f);
+    return f;
+}
+
+UPowerFacts charging(double percent) {
+    return facts([&](UPowerFacts& f) { f.onBattery = false; f.state = 1; f.percentage = percent; });
+}
+
+TEST(UPowerMapping, MapsFactsToSnapshot) {
+    const struct {
+        const char* name;
+        UPowerFacts facts;
+        PowerSnapshot want;
+    } cases[] = {
+        {"unreachable hides everything", facts([](auto& f) { f.reachable = false; }),
+         {255, 255, 255, -1, -1}},
+        {"nothing read yet", [] { UPowerFacts f; f.reachable = true; return f; }(),
+         {255, 255, 255, -1, -1}},
+        {"discharging", facts(), {0, 1, 85, 7530, 36000}},
+        {"charging on AC", charging(50.0), {1, 8, 50, -1, -1}},
+        {"charging and critical", charging(3.0), {1, 12, 3, -1, -1}},
+        {"fully charged", [] { auto f = charging(100.0); f.state = 4; return f; }(),
+         {1, 1, 100, -1, -1}},
+        {"on battery unknown", facts([](auto& f) { f.onBattery.reset(); }),
+         {255, 1, 85, 7530, 36000}},
+        {"not present", facts([](auto& f) { f.isPresent = false; }), {0, 128, 255, -1, -1}},
+        {"not a battery (UPS)", facts([](auto& f) { f.type = 3; }), {0, 128, 255, -1, -1}},
+        {"presence unknown", facts([](auto& f) { f.isPresent.reset(); }), {0, 255, 255, -1, -1}},
+        {"state unknown", facts([](auto& f) { f.state = 0; }), {0, 255, 85, -1, -1}},
+        {"state out of range", facts([](auto& f) { f.state = 7; }), {0, 255, 85, -1, -1}},
+        {"percent NaN", facts([](auto& f) { f.percentage = kNaN; }), {0, 255, 255, 7530, 36000}},
+        {"percent infinite", facts([](auto& f) { f.percentage = kInf; }),
+         {0, 255, 255, 7530, 36000}},
+        {"percent above 100", facts([](auto& f) { f.percentage = 100.5; }),
+         {0, 255, 255, 7530, 36000}},
+        {"percent missing", facts([](auto& f) { f.percentage.reset(); }),
+         {0, 255, 255, 7530, 36000}},
+        {"time to empty zero", facts([](auto& f) { f.timeToEmpty = 0; }), {0, 1, 85, -1, 36000}},
+        {"time to empty negative", facts([](auto& f) { f.timeToEmpty = -5; }),
+         {0, 1, 85, -1, 36000}},
+        {"time to empty beyond int32", facts([](auto& f) { f.timeToEmpty = 1LL << 40; }),
+         {0, 1, 85, kMax, 36000}},
+        {"rate zero", facts([](auto& f) { f.energyRate = 0.0; }), {0, 1, 85, 7530, -1}},
+        {"rate NaN", facts([](auto& f) { f.energyRate = kNaN; }), {0, 1, 85, 7530, -1}},
+        {"energy full infinite", facts([](auto& f) { f.energyFull = kInf; }),
+         {0, 1, 85, 7530, -1}},
+        {"full time beyond int32", facts([](auto& f) { f.energyRate = 1e-6; }),
+         {0, 1, 85, 7530, kMax}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(mapUPowerFacts(c.facts), c.want) << c.name;
+
+    // The level flag while discharging follows the percent rounded half to even.
+    const struct {
+        double percent;
+        std::int16_t rounded, flag;
+    } levels[] = {
+        {0.0, 0, 4},   {4.4, 4, 4},   {4.5, 4, 4},    {4.51, 5, 2},    {5.0, 5, 2},
+        {32.5, 32, 2}, {32.6, 33, 0}, {33.0, 33, 0},  {66.0, 66, 0},   {66.5, 66, 0},
+        {66.6, 67, 1}, {67.0, 67, 1}, {99.5, 100, 1}, {100.0, 100, 1},
+    };
+    for (const auto& c : levels) {
+        const PowerSnapshot got = mapUPowerFacts(facts([&](auto& f) { f.percentage = c.percent; }));
+        EXPECT_EQ(got, (PowerSnapshot{0, c.flag, c.rounded, 7530, 36000})) << c.percent;
+    }
+}
+
+using Attrs = std::map<std::string, std::string>;
+
+Attrs battery(const std::string& status, Attrs extra) {
+    extra["type"] = "Battery";
+    extra["present"] = "1";
+    extra["status"] = status;
+    return extra;
+}
+
+TEST(SysfsReader, ReadsPowerSupplyTrees) {
+    const Attrs acOff = {{"type", "Mains"}, {"online", "0"}};
+    const Attrs acOn = {{"type", "Mains"}, {"online", "1"}};
+    const Attrs bat85 = battery("Discharging", {{"capacity", "85"},
+                                                {"energy_now", "51000000"},
+                                                {"energy_full", "60000000"},
+                                                {"power_now", "10000000"}});
+    const struct {
+        std::string name;
+        std::map<std::string, Attrs> tree;  // device folder -> attribute files
+        PowerSnapshot want;
+    } cases[] = {
+        {"empty", {}, {255, 128, 255, -1, -1}},
+        {"desktop with mains only", {{"AC", acOn}}, {1, 128, 255, -1, -1}},
+        {"discharging, energy", {{"AC", acOff}, {"BAT0", bat85}}, {0, 1, 85, 18360, 21600}},
+        {"no mains device, discharging", {{"BAT0", bat85}}, {0, 1, 85, 18360, 21600}},
+        {"no mains device, full", {{"BAT0", battery("Full", {{"capacity", "100"}})}},
+         {255, 1, 100, -1, -1}},
+        {"charging", {{"AC", acOn}, {"BAT0", battery("Charging", {{"capacity", "50"}})}},
+         {1, 8, 50, -1, -1}},
+        {"not charging on AC",
+         {{"AC", acOn}, {"BAT0", battery("Not charging", {{"capacity", "60"}})}},
+         {1, 0, 60, -1, -1}},
+        {"unknown status", {{"AC", acOn}, {"BAT0", battery("Unknown", {{"capacity", "60"}})}},
+         {1, 255, 60, -1, -1}},
+        {"charge counters, negative current",
+         {{"BAT0", battery("Discharging", {{"charge_now", "2000000"},
+                                           {"charge_full", "4000000"},
+                                           {"current_now", "-1000000"}})}},
+         {0, 0, 50, 7200, 14400}},
+        {"two batteries summed",
+         {{"AC", acOff},
+          {"BAT0", battery("Discharging", {{"energy_now", "30000000"},
+                                           {"energy_full", "50000000"},
+                                           {"power_now", "10000000"}})},
+          {"BAT1", battery("Unknown", {{"energy_now", "10000000"},
+                                       {"energy_full", "50000000"},
+                                       {"power_now", "0"}})}},
+         {0, 0, 40, 14400, 36000}},
+        {"battery not present", {{"AC", acOff}, {"BAT0", {{"type", "Battery"}, {"present", "0"}}}},
+         {0, 128, 255, -1, -1}},
+        {"peripheral battery ignored",
+         {{"AC", acOn},
+          {"hid-mouse", battery("Discharging", {{"capacity", "20"}, {"scope", "Device"}})}},
+         {1, 128, 255, -1, -1}},
+        {"USB supply is not mains", {{"usb", {{"type", "USB"}, {"online", "1"}}}, {"BAT0", bat85}},
+         {0, 1, 85, 18360, 21600}},
+        {"garbage values",
+         {{"AC", {{"type", "Mains"}, {"online", "yes"}}},
+          {"BAT0", battery("Discharging", {{"capacity", "abc"},
+                                           {"energy_now", ""},
+                                           {"energy_full", "-3"},
+                                           {"power_now", "9x"}})}},
+         {0, 255, 255, -1, -1}},
+        {"capacity out of range, energy used",
+         {{"BAT0", battery("Discharging", {{"capacity", "250"},
+                                           {"energy_now", "30000000"},
+                                           {"energy_full", "60000000"}})}},
+         {0, 0, 50, -1, -1}},
+    };
+    std::string root = (fs::temp_directory_path() / "orvane-sysfs.XXXXXX").string();
+    ASSERT_TRUE(::mkdtemp(root.data()));
+    for (const auto& c : cases) {
+        for (const auto& entry : fs::directory_iterator(root)) fs::remove_all(entry.path());
+        for (const auto& [device, attrs] : c.tree) {
+            fs::create_directories(fs::path(root) / device);
+            for (const auto& [name, value] : attrs)
+                std::ofstream(fs::path(root) / device / name) << value << "\n";
+        }
+        EXPECT_EQ(readSysfsPowerSupply(root), c.want) << c.name;
+    }
+    fs::remove_all(root);
+    EXPECT_EQ(readSysfsPowerSupply("/nonexistent/power_supply"),
+              (PowerSnapshot{255, 128, 255, -1, -1}));
+}
+
+TEST(SysfsReader, RecognisesPowerSupplyUevents) {
+    using namespace std::string_literals;
+    const struct {
+        std::string name, data;
+        bool want;
+    } cases[] = {
+        {"battery change",
+         "change@/devices/LNXSYSTM:00/PNP0C0A:00/power_supply/BAT0\0ACTION=change\0"
+         "DEVPATH=/devices/LNXSYSTM:00/PNP0C0A:00/power_supply/BAT0\0SUBSYSTEM=power_supply\0"
+         "POWER_SUPPLY_NAME=BAT0\0"s,
+         true},
+        {"no trailing NUL", "change@/x\0SUBSYSTEM=power_supply"s, true},
+        {"other subsystem", "add@/devices/virtual/net/veth0\0ACTION=add\0SUBSYSTEM=net\0"s, false},
+        {"value only mentions it", "change@/x\0DEVNAME=SUBSYSTEM=power_supply\0"s, false},
+        {"udev rebroadcast header", "libudev\0SUBSYSTEM=power_supply\0"s, false},
+        {"header only", "change@/devices/power_supply/BAT0"s, false},
+        {"empty", ""s, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isPowerSupplyUevent(c.data.data(), c.data.size()), c.want) << c.name;
+}
+
+TEST(SysfsReader, ThrottlesRereadsToOnePerMinute) {
+    using namespace std::chrono;
+    const RereadThrottle::Clock::time_point t0{};
+    RereadThrottle throttle(minutes(1));
+    throttle.readDone(t0);
+
+    // A burst soon after a read: one re-read at read + 60 s, the rest are absorbed.
+    EXPECT_EQ(throttle.onEvent(t0 + seconds(10)), milliseconds(50000));
+    EXPECT_EQ(throttle.onEvent(t0 + seconds(20)), std::nullopt);
+    EXPECT_EQ(throttle.onEvent(t0 + seconds(59)), std::nullopt);
+    throttle.readDone(t0 + seconds(60));
+
+    // Long after the last read: at once, once.
+    EXPECT_EQ(throttle.onEvent(t0 + seconds(200)), milliseconds(0));
+    EXPECT_EQ(throttle.onEvent(t0 + seconds(200)), std::nullopt);
+    throttle.readDone(t0 + seconds(200));
+    EXPECT_EQ(throttle.onEvent(t0 + seconds(260)), milliseconds(0));
+}
+
+}  // namespace
+}  // namespace orvane
