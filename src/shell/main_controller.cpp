@@ -124,7 +124,8 @@ void MainController::ResizeForm(std::string& mode) {
     } else if (mode == "Minimize") {
         std::string full = "Full";
         ResizeForm(full);
-        v_.main.hideWindow();
+        // Without a tray nothing would be left to click: the window stays until one appears.
+        if (v_.tray.available()) v_.main.hideWindow();
         s_.store.save(Setting::Display, "2");
     }
     UpdateDisplay();

@@ -20,6 +20,7 @@ public:
     void add(const std::string& tip) override;
     void modify(const std::string& smallIconKey, const std::string& tip) override;
     void remove() override;
+    bool available() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
     QString toolTip() const { return tray_->toolTip(); }
     bool isShown() const { return tray_->isVisible(); }

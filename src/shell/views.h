@@ -51,6 +51,8 @@ public:
     virtual void add(const std::string& tip) = 0;
     virtual void modify(const std::string& smallIconKey, const std::string& tip) = 0;
     virtual void remove() = 0;
+    // False on a desktop without a notification area: then the icon cannot be clicked.
+    virtual bool available() const = 0;
 };
 
 // The compact floating panel. create() makes the window (hidden); destroy() discards it.

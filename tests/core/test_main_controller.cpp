@@ -152,6 +152,12 @@ TEST(ResizeForm, EveryModePassesThroughFullAndRecreatesMissingKeys) {
     EXPECT_EQ(r.user.text(kW, "Display"), "2");
     EXPECT_FALSE(r.main.visible);
 
+    r.tray.trayExists = false;  // nothing to click in a tray: the window stays
+    mode = "Minimize";
+    r.c.ResizeForm(mode);
+    EXPECT_TRUE(r.main.visible);
+    r.tray.trayExists = true;
+
     mode.clear();  // empty: the checked item decides (still Full here)
     r.c.ResizeForm(mode);
     EXPECT_EQ(mode, "Full");

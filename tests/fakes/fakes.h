@@ -127,7 +127,9 @@ public:
     void add(const std::string& t) override { shown = true; tip = t; j_.log("tray.add"); }
     void modify(const std::string& key, const std::string& t) override { iconKey = key; tip = t; j_.log("tray.modify"); }
     void remove() override { shown = false; j_.log("tray.remove"); }
+    bool available() const override { return trayExists; }
     bool shown = false;
+    bool trayExists = true;
     std::string tip;
     std::string iconKey;
 
