@@ -182,9 +182,6 @@ void MainController::unload() {
     v_.main.endProgram();
 }
 
-}  // namespace orvane
-
-namespace orvane {
 
 void MainController::sysInfo_PowerStatusChanged() {
     // Before start-up has loaded the alarms (first-run dialogs) there is nothing to check,
@@ -211,9 +208,6 @@ void MainController::sysInfo_PowerStatusChanged() {
     handlingChange_ = false;
 }
 
-}  // namespace orvane
-
-namespace orvane {
 
 TwipsPoint SnapToEdges(TwipsPoint pos) {
     if (pos.x < kSnapTwips) pos.x = 0;

@@ -92,9 +92,6 @@ bool SettingsStore::save(Setting s, const std::string& text) {
     return save(i.hive, std::string(i.key), std::string(i.name), text, RegType::String);
 }
 
-}  // namespace orvane
-
-namespace orvane {
 
 bool SettingsStore::save(std::initializer_list<std::pair<Setting, std::string>> values) {
     if (values.size() == 0) return true;
