@@ -251,13 +251,6 @@ TEST(Shutdown, FailingStoreNeitherStopsStartUpNorShutdown) {
     EXPECT_TRUE(r.main.ended);
 }
 
-}  // namespace
-}  // namespace orvane
-
-namespace orvane {
-namespace {
-
-using namespace orvane::test;
 
 TEST(TrayEvents, EachModeAndEventDoesWhatTheTableSays) {
     struct Row {
