@@ -14,7 +14,7 @@ using Decimal = boost::multiprecision::number<boost::multiprecision::cpp_dec_flo
 
 // nullopt when the text is not a finite decimal number.
 std::optional<Decimal> parseDecimal(std::string_view text);
-// Plain decimal text, no exponent, no trailing zeros ("2.5", "1.8545454545454545454545454545").
+// Plain decimal text, no exponent, no trailing zeros ("2.5", "1.854545454545454545454545455").
 std::string formatDecimal(const Decimal& value);
 // Nearest whole number, halves to the even neighbour.
 Decimal roundHalfEven(const Decimal& value);

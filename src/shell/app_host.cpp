@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QTimer>
 #include <cstdlib>
 
 #include "alarms/control_center_model.h"
@@ -59,7 +60,19 @@ AppHost::~AppHost() {
     services_.power.setChangeListener(nullptr);
 }
 
-bool AppHost::start() { return controller_->startUp(); }
+bool AppHost::start() {
+    if (!controller_->startUp()) return false;
+    if (!tray_->available()) {
+        // Started before the desktop's tray (an autostart racing the panel): look again a few
+        // times, so Minimize can hide the window it had to keep. Nothing runs once a tray is there.
+        for (int seconds : {2, 5, 15, 45}) {
+            QTimer::singleShot(seconds * 1000, this, [this] {
+                if (tray_->available()) controller_->trayMayHaveAppeared();
+            });
+        }
+    }
+    return true;
+}
 
 void AppHost::terminate() {
     if (!controller_->started()) {

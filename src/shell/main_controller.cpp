@@ -124,7 +124,7 @@ void MainController::ResizeForm(std::string& mode) {
     } else if (mode == "Minimize") {
         std::string full = "Full";
         ResizeForm(full);
-        // Without a tray nothing would be left to click: the window stays until one appears.
+        // Without a tray nothing would be left to click: the window stays until one is there.
         if (v_.tray.available()) v_.main.hideWindow();
         s_.store.save(Setting::Display, "2");
     }
@@ -141,11 +141,17 @@ void MainController::UpdateDisplay() {
     const std::int16_t minutes =
         power.batteryStatus >= 128 ? std::int16_t{-1} : GetBatteryTime(s_.store, power);
     const DisplayUpdate d = ComposeDisplay(power, minutes);
+    // UPower revises its remaining time every minute or so; an update for that alone must not
+    // cut the interval in which the shown charge falls, or each drop would look far quicker
+    // than it was. The interval restarts when the charge or the power source shown changes.
+    const bool levelChanged =
+        LeadingNumber(d.main.status) != LeadingNumber(shown_.status) || d.main.power != shown_.power;
     shown_ = d.main;
     v_.main.showStatus(d);
     v_.tray.modify(d.smallKey, d.tip);
     if (menu_.compact && v_.compact.exists()) v_.compact.showStatus(d);
     lastUpdate_ = timeOfDay();
+    if (levelChanged || intervalStart_ == 0) intervalStart_ = lastUpdate_;
 }
 
 bool MainController::askExit() { return s_.messages.show(exitQuestion()) == MsgAnswer::Yes; }
@@ -198,7 +204,7 @@ void MainController::sysInfo_PowerStatusChanged() {
         const PowerSnapshot power = s_.power.read();
         const int drop = LeadingNumber(shown_.status) - power.batteryLifePercent;
         if (power.acStatus != 1 && lastUpdate_ > 0 && drop > 0) {
-            const double elapsed = ElapsedMinutesSince(lastUpdate_, s_.clock.secondsSinceMidnight());
+            const double elapsed = ElapsedMinutesSince(intervalStart_, s_.clock.secondsSinceMidnight());
             if (elapsed > 0) RecordBatteryData(s_.store, static_cast<std::int16_t>(std::min(drop, 32767)), elapsed);
         }
         lastUpdate_ = timeOfDay();
@@ -315,6 +321,10 @@ void MainController::compactClosed() {
     // In Compact mode this makes the panel anew at the place just saved.
     ResizeForm();
     v_.main.bringToFront();
+}
+
+void MainController::trayMayHaveAppeared() {
+    if (started_ && !unloading_ && menu_.minimize && v_.tray.available()) v_.main.hideWindow();
 }
 
 void MainController::compactIconDoubleClicked() {

@@ -81,12 +81,18 @@ public:
     // The compact window is closing (by the platform or on exit): save its place, re-apply the mode.
     void compactClosed();
     void compactIconDoubleClicked();
+    // A tray that was missing may be there now: Minimize can hide the window it had to keep.
+    void trayMayHaveAppeared();
     // Where the running program file is, for the start-with-the-desktop entry.
     void setProgramPath(std::string path) { programPath_ = std::move(path); }
 
     const StatusTexts& shownTexts() const { return shown_; }
     std::int32_t lastUpdate() const { return lastUpdate_; }
-    void setLastUpdate(std::int32_t seconds) { lastUpdate_ = seconds; }
+    // 0 (as after a reset of the learnt data) keeps the next change from learning.
+    void setLastUpdate(std::int32_t seconds) {
+        lastUpdate_ = seconds;
+        if (seconds == 0) intervalStart_ = 0;
+    }
     const MenuState& menu() const { return menu_; }
 
     // Everything one power status change sets off: alarm check, one learning step, the
@@ -111,6 +117,8 @@ private:
     MenuState menu_;
     StatusTexts shown_;
     std::int32_t lastUpdate_ = 0;
+    // When the charge now shown was first shown: where the next observation starts.
+    std::int32_t intervalStart_ = 0;
     bool started_ = false;
     bool unloading_ = false;
     bool handlingChange_ = false;

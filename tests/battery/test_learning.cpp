@@ -123,9 +123,11 @@ struct Handler : FileStore, LogicRig {
     }
 };
 
-TEST(ChangeHandler, LearnsFromEachDropSinceTheLastUpdate) {
+TEST(ChangeHandler, LearnsFromEachDropOverTheWholeTimeTheChargeWasShown) {
     Handler h(discharging(85), 36000);
-    h.at(36150, discharging(84));  // 2.5 minutes for one point
+    h.at(36090, discharging(85, 5400));  // UPower revised its time: the interval goes on
+    EXPECT_EQ(h.main.last.main.time, "1:30");
+    h.at(36150, discharging(84));  // 2.5 minutes for one point, not one
     EXPECT_EQ(h.stored("Data"), "2.5");
     EXPECT_EQ(h.main.last.main.status, "84% Remaining");
     h.at(36150 + 540, discharging(81));  // three points in nine minutes

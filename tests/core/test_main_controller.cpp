@@ -156,7 +156,14 @@ TEST(ResizeForm, EveryModePassesThroughFullAndRecreatesMissingKeys) {
     mode = "Minimize";
     r.c.ResizeForm(mode);
     EXPECT_TRUE(r.main.visible);
+    r.c.trayMayHaveAppeared();  // only Minimize checked hides it, and a tray must be there
+    EXPECT_TRUE(r.main.visible);
+    r.c.onMenuItem(MenuItem::Minimize);
+    EXPECT_TRUE(r.main.visible);
     r.tray.trayExists = true;
+    r.c.trayMayHaveAppeared();
+    EXPECT_FALSE(r.main.visible);
+    r.c.onMenuItem(MenuItem::Full);
 
     mode.clear();  // empty: the checked item decides (still Full here)
     r.c.ResizeForm(mode);

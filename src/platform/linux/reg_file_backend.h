@@ -34,8 +34,8 @@ private:
 };
 
 // Replaces `path` with `content` so that a crash at any moment leaves the old or the new
-// file: a temporary file beside it, fsync, rename, then fsync of the folder. The folder
-// must exist. False when any step failed (the old file is then untouched).
+// file: a temporary file beside it, fsync, then rename over the old one. The folder must
+// exist. False when any step failed (the old file is then untouched).
 bool writeFileAtomically(const std::string& path, const std::string& content, mode_t mode);
 
 }  // namespace orvane
