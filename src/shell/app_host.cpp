@@ -11,6 +11,7 @@
 #include "alarms/control_center_window.h"
 #include "dialogs/about_window.h"
 #include "dialogs/wizard_window.h"
+#include "platform/linux/log_categories.h"
 #include "shell/compact_window.h"
 #include "shell/main_window.h"
 #include "shell/tray_icon.h"
@@ -42,7 +43,10 @@ AppHost::AppHost(Services services, QObject* parent)
     connect(tray_, &TrayIcon::activated, this, &AppHost::onTrayActivated);
     connect(compact_, &CompactHost::created, this, [this](CompactWindow* w) {
         connect(w, &CompactWindow::iconRightReleased, this, &AppHost::showMenu);
-        connect(w, &CompactWindow::dragFinished, this, [this] { controller_->compactDragFinished(); });
+        connect(w, &CompactWindow::dragFinished, this, [this, w] {
+            qCDebug(lcDisplay) << "compact panel dropped at" << w->pos();
+            controller_->compactDragFinished();
+        });
         connect(w, &CompactWindow::iconDoubleClicked, this,
                 [this] { controller_->compactIconDoubleClicked(); });
         // Only the panel that is current reports its closing; one being discarded does not.

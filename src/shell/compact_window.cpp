@@ -1,5 +1,6 @@
 #include "shell/compact_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -89,12 +90,11 @@ CompactWindow::CompactWindow(StatusIcons& icons, QWidget* parent)
     imgIcon_->setPixmap(icons_.pixmap("ACS"));
     imgIcon_->installEventFilter(this);
 
-    // A window manager's move loop reports no end: the drop is taken as the moment the
-    // window has stopped moving. The timer runs only during such a move.
+    // Runs only while the window manager moves the panel.
     settle_ = new QTimer(this);
     settle_->setSingleShot(true);
     settle_->setInterval(400);
-    connect(settle_, &QTimer::timeout, this, &CompactWindow::endDrag);
+    connect(settle_, &QTimer::timeout, this, &CompactWindow::dropped);
 }
 
 QRect CompactWindow::place(int left, int top, int width, int height) const {
@@ -144,32 +144,36 @@ void CompactWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void CompactWindow::beginDrag(QPoint globalPos) {
-    grabOffset_ = globalPos - pos();
+void CompactWindow::beginDrag(QPoint pressPos) {
+    grabOffset_ = pressPos - pos();
     // The window system's own move, as a title-bar drag; without a window manager that
     // offers one, the panel follows the mouse itself.
     if (windowHandle() && windowHandle()->startSystemMove()) {
         drag_ = Drag::System;
-        settle_->start();
     } else {
         drag_ = Drag::Manual;
     }
 }
 
-void CompactWindow::endDrag() {
-    if (drag_ == Drag::None) return;
-    drag_ = Drag::None;
+void CompactWindow::dropped() {
     settle_->stop();
     emit dragFinished();
 }
 
 void CompactWindow::moveEvent(QMoveEvent* event) {
+    // A window manager's move reports no drop: each pause in its moves counts as one, so the
+    // edge rule always holds where the panel comes to rest.
     if (drag_ == Drag::System) settle_->start();
     QWidget::moveEvent(event);
 }
 
 bool CompactWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == imgIcon_ && type == QEvent::Enter && drag_ == Drag::System) {
+        // The pointer is back with us: the window manager's move is over.
+        drag_ = Drag::None;
+        if (settle_->isActive()) dropped();
+    }
     if (watched != imgIcon_ || (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
                                 type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)) {
         return QWidget::eventFilter(watched, event);
@@ -178,21 +182,34 @@ bool CompactWindow::eventFilter(QObject* watched, QEvent* event) {
     const QPoint global = me->globalPosition().toPoint();
     switch (type) {
         case QEvent::MouseButtonPress:
-            if (me->button() == Qt::LeftButton) beginDrag(global);
+            if (drag_ == Drag::System && settle_->isActive()) dropped();
+            drag_ = Drag::None;
+            pressed_ = me->button() == Qt::LeftButton;
+            pressPos_ = global;
             break;
         case QEvent::MouseMove:
+            // A drag starts only once the pointer has really moved, so a double click stays a
+            // double click even where the window manager takes the pointer for its move.
+            if (pressed_ && drag_ == Drag::None &&
+                (global - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
+                pressed_ = false;
+                beginDrag(pressPos_);
+            }
             if (drag_ == Drag::Manual) move(global - grabOffset_);
             break;
         case QEvent::MouseButtonRelease:
-            if (me->button() == Qt::LeftButton) endDrag();
+            if (me->button() == Qt::LeftButton) {
+                pressed_ = false;
+                if (drag_ == Drag::Manual) {
+                    drag_ = Drag::None;
+                    dropped();
+                }
+            }
             if (me->button() == Qt::RightButton) emit iconRightReleased(global);
             break;
         default:  // double click
-            if (me->button() == Qt::LeftButton) {
-                drag_ = Drag::None;
-                settle_->stop();
-                emit iconDoubleClicked();
-            }
+            pressed_ = false;
+            if (me->button() == Qt::LeftButton && drag_ == Drag::None) emit iconDoubleClicked();
             break;
     }
     return true;

@@ -43,11 +43,13 @@ protected:
 
 private:
     QRect place(int left, int top, int width, int height) const;
-    void beginDrag(QPoint globalPos);
-    void endDrag();
+    void beginDrag(QPoint pressPos);
+    void dropped();
 
     enum class Drag { None, System, Manual };
     Drag drag_ = Drag::None;
+    bool pressed_ = false;
+    QPoint pressPos_;
     QPoint grabOffset_;
     QTimer* settle_ = nullptr;
 

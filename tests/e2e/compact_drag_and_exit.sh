@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The compact panel under Xvfb, by mouse: dragged by its icon and dropped near the top edge it
+# snaps to it; a double click on the icon asks the exit question, and Enter (Yes) saves the
+# panel's place and ends the program. With --wm the same under a window manager (openbox),
+# whose own move loop takes the pointer during the drag.
+# Runs inside run-with-upower-mock.sh --x11.
+set -u
+wm=0
+[ "${1:-}" = --wm ] && { wm=1; shift; }
+app=${1:?usage: compact_drag_and_exit.sh [--wm] PATH_TO_ORVANE}
+. "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
+
+if [ $wm = 1 ]; then
+  command -v openbox >/dev/null || { echo "SKIP: openbox is not installed (scripts/deps.sh test)"; exit 77; }
+  openbox >"$HARNESS_DIR/openbox.log" 2>&1 &
+  track $!
+  sleep 0.5
+fi
+
+store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
+mkdir -p "$(dirname "$store")"
+printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
+  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Window]' '"Display"="1"' '"CompactX"="4500"' '"CompactY"="3000"' '' \
+  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
+log=$HARNESS_DIR/orvane.log
+fail() { echo "FAIL: $*" >&2; screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; cat "$log" >&2; cat "$store" >&2; exit 1; }
+
+QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >"$log" 2>&1 &
+pid=$!
+track "$pid"
+panel=""
+for _ in $(seq 100); do
+  panel=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane compact$' | head -1)
+  [ -n "$panel" ] && break; sleep 0.1
+done
+[ -n "$panel" ] || fail "no compact panel"
+sleep 0.5
+read -r x y _ _ < <(win_geometry "$panel")
+
+if [ $wm = 0 ]; then
+  # Up by the panel's height and more, in steps, to 5 pixels below the top: it must snap to 0.
+  xdotool mousemove $((x + 6)) $((y + 6)) mousedown 1
+  for _ in 1 2 3 4 5 6 7 8 9; do xdotool mousemove_relative -- 0 -$(((y - 5) / 9)); sleep 0.03; done
+  xdotool mousemove $((x + 6)) $((5 + 6)) mouseup 1
+  sleep 0.5
+  read -r x2 y2 _ _ < <(win_geometry "$panel")
+  [ "$x2" = "$x" ] && [ "$y2" = 0 ] || fail "dropped 5 pixels below the top, the panel is at $x2,$y2 (want $x,0)"
+fi
+
+read -r x y _ _ < <(win_geometry "$panel")
+xdotool mousemove $((x + 6)) $((y + 6)) click --repeat 2 --delay 120 1
+for _ in $(seq 50); do grep -q 'Are you sure you want to exit Orvane?' "$log" && break; sleep 0.1; done
+grep -q 'Are you sure you want to exit Orvane?' "$log" || fail "a double click on the icon asked nothing"
+sleep 0.3
+box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' | tail -1)
+xdotool windowfocus --sync "$box" 2>/dev/null
+xdotool key Return
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "Yes did not end the program"
+grep -qF "\"CompactX\"=\"$((x * 15))\"" "$store" && grep -qF "\"CompactY\"=\"$((y * 15))\"" "$store" ||
+  fail "the panel's place $x,$y was not saved"
+echo "PASS: panel dragged and snapped, double click asked, Yes saved $((x * 15)),$((y * 15)) and ended"
