@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 
@@ -168,7 +169,16 @@ void MainWindow::setNormalState() {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
 }
 
-void MainWindow::moveTo(TwipsPoint pos) { move(twipsToPixels(pos, twipsPerPixel(this))); }
+void MainWindow::moveTo(TwipsPoint pos) {
+    // Placed by us even at 0,0, where move() alone changes nothing and would leave the
+    // window manager to place the window wherever it likes.
+    const QPoint target = twipsToPixels(pos, twipsPerPixel(this));
+    setAttribute(Qt::WA_Moved);
+    move(target);
+    // Once the native window exists (the first-run wizard creates it as its owner), its
+    // frame is placed directly as well.
+    if (QWindow* native = windowHandle()) native->setFramePosition(target);
+}
 
 TwipsPoint MainWindow::position() const { return pixelsToTwips(pos(), twipsPerPixel(this)); }
 
