@@ -166,7 +166,10 @@ void MainWindow::showWindow() { show(); }
 void MainWindow::hideWindow() { hide(); }
 
 void MainWindow::setNormalState() {
-    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    const Qt::WindowStates state = windowState();
+    if (!(state & (Qt::WindowMinimized | Qt::WindowMaximized))) return;
+    // A window brought back from the taskbar is the one the user asked for: it comes active.
+    setWindowState((state & ~(Qt::WindowMinimized | Qt::WindowMaximized)) | Qt::WindowActive);
 }
 
 void MainWindow::moveTo(TwipsPoint pos) {
