@@ -10,7 +10,7 @@ std::string AboutModel::title() const { return kAppTitle; }
 
 std::string AboutModel::copyrightText() const { return "Copyright (C) Merrowin"; }
 
-std::string AboutModel::authorText() const { return "Written by the Merrowin team"; }
+std::string AboutModel::authorText() const { return "by Merrowin"; }
 
 void AboutModel::Email() { ConnectInternet("mailto:" + info_.email); }
 

@@ -32,15 +32,16 @@ const std::array<Shape, 3> kShapes{{
     {765, 15, 480, 135, QColor(0, 192, 0)},
     {1245, 15, 360, 135, QColor(128, 128, 255)},
 }};
+// Left edges and widths in twips; each text is centred on its shape above the bar.
 struct LabelGeometry {
-    int left, top, width, height;
+    int left, width;
     const char* initial;
     const char* widest;
 };
 constexpr std::array<LabelGeometry, 3> kLabels{{
-    {360, -45, 345, 180, "100%", "100%"},
-    {825, -45, 360, 225, "00:00", "10:00"},
-    {1260, -45, 330, 180, "AC", "Batt"},
+    {360, 345, "100%", "100%"},
+    {825, 360, "00:00", "10:00"},
+    {1260, 330, "AC", "Batt"},
 }};
 
 }  // namespace
@@ -77,9 +78,8 @@ CompactWindow::CompactWindow(StatusIcons& icons, QWidget* parent)
         lblDisplay_[i]->setFont(narrow);
         lblDisplay_[i]->setAlignment(Qt::AlignCenter);
         lblDisplay_[i]->setAttribute(Qt::WA_TranslucentBackground);
-        // The design lets the text rise above the window's top; keep it inside.
-        QRect r = place(g.left, g.top, g.width, g.height);
-        r.moveTop(std::max(0, r.top()));
+        // Down to the bar and no further: taller boxes would push the text onto the bar.
+        const QRect r = place(g.left, 0, g.width, 150);
         lblDisplay_[i]->setGeometry(r);
     }
     imgIcon_ = new QLabel(this);
