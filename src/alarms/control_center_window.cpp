@@ -8,23 +8,19 @@
 #include <QSlider>
 #include <QStyle>
 
-#include "dialogs/twip_layout.h"
+#include "shell/twips.h"
 #include "shell/status_icons.h"
 
 namespace orvane {
 
 namespace {
 
-struct Box {
-    int left, top, width, height;
-};
-
-constexpr Box kClient{0, 0, 5685, 3315};
+constexpr TwipRect kClient{0, 0, 5685, 3315};
 
 struct AlarmFrame {
     const char* frameName;
     const char* caption;
-    Box frame;
+    TwipRect frame;
     const char* checkName;
     const char* sliderName;
     const char* labelName;
@@ -40,27 +36,25 @@ constexpr std::array<AlarmFrame, kAlarmSliderCount> kAlarmFrames{{
     {"fraAlarm3", "Critical battery time alarm", {2820, 960, 2730, 900}, "chkCriticalBattTime",
      "sliderCriticalBattTime", "lblCriticalBattTime"},
 }};
-constexpr Box kCheck{120, 240, 915, 255};
-constexpr Box kSlider{120, 540, 2475, 255};
+constexpr TwipRect kCheck{120, 240, 915, 255};
+constexpr TwipRect kSlider{120, 540, 2475, 255};
 // The value labels are right-aligned at 2520; they reach left to the check box so a long
 // time such as 546:07 is not clipped.
-constexpr Box kValue{1100, 300, 1420, 195};
+constexpr TwipRect kValue{1100, 300, 1420, 195};
 
-constexpr Box kMiscFrame{60, 1860, 2730, 1380};
-constexpr Box kMiscText{120, 240, 2100, 435};
-constexpr Box kPowerSource{240, 720, 1935, 255};
-constexpr Box kFullBatt{240, 1020, 1935, 255};
-constexpr Box kResetFrame{2820, 1860, 2730, 900};
-constexpr Box kInfo{120, 300, 975, 435};
-constexpr Box kReset{1200, 300, 1400, 435};
-constexpr Box kFinish{2835, 2820, 1575, 420};
-constexpr Box kCancel{4515, 2820, 1035, 420};
+constexpr TwipRect kMiscFrame{60, 1860, 2730, 1380};
+constexpr TwipRect kMiscText{120, 240, 2100, 435};
+constexpr TwipRect kPowerSource{240, 720, 1935, 255};
+constexpr TwipRect kFullBatt{240, 1020, 1935, 255};
+constexpr TwipRect kResetFrame{2820, 1860, 2730, 900};
+constexpr TwipRect kInfo{120, 300, 975, 435};
+constexpr TwipRect kReset{1200, 300, 1400, 435};
+constexpr TwipRect kFinish{2835, 2820, 1575, 420};
+constexpr TwipRect kCancel{4515, 2820, 1035, 420};
 
 constexpr const char* kMiscCaption = "Miscellaneous alarm";
 constexpr const char* kMiscMessage = "Display a message when the following occurs:";
 constexpr const char* kResetCaption = "Reset battery time information";
-
-QRect placed(const TwipLayout& layout, const Box& b) { return layout.place(b.left, b.top, b.width, b.height); }
 
 }  // namespace
 
@@ -107,65 +101,65 @@ void ControlCenterWindow::build() {
     layout.fit(plain, "&Reset", kReset.width, kReset.height, buttonPad);
     layout.fit(plain, "&Ok", kFinish.width, kFinish.height, buttonPad);
     layout.fit(plain, "&Cancel", kCancel.width, kCancel.height, buttonPad);
-    setFixedSize(placed(layout, kClient).size());
+    setFixedSize(layout.place(kClient).size());
 
     for (std::size_t i = 0; i < kAlarmFrames.size(); ++i) {
         const AlarmFrame& f = kAlarmFrames[i];
         auto* frame = new QGroupBox(f.caption, this);
         frame->setObjectName(f.frameName);
-        frame->setGeometry(placed(layout, f.frame));
+        frame->setGeometry(layout.place(f.frame));
 
         checks_[i] = new QCheckBox("Enabled", frame);
         checks_[i]->setObjectName(f.checkName);
-        checks_[i]->setGeometry(placed(layout, kCheck));
+        checks_[i]->setGeometry(layout.place(kCheck));
 
         sliders_[i] = new QSlider(Qt::Horizontal, frame);
         sliders_[i]->setObjectName(f.sliderName);
-        sliders_[i]->setGeometry(placed(layout, kSlider));
+        sliders_[i]->setGeometry(layout.place(kSlider));
         sliders_[i]->setSingleStep(1);
         sliders_[i]->setPageStep(10);
         sliders_[i]->setTickPosition(QSlider::TicksBelow);
 
         labels_[i] = new QLabel(frame);
         labels_[i]->setObjectName(f.labelName);
-        labels_[i]->setGeometry(placed(layout, kValue));
+        labels_[i]->setGeometry(layout.place(kValue));
         labels_[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
 
     auto* misc = new QGroupBox(kMiscCaption, this);
     misc->setObjectName("fraAlarm4");
-    misc->setGeometry(placed(layout, kMiscFrame));
+    misc->setGeometry(layout.place(kMiscFrame));
     auto* text = new QLabel(kMiscMessage, misc);
     text->setObjectName("lblMessage0");
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    text->setGeometry(placed(layout, kMiscText));
+    text->setGeometry(layout.place(kMiscText));
     auto* power = new QCheckBox("Power source change", misc);
     power->setObjectName("chkPowerSource");
-    power->setGeometry(placed(layout, kPowerSource));
+    power->setGeometry(layout.place(kPowerSource));
     auto* full = new QCheckBox("Battery fully charged", misc);
     full->setObjectName("chkFullBatt");
-    full->setGeometry(placed(layout, kFullBatt));
+    full->setGeometry(layout.place(kFullBatt));
     checks_[static_cast<std::size_t>(AlarmCheck::PowerSource)] = power;
     checks_[static_cast<std::size_t>(AlarmCheck::FullBatt)] = full;
 
     auto* resetFrame = new QGroupBox(kResetCaption, this);
     resetFrame->setObjectName("fraReset");
-    resetFrame->setGeometry(placed(layout, kResetFrame));
+    resetFrame->setGeometry(layout.place(kResetFrame));
     cmdInfo_ = new QPushButton("&More info", resetFrame);
     cmdInfo_->setObjectName("cmdInfo");
-    cmdInfo_->setGeometry(placed(layout, kInfo));
+    cmdInfo_->setGeometry(layout.place(kInfo));
     cmdReset_ = new QPushButton("&Reset", resetFrame);
     cmdReset_->setObjectName("cmdReset");
-    cmdReset_->setGeometry(placed(layout, kReset));
+    cmdReset_->setGeometry(layout.place(kReset));
 
     cmdFinish_ = new QPushButton("&Ok", this);
     cmdFinish_->setObjectName("cmdFinish");
-    cmdFinish_->setGeometry(placed(layout, kFinish));
+    cmdFinish_->setGeometry(layout.place(kFinish));
     cmdFinish_->setDefault(true);
     cmdCancel_ = new QPushButton("&Cancel", this);
     cmdCancel_->setObjectName("cmdCancel");
-    cmdCancel_->setGeometry(placed(layout, kCancel));
+    cmdCancel_->setGeometry(layout.place(kCancel));
 
     // The design's tab order; frames and labels take no focus.
     const std::array<QWidget*, 14> tabOrder{

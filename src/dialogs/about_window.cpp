@@ -6,28 +6,22 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "dialogs/twip_layout.h"
+#include "shell/twips.h"
 #include "shell/status_icons.h"
 
 namespace orvane {
 
 namespace {
 
-struct Box {
-    int left, top, width, height;
-};
-
-constexpr Box kClient{0, 0, 3840, 2760};
-constexpr Box kOK{1290, 2280, 1260, 345};
-constexpr Box kIcon{120, 120, 960, 960};
-constexpr Box kTitle{1200, 105, 2370, 285};
-constexpr Box kVersion{1200, 480, 2160, 195};
-constexpr Box kCopyright{1200, 840, 2475, 195};
-constexpr Box kInfo{135, 1305, 1845, 195};
-constexpr Box kEmail{135, 1665, 3540, 195};
-constexpr Box kWebsite{120, 1920, 3570, 195};
-
-QRect placed(const TwipLayout& layout, const Box& b) { return layout.place(b.left, b.top, b.width, b.height); }
+constexpr TwipRect kClient{0, 0, 3840, 2760};
+constexpr TwipRect kOK{1290, 2280, 1260, 345};
+constexpr TwipRect kIcon{120, 120, 960, 960};
+constexpr TwipRect kTitle{1200, 105, 2370, 285};
+constexpr TwipRect kVersion{1200, 480, 2160, 195};
+constexpr TwipRect kCopyright{1200, 840, 2475, 195};
+constexpr TwipRect kInfo{135, 1305, 1845, 195};
+constexpr TwipRect kEmail{135, 1665, 3540, 195};
+constexpr TwipRect kWebsite{120, 1920, 3570, 195};
 
 }  // namespace
 
@@ -67,26 +61,26 @@ void AboutWindow::build() {
     layout.fit(plain, email, kEmail.width, kEmail.height);
     layout.fit(plain, web, kWebsite.width, kWebsite.height);
     layout.fit(plain, "&OK", kOK.width, kOK.height, buttonPad);
-    setFixedSize(placed(layout, kClient).size());
+    setFixedSize(layout.place(kClient).size());
 
-    const auto label = [this, &layout](const char* name, const QString& text, const Box& box) {
+    const auto label = [this, &layout](const char* name, const QString& text, const TwipRect& box) {
         auto* l = new QLabel(text, this);
         l->setObjectName(name);
-        l->setGeometry(placed(layout, box));
+        l->setGeometry(layout.place(box));
         l->setMouseTracking(true);
         return l;
     };
 
     cmdOK_ = new QPushButton("&OK", this);
     cmdOK_->setObjectName("cmdOK");
-    cmdOK_->setGeometry(placed(layout, kOK));
+    cmdOK_->setGeometry(layout.place(kOK));
     cmdOK_->setDefault(true);
     cmdOK_->setMouseTracking(true);
     connect(cmdOK_, &QPushButton::clicked, this, &QDialog::accept);
 
     QLabel* icon = label("imgIcon", QString(), kIcon);
     icon->setScaledContents(true);
-    const QRect iconRect = placed(layout, kIcon);
+    const QRect iconRect = layout.place(kIcon);
     icon->setPixmap(StatusIcons::appIcon().pixmap(iconRect.size()));
 
     QLabel* lblTitle = label("lblTitle", title, kTitle);

@@ -8,29 +8,25 @@
 #include <QSlider>
 #include <QStyle>
 
-#include "dialogs/twip_layout.h"
+#include "shell/twips.h"
 #include "shell/status_icons.h"
 
 namespace orvane {
 
 namespace {
 
-struct Box {
-    int left, top, width, height;
-};
-
-constexpr Box kClient{0, 0, 6690, 3225};
-constexpr Box kWelcome{120, 60, 2280, 195};
-constexpr Box kEstimateFrame{3300, 60, 3270, 2445};
-constexpr Box kSlider{120, 2040, 3015, 255};
+constexpr TwipRect kClient{0, 0, 6690, 3225};
+constexpr TwipRect kWelcome{120, 60, 2280, 195};
+constexpr TwipRect kEstimateFrame{3300, 60, 3270, 2445};
+constexpr TwipRect kSlider{120, 2040, 3015, 255};
 // Right-aligned at 3060 and wide enough for "10:00", however wide the font.
-constexpr Box kTime{2160, 1800, 900, 195};
-constexpr Box kEstimateText{120, 240, 3015, 1575};
-constexpr Box kIntroText{120, 300, 3255, 1035};
-constexpr Box kAlarmsFrame{120, 1320, 3090, 1815};
-constexpr Box kAlarmsText{120, 240, 2835, 975};
-constexpr Box kControlCenter{180, 1320, 2715, 375};
-constexpr Box kDone{5520, 2760, 1095, 375};
+constexpr TwipRect kTime{2160, 1800, 900, 195};
+constexpr TwipRect kEstimateText{120, 240, 3015, 1575};
+constexpr TwipRect kIntroText{120, 300, 3255, 1035};
+constexpr TwipRect kAlarmsFrame{120, 1320, 3090, 1815};
+constexpr TwipRect kAlarmsText{120, 240, 2835, 975};
+constexpr TwipRect kControlCenter{180, 1320, 2715, 375};
+constexpr TwipRect kDone{5520, 2760, 1095, 375};
 
 constexpr const char* kWelcomeText = "Welcome to Orvane!";
 constexpr const char* kEstimateCaption = "Manufacturer estimated battery time";
@@ -48,8 +44,6 @@ constexpr const char* kEstimateMessage =
 constexpr const char* kIntroMessage =
     "This wizard will help you personalize Orvane and let you get the most out of this powerful battery "
     "management software. Please go through the settings carefully and click Done to start using Orvane.";
-
-QRect placed(const TwipLayout& layout, const Box& b) { return layout.place(b.left, b.top, b.width, b.height); }
 
 QLabel* wrappedLabel(const char* name, const char* text, const QRect& r, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -91,19 +85,19 @@ void WizardWindow::build() {
     layout.fitWrapped(plain, kEstimateMessage, kEstimateText.width, kEstimateText.height);
     layout.fitWrapped(plain, kIntroMessage, kIntroText.width, kIntroText.height);
     layout.fitWrapped(plain, kAlarmsMessage, kAlarmsText.width, kAlarmsText.height);
-    setFixedSize(placed(layout, kClient).size());
+    setFixedSize(layout.place(kClient).size());
 
     auto* welcome = new QLabel(kWelcomeText, this);
     welcome->setObjectName("lblMessage0");
     welcome->setFont(bold);
-    welcome->setGeometry(placed(layout, kWelcome));
+    welcome->setGeometry(layout.place(kWelcome));
 
     auto* estimate = new QGroupBox(kEstimateCaption, this);
     estimate->setObjectName("fraPersonalize0");
-    estimate->setGeometry(placed(layout, kEstimateFrame));
+    estimate->setGeometry(layout.place(kEstimateFrame));
     sliderTime_ = new QSlider(Qt::Horizontal, estimate);
     sliderTime_->setObjectName("sliderTime");
-    sliderTime_->setGeometry(placed(layout, kSlider));
+    sliderTime_->setGeometry(layout.place(kSlider));
     sliderTime_->setRange(WizardModel::kMinMinutes, WizardModel::kMaxMinutes);
     sliderTime_->setSingleStep(WizardModel::kSmallStep);
     sliderTime_->setPageStep(WizardModel::kLargeStep);
@@ -113,22 +107,22 @@ void WizardWindow::build() {
     lblTime_ = new QLabel(QString::fromStdString(model_.timeLabel()), estimate);
     lblTime_->setObjectName("lblTime");
     lblTime_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblTime_->setGeometry(placed(layout, kTime));
-    wrappedLabel("lblMessage1", kEstimateMessage, placed(layout, kEstimateText), estimate);
+    lblTime_->setGeometry(layout.place(kTime));
+    wrappedLabel("lblMessage1", kEstimateMessage, layout.place(kEstimateText), estimate);
 
-    wrappedLabel("lblMessage2", kIntroMessage, placed(layout, kIntroText), this);
+    wrappedLabel("lblMessage2", kIntroMessage, layout.place(kIntroText), this);
 
     auto* alarms = new QGroupBox(kAlarmsCaption, this);
     alarms->setObjectName("fraPersonalize1");
-    alarms->setGeometry(placed(layout, kAlarmsFrame));
-    wrappedLabel("lblMessage3", kAlarmsMessage, placed(layout, kAlarmsText), alarms);
+    alarms->setGeometry(layout.place(kAlarmsFrame));
+    wrappedLabel("lblMessage3", kAlarmsMessage, layout.place(kAlarmsText), alarms);
     cmdControlCenter_ = new QPushButton(kControlCenterCaption, alarms);
     cmdControlCenter_->setObjectName("cmdControlCenter");
-    cmdControlCenter_->setGeometry(placed(layout, kControlCenter));
+    cmdControlCenter_->setGeometry(layout.place(kControlCenter));
 
     cmdDone_ = new QPushButton(kDoneCaption, this);
     cmdDone_->setObjectName("cmdDone");
-    cmdDone_->setGeometry(placed(layout, kDone));
+    cmdDone_->setGeometry(layout.place(kDone));
     cmdDone_->setDefault(true);
 
     setTabOrder(sliderTime_, cmdControlCenter_);

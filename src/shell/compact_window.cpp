@@ -20,17 +20,18 @@ namespace orvane {
 namespace {
 
 struct Shape {
-    int left, top, width, height;
+    TwipRect box;
     QColor fill;
 };
 
-constexpr int kClientWidth = 1650;
-constexpr int kClientHeight = 270;
+constexpr TwipRect kClient{0, 0, 1650, 270};
+constexpr TwipRect kBar{300, 150, 1305, 105};
+constexpr TwipRect kIcon{30, 15, 240, 240};
 // Back to front: behind the labels sit three coloured rounded shapes.
 const std::array<Shape, 3> kShapes{{
-    {300, 15, 450, 135, QColor(255, 128, 128)},
-    {765, 15, 480, 135, QColor(0, 192, 0)},
-    {1245, 15, 360, 135, QColor(128, 128, 255)},
+    {{300, 15, 450, 135}, QColor(255, 128, 128)},
+    {{765, 15, 480, 135}, QColor(0, 192, 0)},
+    {{1245, 15, 360, 135}, QColor(128, 128, 255)},
 }};
 // Left edges and widths in twips; each text is centred on its shape above the bar.
 struct LabelGeometry {
@@ -47,7 +48,9 @@ constexpr std::array<LabelGeometry, 3> kLabels{{
 }  // namespace
 
 CompactWindow::CompactWindow(StatusIcons& icons, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), icons_(icons) {
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      icons_(icons),
+      layout_(this) {
     setObjectName("frmCompact");
     setWindowTitle("Orvane compact");
     setAutoFillBackground(true);
@@ -56,21 +59,15 @@ CompactWindow::CompactWindow(StatusIcons& icons, QWidget* parent)
     QFont narrow("Arial Narrow");
     narrow.setPointSizeF(8.25);
     narrow.setStretch(QFont::SemiCondensed);
-    const double tpp = twipsPerPixel(this);
-    // Grow with the font actually found, so the short texts are never clipped.
-    double growth = 1.0;
-    const QFontMetrics fm(narrow);
-    for (const LabelGeometry& g : kLabels) {
-        growth = std::max(growth, (fm.horizontalAdvance(g.widest) + 1) * tpp / g.width);
-    }
-    scale_ = growth / tpp;
-    setFixedSize(place(0, 0, kClientWidth, kClientHeight).size());
+    // The short texts fit their shapes' width; their height may reach over the shapes.
+    for (const LabelGeometry& g : kLabels) layout_.fit(narrow, g.widest, g.width, 0, 1);
+    setFixedSize(layout_.place(kClient).size());
 
     barPercent_ = new QProgressBar(this);
     barPercent_->setObjectName("barPercent");
     barPercent_->setRange(0, 100);
     barPercent_->setTextVisible(false);
-    barPercent_->setGeometry(place(300, 150, 1305, 105));
+    barPercent_->setGeometry(layout_.place(kBar));
     for (std::size_t i = 0; i < 3; ++i) {
         const LabelGeometry& g = kLabels[i];
         lblDisplay_[i] = new QLabel(g.initial, this);
@@ -79,12 +76,12 @@ CompactWindow::CompactWindow(StatusIcons& icons, QWidget* parent)
         lblDisplay_[i]->setAlignment(Qt::AlignCenter);
         lblDisplay_[i]->setAttribute(Qt::WA_TranslucentBackground);
         // Down to the bar and no further: taller boxes would push the text onto the bar.
-        const QRect r = place(g.left, 0, g.width, 150);
+        const QRect r = layout_.place(g.left, 0, g.width, 150);
         lblDisplay_[i]->setGeometry(r);
     }
     imgIcon_ = new QLabel(this);
     imgIcon_->setObjectName("imgIcon");
-    const QRect ic = place(30, 15, 240, 240);
+    const QRect ic = layout_.place(kIcon);
     imgIcon_->setGeometry(ic.x(), ic.y(), std::max(16, ic.width()), std::max(16, ic.height()));
     imgIcon_->setAlignment(Qt::AlignCenter);
     imgIcon_->setPixmap(icons_.pixmap("ACS"));
@@ -95,11 +92,6 @@ CompactWindow::CompactWindow(StatusIcons& icons, QWidget* parent)
     settle_->setSingleShot(true);
     settle_->setInterval(400);
     connect(settle_, &QTimer::timeout, this, &CompactWindow::dropped);
-}
-
-QRect CompactWindow::place(int left, int top, int width, int height) const {
-    const auto px = [this](int twips) { return static_cast<int>(std::lround(twips * scale_)); };
-    return QRect(px(left), px(top), px(width), px(height));
 }
 
 void CompactWindow::showStatus(const DisplayUpdate& d) {
@@ -124,7 +116,7 @@ void CompactWindow::paintEvent(QPaintEvent*) {
     p.setPen(Qt::NoPen);
     for (const Shape& s : kShapes) {
         p.setBrush(s.fill);
-        const QRect r = place(s.left, s.top, s.width, s.height);
+        const QRect r = layout_.place(s.box);
         const double radius = std::min(r.width(), r.height()) / 3.0;
         p.drawRoundedRect(r, radius, radius);
     }

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 
+#include "shell/twips.h"
 #include "shell/views.h"
 
 class QLabel;
@@ -42,7 +43,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QRect place(int left, int top, int width, int height) const;
     void beginDrag(QPoint pressPos);
     void dropped();
 
@@ -54,7 +54,7 @@ private:
     QTimer* settle_ = nullptr;
 
     StatusIcons& icons_;
-    double scale_ = 1.0;
+    TwipLayout layout_;
     std::array<QLabel*, 3> lblDisplay_{};
     QProgressBar* barPercent_ = nullptr;
     QLabel* imgIcon_ = nullptr;

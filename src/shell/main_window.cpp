@@ -21,17 +21,13 @@ namespace orvane {
 
 namespace {
 
-struct Geometry {
-    int left, top, width, height;
-};
-
 // Positions in twips, the prompts' and values' inside the frame.
-constexpr Geometry kClient{0, 0, 3075, 1365};
-constexpr Geometry kFrame{52, 15, 2970, 1290};
-constexpr std::array<Geometry, 3> kPrompt{{{780, 240, 495, 195}, {780, 465, 930, 195}, {780, 690, 1050, 195}}};
-constexpr std::array<Geometry, 3> kDisplay{{{1305, 240, 1590, 195}, {1740, 465, 1185, 195}, {1875, 690, 1050, 195}}};
-constexpr Geometry kBar{120, 960, 2715, 240};
-constexpr Geometry kPicture{150, 330, 240, 240};
+constexpr TwipRect kClient{0, 0, 3075, 1365};
+constexpr TwipRect kFrame{52, 15, 2970, 1290};
+constexpr std::array<TwipRect, 3> kPrompt{{{780, 240, 495, 195}, {780, 465, 930, 195}, {780, 690, 1050, 195}}};
+constexpr std::array<TwipRect, 3> kDisplay{{{1305, 240, 1590, 195}, {1740, 465, 1185, 195}, {1875, 690, 1050, 195}}};
+constexpr TwipRect kBar{120, 960, 2715, 240};
+constexpr TwipRect kPicture{150, 330, 240, 240};
 // The widest texts each value label must hold.
 constexpr std::array<const char*, 3> kWidestValue{"100% Remaining", "546:07", "AC Power"};
 
@@ -59,71 +55,55 @@ constexpr std::array<MenuEntry, 14> kMenu{{
     {"sbjAbout", "About", static_cast<int>(MenuItem::About), false},
 }};
 
-// The layout was drawn for a narrow 8 pt dialog font; a wider desktop font would clip the
-// captions, so the whole layout grows until the widest text fits.
-double fontGrowth(const QFont& plain, const QFont& bold, double tpp) {
-    const QFontMetrics fp(plain);
-    const QFontMetrics fb(bold);
-    double growth = 1.0;
-    for (std::size_t i = 0; i < 3; ++i) {
-        growth = std::max(growth, (fp.horizontalAdvance(kStatusPrompts[i]) + 2) * tpp / kPrompt[i].width);
-        growth = std::max(growth, (fb.horizontalAdvance(kWidestValue[i]) + 2) * tpp / kDisplay[i].width);
-    }
-    growth = std::max(growth, std::max(fp.height(), fb.height()) * tpp / 195.0);
-    return growth;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(StatusIcons& icons, WindowStacking& stacking, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       icons_(icons),
-      stacking_(stacking) {
+      stacking_(stacking),
+      layout_(this) {
     setObjectName("frmMain");
     setWindowTitle("Orvane");
     setWindowIcon(StatusIcons::appIcon());
 
     QFont bold = font();
     bold.setBold(true);
-    const double tpp = twipsPerPixel(this);
-    scale_ = fontGrowth(font(), bold, tpp) / tpp;
-    setFixedSize(place(kClient.left, kClient.top, kClient.width, kClient.height).size());
+    for (std::size_t i = 0; i < 3; ++i) {
+        layout_.fit(font(), kStatusPrompts[i], kPrompt[i].width, kPrompt[i].height);
+        layout_.fit(bold, kWidestValue[i], kDisplay[i].width, kDisplay[i].height);
+    }
+    setFixedSize(layout_.place(kClient).size());
 
     fraStatus_ = new QGroupBox("Power Status", this);
     fraStatus_->setObjectName("fraStatus");
-    fraStatus_->setGeometry(place(kFrame.left, kFrame.top, kFrame.width, kFrame.height));
+    fraStatus_->setGeometry(layout_.place(kFrame));
     for (std::size_t i = 0; i < 3; ++i) {
         lblPrompt_[i] = new QLabel(kStatusPrompts[i], fraStatus_);
         lblPrompt_[i]->setObjectName(QString("lblPrompt%1").arg(i));
-        lblPrompt_[i]->setGeometry(place(kPrompt[i].left, kPrompt[i].top, kPrompt[i].width, kPrompt[i].height));
+        lblPrompt_[i]->setGeometry(layout_.place(kPrompt[i]));
         lblDisplay_[i] = new QLabel(fraStatus_);
         lblDisplay_[i]->setObjectName(QString("lblDisplay%1").arg(i));
         lblDisplay_[i]->setFont(bold);
         // Painting its own background keeps a new value from repainting the whole frame.
         lblDisplay_[i]->setAutoFillBackground(true);
-        lblDisplay_[i]->setGeometry(place(kDisplay[i].left, kDisplay[i].top, kDisplay[i].width, kDisplay[i].height));
+        lblDisplay_[i]->setGeometry(layout_.place(kDisplay[i]));
     }
     barPercent_ = new QProgressBar(fraStatus_);
     barPercent_->setObjectName("barPercent");
     barPercent_->setRange(0, 100);
     barPercent_->setValue(0);
     barPercent_->setTextVisible(false);
-    barPercent_->setGeometry(place(kBar.left, kBar.top, kBar.width, kBar.height));
+    barPercent_->setGeometry(layout_.place(kBar));
     imgStatus_ = new QLabel(fraStatus_);
     imgStatus_->setObjectName("ImgStatus");
     imgStatus_->setAutoFillBackground(true);
     // The large icon is 32 pixels whatever the picture box's design size.
-    const QRect pic = place(kPicture.left, kPicture.top, kPicture.width, kPicture.height);
+    const QRect pic = layout_.place(kPicture);
     imgStatus_->setGeometry(pic.x(), pic.y(), std::max(32, pic.width()), std::max(32, pic.height()));
     imgStatus_->installEventFilter(this);
 
     buildMenu();
-}
-
-QRect MainWindow::place(int left, int top, int width, int height) const {
-    const auto px = [this](int twips) { return static_cast<int>(std::lround(twips * scale_)); };
-    return QRect(px(left), px(top), px(width), px(height));
 }
 
 void MainWindow::buildMenu() {

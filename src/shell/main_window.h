@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <array>
 
+#include "shell/twips.h"
 #include "shell/views.h"
 
 class QAction;
@@ -42,7 +43,7 @@ public:
     int barValue() const;
     QString pictureKey() const { return pictureKey_; }
     bool programEnded() const { return ended_; }
-    double layoutScale() const { return scale_; }
+    double layoutScale() const { return layout_.pixelsPerTwip(); }
 
 signals:
     // The close box, Alt+F4 or the system menu: the user asks to close.
@@ -57,11 +58,10 @@ protected:
 
 private:
     void buildMenu();
-    QRect place(int left, int top, int width, int height) const;
 
     StatusIcons& icons_;
     WindowStacking& stacking_;
-    double scale_ = 1.0;  // pixels per twip, font-corrected
+    TwipLayout layout_;
     QGroupBox* fraStatus_ = nullptr;
     std::array<QLabel*, 3> lblPrompt_{};
     std::array<QLabel*, 3> lblDisplay_{};
