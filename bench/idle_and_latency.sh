@@ -70,21 +70,6 @@ REG
 # Seconds since midnight UTC of an epoch time with a fraction.
 sod() { awk -v t="$1" 'BEGIN{printf "%.6f", t - int(t / 86400) * 86400}'; }
 
-# The windows of PID embedded in the tray host (bounded: never asks xwininfo about window 0,
-# which would wait for a mouse click).
-icon_windows() {
-  local host w p i
-  host=" $(xdotool search --pid "$TRAY_PID" 2>/dev/null | tr '\n' ' ') "
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    p=$w
-    for i in 1 2 3 4; do
-      p=$(xwininfo -tree -id "$p" </dev/null 2>/dev/null | awk '/Parent window id:/{print $4}')
-      case $p in '' | 0x0) break ;; esac
-      case $host in *" $((p)) "*) echo "$w"; break ;; esac
-    done
-  done
-}
-
 # A passive X watcher: the time each window is reparented or mapped, without polling the server.
 start_x_watcher() {
   "$PY" -u - >"$out/xevents.txt" 2>"$out/xwatch.err" <<'PYX' &
@@ -146,7 +131,7 @@ for line in iter(sys.stdin.buffer.readline, b""):
 wait_started() {
   local i
   for i in $(seq 400); do
-    grep -q ' tip: ' "$1" && [ -n "$(icon_windows "$PID")" ] && return 0
+    grep -q ' tip: ' "$1" && [ -n "$(tray_icon_windows "$PID")" ] && return 0
     sleep 0.025
   done
   return 1
@@ -228,7 +213,7 @@ for i in $(seq 0 "$starts"); do
     hlog "start $i: no tip line or no icon in the tray within 10 s"; cat "$log" >&2; exit 1
   fi
   sleep 0.3
-  w=$(icon_windows "$PID" | head -1)
+  w=$(tray_icon_windows "$PID" | head -1)
   PROC_S=$(grep -m1 ' tip: ' "$log" | awk '{print $1}')
   tip=$(first_tip_ms "$log") emb=$(x_event_ms reparent "$w") map=$(x_event_ms map "$w")
   stop_pid "$PID"
