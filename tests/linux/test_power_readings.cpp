@@ -229,3 +229,34 @@ TEST(SysfsReader, ThrottlesRereadsToOnePerMinute) {
 
 }  // namespace
 }  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST(UPowerMapping, HalfwayThroughAPowerSourceChange) {
+    struct Row {
+        std::optional<bool> onBattery;
+        std::optional<std::uint32_t> state;
+        bool halfway;
+    };
+    const Row rows[] = {
+        {true, 1, true},    // charging, line power not yet signalled
+        {false, 2, true},   // discharging, unplug not yet signalled
+        {true, 2, false},   {false, 1, false}, {false, 4, false}, {true, 4, false},
+        {std::nullopt, 1, false}, {true, std::nullopt, false},
+    };
+    for (const Row& r : rows) {
+        UPowerFacts f;
+        f.reachable = true;
+        f.onBattery = r.onBattery;
+        f.state = r.state;
+        EXPECT_EQ(halfwayThroughPowerSourceChange(f), r.halfway);
+    }
+    UPowerFacts gone;
+    gone.onBattery = true;
+    gone.state = 1;
+    EXPECT_FALSE(halfwayThroughPowerSourceChange(gone));  // an unreachable daemon is no change
+}
+
+}  // namespace
+}  // namespace orvane

@@ -35,6 +35,11 @@ std::int16_t levelFlag(int percent) {
 
 }  // namespace
 
+bool halfwayThroughPowerSourceChange(const UPowerFacts& f) {
+    if (!f.reachable || !f.onBattery || !f.state) return false;
+    return (*f.onBattery && *f.state == 1) || (!*f.onBattery && *f.state == 2);
+}
+
 double roundHalfToEven(double value) {
     const double below = std::floor(value);
     const double fraction = value - below;

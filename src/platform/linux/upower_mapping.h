@@ -24,6 +24,10 @@ struct UPowerFacts {
 
 PowerSnapshot mapUPowerFacts(const UPowerFacts& facts);
 
+// True while the battery says it charges on battery power, or discharges on mains: the
+// daemon signals the battery and the line power separately, and the other half is on its way.
+bool halfwayThroughPowerSourceChange(const UPowerFacts& facts);
+
 // Nearest whole number, halves to the even neighbour; the input must be finite.
 double roundHalfToEven(double value);
 

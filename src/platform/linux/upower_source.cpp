@@ -103,7 +103,13 @@ void UPowerSource::applyDeviceProperties(UPowerFacts& facts, const QVariantMap& 
 }
 
 UPowerSource::UPowerSource(const QDBusConnection& bus, QObject* parent)
-    : QObject(parent), bus_(bus) {
+    : QObject(parent), bus_(bus), otherHalf_(new QTimer(this)) {
+    otherHalf_->setSingleShot(true);
+    otherHalf_->setInterval(150);
+    connect(otherHalf_, &QTimer::timeout, this, [this] {
+        waitedForOtherHalf_ = true;
+        recompute();
+    });
     // Subscribe before reading, so no change falls between the read and the subscription.
     // Connecting by the well-known name follows a restarted daemon on its own.
     bus_.connect(kService, kManagerPath, kPropsIface, QStringLiteral("PropertiesChanged"), this,
@@ -252,6 +258,14 @@ void UPowerSource::scheduleRecompute() {
 
 void UPowerSource::recompute() {
     recomputePending_ = false;
+    if (halfwayThroughPowerSourceChange(facts_) && !waitedForOtherHalf_) {
+        // Plugging in shows first as "charging on battery": wait a moment for the line power
+        // rather than show that, and notify once with both halves.
+        if (!otherHalf_->isActive()) otherHalf_->start();
+        return;
+    }
+    waitedForOtherHalf_ = false;
+    otherHalf_->stop();
     const PowerSnapshot next = mapUPowerFacts(facts_);
     qCDebug(lcPower) << "snapshot" << next.acStatus << next.batteryStatus << next.batteryLifePercent
                      << next.batteryLifeTime << next.batteryFullTime;

@@ -12,6 +12,7 @@
 #include "platform/power_status_source.h"
 
 class QDBusPendingCallWatcher;
+class QTimer;
 
 namespace orvane {
 
@@ -59,6 +60,9 @@ private:
     // Bumped whenever the daemon leaves or returns, so replies from an older daemon are dropped.
     std::uint64_t generation_ = 0;
     bool recomputePending_ = false;
+    // Holds back a snapshot caught between the battery's and the line power's signals.
+    QTimer* otherHalf_;
+    bool waitedForOtherHalf_ = false;
 };
 
 }  // namespace orvane
