@@ -44,3 +44,8 @@ add_test(NAME e2e.compact_exit_with_window_manager
           ${CMAKE_SOURCE_DIR}/tests/e2e/compact_drag_and_exit.sh --wm $<TARGET_FILE:orvane>)
 set_tests_properties(e2e.compact_drag_and_exit e2e.compact_exit_with_window_manager PROPERTIES
   LABELS "e2e;x11" TIMEOUT 90 SKIP_RETURN_CODE 77)
+
+# Debian's real upowerd over a fake battery (umockdev), not the mock.
+add_test(NAME e2e.real_upowerd
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/real_upowerd.sh $<TARGET_FILE:orvane>)
+set_tests_properties(e2e.real_upowerd PROPERTIES LABELS "e2e;dbus" TIMEOUT 90 SKIP_RETURN_CODE 77)

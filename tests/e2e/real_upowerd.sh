@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The real program with Debian's real upowerd over a fake battery (umockdev): the display
+# follows a discharge, and plugging in and out are one display update each, never a moment
+# of "charging" on battery power.
+set -u
+app=${1:?usage: real_upowerd.sh PATH_TO_ORVANE}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+for tool in umockdev-wrapper /usr/libexec/upowerd dbus-daemon; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/deps.sh test installs it)"; exit 77; }
+done
+/usr/bin/python3 -c 'import gi; gi.require_version("UMockdev", "1.0")' 2>/dev/null ||
+  { echo "SKIP: gir1.2-umockdev-1.0 is missing"; exit 77; }
+. "$here/upowerd-umockdev.sh"
+
+start_private_bus session || exit 1
+export XDG_RUNTIME_DIR=$HARNESS_DIR/run XDG_CONFIG_HOME=$HARNESS_DIR/config QT_QPA_PLATFORM=offscreen
+mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/Merrowin"; chmod 700 "$XDG_RUNTIME_DIR"
+printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
+  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$XDG_CONFIG_HOME/Merrowin/Orvane.reg"
+start_real_upowerd || exit 1
+
+log=$HARNESS_DIR/orvane.log
+fail() { echo "FAIL: $*" >&2; cat "$log" >&2; exit 1; }
+tips() { grep -c 'tip:' "$log"; }
+wait_tip() { for _ in $(seq 50); do grep -qF "tip: $1" "$log" && return 0; sleep 0.1; done; return 1; }
+
+QT_LOGGING_RULES="orvane.display.debug=true" "$app" >"$log" 2>&1 &
+track $!
+# 51 of 60 Wh at 10 W: 85 %, 5 h 6 min.
+wait_tip 'Status: 85% Remaining | Time: 5:06 | Pwr: Battery' || fail "first display"
+
+umock_set BAT0 energy_now 45000000; umock_set BAT0 capacity 75; umock_uevent BAT0
+wait_tip 'Status: 75% Remaining | Time: 4:30 | Pwr: Battery' || fail "the discharge was not followed"
+
+before=$(tips)
+umock_set AC online 1; umock_set BAT0 status Charging; umock_uevent AC; umock_uevent BAT0
+wait_tip 'Status: 75% Charging' || fail "plugging in was not followed"
+sleep 1
+grep -q 'Charging | Time: .* | Pwr: Battery' "$log" && fail "showed charging on battery power"
+[ $(( $(tips) - before )) = 1 ] || fail "plugging in gave $(( $(tips) - before )) updates, not one"
+grep 'tip: Status: 75% Charging' "$log" | grep -q 'Pwr: AC Power' || fail "charging without AC Power"
+
+before=$(tips)
+umock_set AC online 0; umock_set BAT0 status Discharging; umock_uevent AC; umock_uevent BAT0
+for _ in $(seq 50); do [ "$(tips)" -gt "$before" ] && break; sleep 0.1; done
+sleep 1
+[ $(( $(tips) - before )) = 1 ] || fail "unplugging gave $(( $(tips) - before )) updates, not one"
+tail -1 <(grep 'tip:' "$log") | grep -q 'Remaining | Time: 4:30 | Pwr: Battery' || fail "unplugging: $(grep 'tip:' "$log" | tail -1)"
+echo "PASS: real upowerd followed; plug and unplug one update each"
