@@ -118,6 +118,10 @@ PowerSnapshot readSysfsPowerSupply(const std::string& root) {
         if (type == "Mains") {
             anyMains = true;
             anyOnline = anyOnline || readNumber(dir, "online").value_or(0) > 0;
+        } else if (type == "USB" && readAttr(dir, "scope").value_or("") != "Device") {
+            // A laptop charged over USB-C has a USB supply feeding the system and no Mains one;
+            // a phone on the port is a Device. An offline USB port says nothing about mains.
+            anyOnline = anyOnline || readNumber(dir, "online").value_or(0) > 0;
         } else if (type == "Battery") {
             if (readAttr(dir, "scope").value_or("") == "Device") continue;
             if (readNumber(dir, "present").value_or(1) == 0) continue;
