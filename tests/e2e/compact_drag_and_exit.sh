@@ -51,10 +51,16 @@ read -r x y _ _ < <(win_geometry "$panel")
 xdotool mousemove $((x + 6)) $((y + 6)) click --repeat 2 --delay 120 1
 for _ in $(seq 50); do grep -q 'Are you sure you want to exit Orvane?' "$log" && break; sleep 0.1; done
 grep -q 'Are you sure you want to exit Orvane?' "$log" || fail "a double click on the icon asked nothing"
-sleep 0.3
-box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' | tail -1)
+# The question is logged just before its box is shown: wait for the box itself.
+box=""
+for _ in $(seq 100); do
+  box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' 2>/dev/null | tail -1)
+  [ -n "$box" ] && break
+  sleep 0.1
+done
+[ -n "$box" ] || fail "the exit question's box did not appear"
 xdotool windowfocus --sync "$box" 2>/dev/null
-xdotool key Return
+xdotool key --window "$box" Return
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "Yes did not end the program"
 grep -qF "\"CompactX\"=\"$((x * 15))\"" "$store" && grep -qF "\"CompactY\"=\"$((y * 15))\"" "$store" ||
