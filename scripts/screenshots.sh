@@ -37,13 +37,10 @@ REG
 }
 
 window_named() {  # window_named PID TITLE: the newest visible window of PID with that title
-  local w=""
-  for _ in $(seq 50); do
-    w=$(xdotool search --all --onlyvisible --pid "$1" --name "^$2\$" 2>/dev/null | tail -1)
-    [ -n "$w" ] && { sleep 0.4; echo "$w"; return 0; }
-    sleep 0.1
-  done
-  return 1
+  local w
+  w=$(wait_window "$1" "$2") || return 1
+  sleep 0.4  # let it paint before the shot
+  echo "$w"
 }
 
 start_app() {

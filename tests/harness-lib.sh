@@ -176,6 +176,21 @@ win_geometry() {
     /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
 }
 
+# visible_window PID TITLE [EXCEPT_WID]: the newest mapped window of PID titled exactly TITLE
+# (other than EXCEPT_WID); wait_window waits up to 10 s for one and prints its id.
+visible_window() {
+  xdotool search --all --onlyvisible --pid "$1" --name "^$2\$" 2>/dev/null | grep -vx "${3:-none}" | tail -1
+}
+wait_window() {
+  local w i
+  for i in $(seq 100); do
+    w=$(visible_window "$@")
+    [ -n "$w" ] && { echo "$w"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
 # visible_windows_of PID -> one "WID X Y W H TITLE" line per mapped top-level window
 visible_windows_of() {
   local w

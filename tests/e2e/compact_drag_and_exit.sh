@@ -28,12 +28,7 @@ fail() { echo "FAIL: $*" >&2; screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; ca
 QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >"$log" 2>&1 &
 pid=$!
 track "$pid"
-panel=""
-for _ in $(seq 100); do
-  panel=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane compact$' | head -1)
-  [ -n "$panel" ] && break; sleep 0.1
-done
-[ -n "$panel" ] || fail "no compact panel"
+panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
 sleep 0.5
 read -r x y _ _ < <(win_geometry "$panel")
 
@@ -52,13 +47,7 @@ xdotool mousemove $((x + 6)) $((y + 6)) click --repeat 2 --delay 120 1
 for _ in $(seq 50); do grep -q 'Are you sure you want to exit Orvane?' "$log" && break; sleep 0.1; done
 grep -q 'Are you sure you want to exit Orvane?' "$log" || fail "a double click on the icon asked nothing"
 # The question is logged just before its box is shown: wait for the box itself.
-box=""
-for _ in $(seq 100); do
-  box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' 2>/dev/null | tail -1)
-  [ -n "$box" ] && break
-  sleep 0.1
-done
-[ -n "$box" ] || fail "the exit question's box did not appear"
+box=$(wait_window "$pid" Orvane) || fail "the exit question's box did not appear"
 xdotool windowfocus --sync "$box" 2>/dev/null
 xdotool key --window "$box" Return
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done

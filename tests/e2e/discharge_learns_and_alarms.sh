@@ -26,13 +26,7 @@ QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >
 pid=$!
 track "$pid"
 wait_log 'tip: Status: 85% Remaining | Time: 2:05 | Pwr: Battery' || fail "no first display"
-main=""
-for _ in $(seq 100); do
-  main=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' 2>/dev/null | head -1)
-  [ -n "$main" ] && break
-  sleep 0.1
-done
-[ -n "$main" ] || fail "no main window"
+main=$(wait_window "$pid" Orvane) || fail "no main window"
 
 sleep 3
 # UPower gives no remaining time from here on: the learnt estimate takes over.
@@ -46,18 +40,12 @@ echo "$tip84" | grep -Eq 'Time: 0:0[0-9] \| Pwr: Battery' || fail "no learnt est
 
 # Answer the message with Enter, as a user would. The box carries the main window's title,
 # so it is the visible "Orvane" window that is not the main one.
-box=""
-for _ in $(seq 100); do
-  box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' 2>/dev/null | grep -vx "$main" | tail -1)
-  [ -n "$box" ] && break
-  sleep 0.1
-done
-[ -n "$box" ] || fail "the low-battery message box did not appear"
+box=$(wait_window "$pid" Orvane "$main") || fail "the low-battery message box did not appear"
 for _ in $(seq 20); do
   xdotool windowfocus --sync "$box" >/dev/null 2>&1
   xdotool key --window "$box" Return >/dev/null 2>&1
   sleep 0.3
-  xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' 2>/dev/null | grep -qx "$box" || break
+  [ "$(visible_window "$pid" Orvane "$main")" = "$box" ] || break
 done
 
 sleep 3

@@ -11,15 +11,13 @@ app=${1:?usage: first_run_keyboard.sh PATH_TO_ORVANE}
 store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
 log=$HARNESS_DIR/orvane.log
 fail() { echo "FAIL: $*" >&2; screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; cat "$log" >&2; [ -f "$store" ] && cat "$store" >&2; exit 1; }
-visible() { xdotool search --all --onlyvisible --pid "$pid" --name "^$1\$" 2>/dev/null | tail -1; }
-wait_window() { for _ in $(seq 100); do w=$(visible "$1"); [ -n "$w" ] && return 0; sleep 0.1; done; return 1; }
 
 [ ! -e "$store" ] || fail "the store is not empty"
 QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >"$log" 2>&1 &
 pid=$!
 track "$pid"
 
-wait_window "Personalizing Orvane" || fail "the wizard did not appear"
+w=$(wait_window "$pid" "Personalizing Orvane") || fail "the wizard did not appear"
 [ "$(xdotool search --onlyvisible --pid "$pid" | wc -l)" = 1 ] || fail "another window is shown beside the wizard"
 sleep 0.5
 [ "$(xdotool getwindowfocus)" = "$w" ] || xdotool windowfocus --sync "$w"
@@ -27,7 +25,7 @@ sleep 0.5
 for _ in $(seq 12); do xdotool key Right; done
 xdotool key Return
 
-wait_window "Welcome to Orvane" || fail "no welcome message after the wizard"
+w=$(wait_window "$pid" "Welcome to Orvane") || fail "no welcome message after the wizard"
 sleep 0.3
 [ "$(xdotool getwindowfocus)" = "$w" ] || xdotool windowfocus --sync "$w"
 xdotool key Return

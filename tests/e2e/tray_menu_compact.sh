@@ -22,8 +22,7 @@ icon=""
 for _ in $(seq 100); do icon=$(tray_icon_windows "$pid" | head -1); [ -n "$icon" ] && break; sleep 0.1; done
 [ -n "$icon" ] || fail "the tray icon did not dock in the tray host"
 read -r ix iy iw ih < <(win_geometry "$icon")
-main=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' | head -1)
-[ -n "$main" ] || fail "no main window"
+main=$(wait_window "$pid" Orvane) || fail "no main window"
 
 before=$(xdotool search --onlyvisible --pid "$pid" | wc -l)
 xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
@@ -38,12 +37,7 @@ done
 sleep 0.3
 xdotool key Down Down Down Down Down Return
 
-panel=""
-for _ in $(seq 50); do
-  panel=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane compact$' | head -1)
-  [ -n "$panel" ] && break; sleep 0.1
-done
-[ -n "$panel" ] || fail "choosing Compact showed no compact panel"
+panel=$(wait_window "$pid" "Orvane compact") || fail "choosing Compact showed no compact panel"
 sleep 0.3
 xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' | grep -qx "$main" && fail "the main window is still shown"
 xprop -id "$panel" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "the panel is not kept above other windows"
