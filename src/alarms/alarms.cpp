@@ -10,14 +10,14 @@ constexpr const char* kAdvice =
 }  // namespace
 
 const std::array<AlarmInfo, 6> kAlarmTable{{
-    {AlarmKind::LowBattery, Setting::LowBatt, Setting::LowBattVal, true, "Low battery.", true},
-    {AlarmKind::CriticalBattery, Setting::CriticalBatt, Setting::CriticalBattVal, true, "Critical battery.", true},
-    {AlarmKind::LowTime, Setting::LowBattTime, Setting::LowBattTimeVal, true, "Low battery time.", true},
-    {AlarmKind::CriticalTime, Setting::CriticalBattTime, Setting::CriticalBattTimeVal, true,
+    {AlarmKind::LowBattery, Setting::LowBatt, Setting::LowBattVal, "Low battery.", true},
+    {AlarmKind::CriticalBattery, Setting::CriticalBatt, Setting::CriticalBattVal, "Critical battery.", true},
+    {AlarmKind::LowTime, Setting::LowBattTime, Setting::LowBattTimeVal, "Low battery time.", true},
+    {AlarmKind::CriticalTime, Setting::CriticalBattTime, Setting::CriticalBattTimeVal,
      "Critical battery time.", true},
-    {AlarmKind::PowerSource, Setting::PowerSourceChange, Setting::PowerSourceChange, false,
+    {AlarmKind::PowerSource, Setting::PowerSourceChange, Setting::PowerSourceChange,
      "Power source change detected.", false},
-    {AlarmKind::FullyCharged, Setting::BatteryFullyCharged, Setting::BatteryFullyCharged, false,
+    {AlarmKind::FullyCharged, Setting::BatteryFullyCharged, Setting::BatteryFullyCharged,
      "Battery is now fully charged.", false},
 }};
 

@@ -17,7 +17,6 @@ struct AlarmInfo {
     Setting enabled;
     // The threshold's setting, or the switch itself for the two alarms without one.
     Setting threshold;
-    bool hasThreshold;
     const char* headline;
     bool withAdvice;  // the headline is followed by the advice to change the power source
 };
@@ -37,8 +36,6 @@ public:
     void LoadAlarms();
     void CheckAlarms();
     void ShowAlarms();
-
-    const clsMsgEvent& MsgEvents(int index) const { return events_.at(static_cast<std::size_t>(index)); }
 
 private:
     SettingsStore& store_;
