@@ -4,10 +4,15 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <grp.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -249,41 +254,151 @@ TEST(RegFile, FileStaysPrivateUnderAPermissiveUmask) {
     EXPECT_FALSE(exists(path + ".tmp-AbC123"));
 }
 
-// Every file a reader can observe is whole, even while a writer is killed mid-write.
-TEST(RegFile, KilledWriterNeverLeavesATornFile) {
+// Files cut short or converted twice: a line is never read as part of another, and a write
+// never changes what the lines it did not touch mean.
+TEST(RegFile, BrokenLineEndsNeitherSwallowNorRevealValues) {
+    const std::string setting = "[HKEY_CURRENT_USER\\" + std::string(keys::kSetting) + "]\n";
+    const std::string other = "[HKEY_CURRENT_USER\\Software\\Other]\n\"Z\"=\"z\"\n";
+    const std::string openHex = "\"Blob\"=hex:01,02,\\\n";
+    const struct {
+        const char* what;
+        std::string file;
+    } cases[] = {
+        {"open hex line before a header", kHeader + setting + "\"First Use\"=\"1\"\n" + openHex + other},
+        {"open hex line at the end", kHeader + other + setting + "\"First Use\"=\"1\"\n" + openHex},
+        {"open hex line alone in its key", kHeader + other + setting + openHex},
+        {"CR CR LF", "Windows Registry Editor Version 5.00\r\r\n\r\r\n" + setting.substr(0, setting.size() - 1) +
+                         "\r\r\n\"First Use\"=\"1\"\r\r\n" + other.substr(0, other.find('\n')) +
+                         "\r\r\n\"Z\"=\"z\"\r\r\r\n"},
+    };
+    for (const auto& c : cases) {
+        Files f;
+        ::mkdir((f.dir / "Merrowin").c_str(), 0700);
+        writeText(f.path, c.file);
+        const bool hasFirstUse = c.file.find("First Use") != std::string::npos;
+        const auto check = [&](const char* when) {
+            if (hasFirstUse) {
+                EXPECT_EQ(f.store.get(Setting::FirstUse), SettingValue::text("1")) << c.what << when;
+            }
+            EXPECT_EQ(textOf(f.user.queryValue("Software\\Other", "Z")), std::string("z\0", 2)) << c.what << when;
+            EXPECT_FALSE(f.user.queryValue(std::string(keys::kSetting), "Blob")) << c.what << when;
+        };
+        check(", as read");
+        // Learning's one commit, then a key made after the broken line.
+        ASSERT_TRUE(f.store.save({{Setting::Data, "1.8"}, {Setting::Count, "10"}})) << c.what;
+        f.store.EnsureKeys();
+        ASSERT_TRUE(f.store.save(Setting::X, "150")) << c.what;
+        EXPECT_EQ(f.store.get(Setting::Data), SettingValue::text("1.8")) << c.what << "\n" << readText(f.path);
+        EXPECT_EQ(f.store.get(Setting::Count), SettingValue::text("10")) << c.what;
+        EXPECT_EQ(f.store.get(Setting::X), SettingValue::text("150")) << c.what << "\n" << readText(f.path);
+        check(", after the writes");
+    }
+}
+
+// A lock file this user cannot write (root's, 0644, after one run under sudo) or a symlink
+// planted in its place must not stop saving. Root may write anything, so the writer runs as
+// an ordinary uid; a user that is not root gets a read-only lock file of its own.
+TEST(RegFile, ForeignOrPlantedLockFileNeverStopsSaving) {
+    constexpr uid_t kNobody = 65534;
+    for (const bool planted : {false, true}) {
+        TempDir dir;
+        const std::string path = dir / "Orvane.reg", lock = path + ".lock", bait = dir / "bait";
+        ASSERT_TRUE(RegFileBackend(path).createKey(kKey));
+        ::unlink(lock.c_str());
+        if (planted) {
+            ASSERT_EQ(::symlink(bait.c_str(), lock.c_str()), 0);
+        } else {
+            writeText(lock, "");
+            ::chmod(lock.c_str(), ::geteuid() == 0 ? 0644 : 0444);
+        }
+        const bool asRoot = ::geteuid() == 0;
+        if (asRoot) {
+            ::chown(dir.path().c_str(), kNobody, kNobody);
+            ::chown(path.c_str(), kNobody, kNobody);
+        }
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (asRoot && (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
+                           ::setresuid(kNobody, kNobody, kNobody) != 0))
+                ::_exit(3);
+            if (::access(dir.path().c_str(), W_OK | X_OK) != 0) ::_exit(4);  // TMPDIR closed to it
+            RegFileBackend b(path);
+            const bool ok = b.setValue(kKey, "X", sz("1")) && b.setValues(kKey, {{"Y", sz("2")}});
+            ::_exit(ok ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 3 || WEXITSTATUS(status) == 4) GTEST_SKIP() << "cannot run as an ordinary user here";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << (planted ? "planted symlink" : "foreign lock file");
+        RegFileBackend b(path);
+        EXPECT_EQ(textOf(b.queryValue(kKey, "Y")), std::string("2\0", 2));
+        EXPECT_FALSE(exists(bait)) << "the planted symlink was followed";
+    }
+}
+
+// A writer killed at random moments over some hundreds of commits: after each kill the file
+// parses and holds one commit whole, the last finished one or the one under way, and the
+// values no commit touches are still there.
+TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
     TempDir dir;
     const std::string path = dir / "Orvane.reg";
+    const std::string key(keys::kSetting);
     RegFileBackend b(path);
-    ASSERT_TRUE(b.createKey(kKey));
-    const auto whole = [](const std::string& value) {
-        return value.size() == 3001 && value.find_first_not_of(value[0]) == 3000;
+    ASSERT_TRUE(b.createKey(key));
+    ASSERT_TRUE(b.setValue(key, "First Use", sz("1")));
+    // Commit n writes n into "Count", "Data" and a payload whose size varies with n, together.
+    const auto commit = [](long n) {
+        return std::vector<std::pair<std::string, RegValue>>{
+            {"Data", sz(std::to_string(n) + ".5")},
+            {"Count", sz(std::to_string(n))},
+            {"Payload", sz(std::string(100 + n % 7 * 900, static_cast<char>('a' + n % 26)))}};
     };
-    for (int round = 0; round < 15; ++round) {
+    // Shared with the writer: the commit it has begun and the last it has finished.
+    auto* progress = static_cast<std::atomic<long>*>(
+        ::mmap(nullptr, 2 * sizeof(std::atomic<long>), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(progress, MAP_FAILED);
+    new (&progress[0]) std::atomic<long>(0);
+    new (&progress[1]) std::atomic<long>(0);
+    std::mt19937 random(std::random_device{}());
+    const unsigned seed = random();
+    random.seed(seed);
+    int kills = 0;
+    while (kills < 200 || progress[1] < 400) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             RegFileBackend w(path);
-            for (int i = 0;; ++i) w.setValue(kKey, "Payload", sz(std::string(3000, 'a' + i % 26)));
+            for (long n = progress[1] + 1;; ++n) {
+                progress[0] = n;
+                if (!w.setValues(key, commit(n))) ::_exit(1);
+                progress[1] = n;
+            }
         }
-        std::string last;
-        int changes = 0;
-        // Reads until the writer has got a few files out, then kills it at a random point.
-        for (int reads = 0; changes < 3 + round % 4 && reads < 1000000; ++reads) {
-            const std::string value = textOf(b.queryValue(kKey, "Payload"));
-            if (value == "<absent>") continue;
-            ASSERT_TRUE(whole(value)) << value.size();
-            changes += value != last;
-            last = value;
-        }
-        ::usleep(static_cast<useconds_t>(::rand() % 3000));
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, 2000)(random));
         ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed on its own, seed " << seed;
+        ++kills;
         const std::string text = readText(path);
-        ASSERT_EQ(text.rfind(kHeader, 0), 0u);
-        ASSERT_NE(text.find(kSection), std::string::npos);
+        ASSERT_EQ(text.rfind(kHeader, 0), 0u) << "seed " << seed;
         ASSERT_EQ(text.back(), '\n');
-        ASSERT_TRUE(whole(textOf(b.queryValue(kKey, "Payload"))));
+        ASSERT_EQ(textOf(b.queryValue(key, "First Use")), std::string("1\0", 2)) << "seed " << seed;
+        const std::string count = textOf(b.queryValue(key, "Count"));
+        if (count == "<absent>") {
+            ASSERT_EQ(progress[1], 0) << "seed " << seed;
+            continue;
+        }
+        const long n = std::stol(count);
+        ASSERT_GE(n, progress[1]) << "seed " << seed;
+        ASSERT_LE(n, progress[0]) << "seed " << seed;
+        for (const auto& [name, value] : commit(n))
+            ASSERT_EQ(b.queryValue(key, name)->data, value.data) << name << ", seed " << seed;
     }
+    std::printf("%d kills over %ld commits, seed %u\n", kills, progress[1].load(), seed);
+    ::munmap(progress, 2 * sizeof(std::atomic<long>));
 }
 
 TEST(RegFile, ConcurrentWritersLoseNoUpdate) {
