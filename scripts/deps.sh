@@ -11,7 +11,8 @@ run_set=(cmake ninja-build g++ qt6-base-dev libboost-dev xdg-utils)
 test_set=(libgtest-dev libgmock-dev libbenchmark-dev
           python3-dbusmock python3-gi dbus dbus-daemon libglib2.0-bin
           xvfb xauth x11-utils xdotool trayer imagemagick
-          umockdev gir1.2-umockdev-1.0 upower desktop-file-utils openbox)
+          umockdev gir1.2-umockdev-1.0 upower desktop-file-utils openbox
+          clang libclang-rt-dev)
 
 usage() {
   echo "usage: $0 [--check] run|test" >&2

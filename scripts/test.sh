@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds and runs every test: first the ASan/UBSan build, then the release build.
-# Both always run; the exit status is non-zero when either fails. The last line
-# printed is a ctest-style summary covering both runs.
+# Builds and runs every test: first the ASan/UBSan build, then the release build, then,
+# where clang and its libFuzzer are installed, a bounded fuzzing run of the store.
+# All always run; the exit status is non-zero when any fails. The last line printed
+# is a ctest-style summary covering them all.
 #
 # Environment: ORVANE_TEST_TIMEOUT (seconds per test, default 300),
-#              ORVANE_JOBS (build parallelism, default: number of CPUs).
+#              ORVANE_JOBS (build parallelism, default: number of CPUs),
+#              ORVANE_FUZZ_SECONDS (length of the fuzzing run, default 60).
 set -uo pipefail
 
 root=$(cd "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/.." && pwd)
@@ -69,6 +71,12 @@ run_preset() {
 
 run_preset asan
 run_preset release -DORVANE_BUILD_BENCH=ON
+if command -v clang++ >/dev/null &&
+   [[ -f $(clang++ -print-runtime-dir 2>/dev/null)/libclang_rt.fuzzer-$(uname -m).a ]]; then
+  run_preset fuzz -DORVANE_BUILD_TESTS=OFF -DORVANE_FUZZ_SECONDS="${ORVANE_FUZZ_SECONDS:-60}"
+else
+  echo "=== fuzz: skipped, clang with libFuzzer is not installed (scripts/deps.sh test)"
+fi
 
 # Same wording and rounding as ctest's own summary line.
 percent=$(awk -v p="$passed_total" -v t="$count_total" -v f="$failed_total" \
