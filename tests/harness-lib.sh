@@ -168,6 +168,14 @@ tray_icon_windows() {
   done
 }
 
+# start_window_manager: openbox; returns once it manages the screen (_NET_SUPPORTING_WM_CHECK).
+start_window_manager() {
+  openbox >"$HARNESS_DIR/openbox.log" 2>&1 &
+  track $!
+  WAIT_S=10 wait_for eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+    { hlog "openbox did not start: $(tail -3 "$HARNESS_DIR/openbox.log")"; return 1; }
+}
+
 screenshot() { import -window root "$1"; }
 
 # win_geometry WID -> "X Y W H", absolute

@@ -21,9 +21,10 @@ namespace orvane {
 AppHost::AppHost(Services services, QObject* parent)
     : QObject(parent),
       services_(services),
-      main_(std::make_unique<MainWindow>(icons_, stacking_)),
+      windows_(makeWindowSystem()),
+      main_(std::make_unique<MainWindow>(icons_, *windows_)),
       tray_(new TrayIcon(icons_, this)),
-      compact_(new CompactHost(icons_, stacking_, this)) {
+      compact_(new CompactHost(icons_, *windows_, this)) {
     wizard_ = std::make_unique<WizardRunner>(
         services_.store, services_.messages, [this](QWidget* owner) -> QDialog* { return makeControlCenter(owner); },
         main_.get());

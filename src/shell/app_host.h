@@ -7,7 +7,7 @@
 #include "dialogs/dialog_slot.h"
 #include "shell/main_controller.h"
 #include "shell/status_icons.h"
-#include "shell/window_stacking.h"
+#include "shell/window_system.h"
 
 namespace orvane {
 
@@ -58,7 +58,7 @@ private:
 
     Services services_;
     StatusIcons icons_;
-    NativeWindowStacking stacking_;
+    std::unique_ptr<WindowSystem> windows_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<WizardRunner> wizard_;
     DialogSlot<ControlCenterWindow> controlCenter_;

@@ -13,7 +13,7 @@
 
 #include "shell/status_icons.h"
 #include "shell/twips.h"
-#include "shell/window_stacking.h"
+#include "shell/window_system.h"
 
 namespace orvane {
 
@@ -207,8 +207,8 @@ bool CompactWindow::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
-CompactHost::CompactHost(StatusIcons& icons, WindowStacking& stacking, QObject* parent)
-    : QObject(parent), icons_(icons), stacking_(stacking) {}
+CompactHost::CompactHost(StatusIcons& icons, WindowSystem& windows, QObject* parent)
+    : QObject(parent), icons_(icons), windows_(windows) {}
 
 CompactHost::~CompactHost() = default;
 
@@ -235,7 +235,11 @@ void CompactHost::showWindow() {
 }
 
 void CompactHost::hideWindow() {
-    if (window_) window_->hide();
+    if (!window_) return;
+    // Qt shows it again where it believes it is: make that where it really is.
+    const QPoint real = windows_.position(*window_);
+    if (real != window_->pos()) window_->move(real);
+    window_->hide();
 }
 
 void CompactHost::moveTo(TwipsPoint pos) {
@@ -243,11 +247,11 @@ void CompactHost::moveTo(TwipsPoint pos) {
 }
 
 TwipsPoint CompactHost::position() const {
-    return window_ ? pixelsToTwips(window_->pos(), twipsPerPixel(window_.get())) : TwipsPoint{};
+    return window_ ? pixelsToTwips(windows_.position(*window_), twipsPerPixel(window_.get())) : TwipsPoint{};
 }
 
 void CompactHost::setTopMost(bool on) {
-    if (window_) stacking_.setAbove(*window_, on);
+    if (window_) windows_.setAbove(*window_, on);
 }
 
 void CompactHost::showStatus(const DisplayUpdate& update) {

@@ -14,7 +14,7 @@ class QTimer;
 namespace orvane {
 
 class StatusIcons;
-class WindowStacking;
+class WindowSystem;
 
 // frmCompact: the borderless panel that floats on top in Compact mode.
 class CompactWindow : public QWidget {
@@ -65,7 +65,7 @@ private:
 class CompactHost : public QObject, public CompactView {
     Q_OBJECT
 public:
-    CompactHost(StatusIcons& icons, WindowStacking& stacking, QObject* parent = nullptr);
+    CompactHost(StatusIcons& icons, WindowSystem& windows, QObject* parent = nullptr);
     ~CompactHost() override;
 
     void create() override;
@@ -86,7 +86,7 @@ signals:
 
 private:
     StatusIcons& icons_;
-    WindowStacking& stacking_;
+    WindowSystem& windows_;
     std::unique_ptr<CompactWindow> window_;
 };
 

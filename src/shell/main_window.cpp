@@ -15,7 +15,7 @@
 
 #include "shell/status_icons.h"
 #include "shell/twips.h"
-#include "shell/window_stacking.h"
+#include "shell/window_system.h"
 
 namespace orvane {
 
@@ -57,11 +57,11 @@ constexpr std::array<MenuEntry, 14> kMenu{{
 
 }  // namespace
 
-MainWindow::MainWindow(StatusIcons& icons, WindowStacking& stacking, QWidget* parent)
+MainWindow::MainWindow(StatusIcons& icons, WindowSystem& windows, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       icons_(icons),
-      stacking_(stacking),
+      windows_(windows),
       layout_(this) {
     setObjectName("frmMain");
     setWindowTitle("Orvane");
@@ -165,7 +165,7 @@ void MainWindow::moveTo(TwipsPoint pos) {
 
 TwipsPoint MainWindow::position() const { return pixelsToTwips(pos(), twipsPerPixel(this)); }
 
-void MainWindow::setTopMost(bool on) { stacking_.setAbove(*this, on); }
+void MainWindow::setTopMost(bool on) { windows_.setAbove(*this, on); }
 
 void MainWindow::bringToFront() {
     raise();

@@ -15,13 +15,13 @@ class QProgressBar;
 namespace orvane {
 
 class StatusIcons;
-class WindowStacking;
+class WindowSystem;
 
 // frmMain: the status frame, and the owner of the pop-up menu.
 class MainWindow : public QWidget, public MainView {
     Q_OBJECT
 public:
-    MainWindow(StatusIcons& icons, WindowStacking& stacking, QWidget* parent = nullptr);
+    MainWindow(StatusIcons& icons, WindowSystem& windows, QWidget* parent = nullptr);
 
     void showWindow() override;
     void hideWindow() override;
@@ -60,7 +60,7 @@ private:
     void buildMenu();
 
     StatusIcons& icons_;
-    WindowStacking& stacking_;
+    WindowSystem& windows_;
     TwipLayout layout_;
     QGroupBox* fraStatus_ = nullptr;
     std::array<QLabel*, 3> lblPrompt_{};

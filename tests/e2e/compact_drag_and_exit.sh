@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The compact panel under Xvfb, by mouse: dragged by its icon and dropped near the top edge it
 # snaps to it; a double click on the icon asks the exit question, and Enter (Yes) saves the
-# panel's place and ends the program. With --wm the same under a window manager (openbox),
-# whose own move loop takes the pointer during the drag.
+# panel's place and ends the program; the next start shows it there again. With --wm the same
+# under a window manager (openbox), which reparents the panel into a frame of its own.
 # Runs inside run-with-upower-mock.sh --x11.
 set -u
 wm=0
@@ -12,9 +12,7 @@ app=${1:?usage: compact_drag_and_exit.sh [--wm] PATH_TO_ORVANE}
 
 if [ $wm = 1 ]; then
   command -v openbox >/dev/null || { echo "SKIP: openbox is not installed (scripts/deps.sh test)"; exit 77; }
-  openbox >"$HARNESS_DIR/openbox.log" 2>&1 &
-  track $!
-  sleep 0.5
+  start_window_manager || exit 1
 fi
 
 store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
@@ -24,34 +22,36 @@ printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
   '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
 log=$HARNESS_DIR/orvane.log
 fail() { echo "FAIL: $*" >&2; screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; cat "$log" >&2; cat "$store" >&2; exit 1; }
+at() { [ "$(win_geometry "$1" | cut -d' ' -f1-2)" = "$2 $3" ]; }
+start() {
+  QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >>"$log" 2>&1 &
+  pid=$!
+  track "$pid"
+  panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
+  # The window manager, if any, has framed it and put it where it asked to be.
+  wait_for at "$panel" "$1" "$2" || fail "the panel is at $(win_geometry "$panel"), not $1,$2"
+}
 
-QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >"$log" 2>&1 &
-pid=$!
-track "$pid"
-panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
-sleep 0.5
-read -r x y _ _ < <(win_geometry "$panel")
-
+start 300 200
 if [ $wm = 0 ]; then
   # Up by the panel's height and more, in steps, to 5 pixels below the top: it must snap to 0.
-  xdotool mousemove $((x + 6)) $((y + 6)) mousedown 1
-  for _ in 1 2 3 4 5 6 7 8 9; do xdotool mousemove_relative -- 0 -$(((y - 5) / 9)); sleep 0.03; done
-  xdotool mousemove $((x + 6)) $((5 + 6)) mouseup 1
-  sleep 0.5
-  read -r x2 y2 _ _ < <(win_geometry "$panel")
-  [ "$x2" = "$x" ] && [ "$y2" = 0 ] || fail "dropped 5 pixels below the top, the panel is at $x2,$y2 (want $x,0)"
+  xdotool mousemove 306 206 mousedown 1
+  for _ in 1 2 3 4 5 6 7 8 9; do xdotool mousemove_relative -- 0 -$(((200 - 5) / 9)); sleep 0.03; done
+  xdotool mousemove 306 $((5 + 6)) mouseup 1
+  wait_for at "$panel" 300 0 || fail "dropped 5 pixels below the top, the panel is at $(win_geometry "$panel") (want 300,0)"
 fi
 
 read -r x y _ _ < <(win_geometry "$panel")
 xdotool mousemove $((x + 6)) $((y + 6)) click --repeat 2 --delay 120 1
-for _ in $(seq 50); do grep -q 'Are you sure you want to exit Orvane?' "$log" && break; sleep 0.1; done
-grep -q 'Are you sure you want to exit Orvane?' "$log" || fail "a double click on the icon asked nothing"
+WAIT_S=5 wait_for grep -q 'Are you sure you want to exit Orvane?' "$log" || fail "a double click on the icon asked nothing"
 # The question is logged just before its box is shown: wait for the box itself.
 box=$(wait_window "$pid" Orvane) || fail "the exit question's box did not appear"
 xdotool windowfocus --sync "$box" 2>/dev/null
-xdotool key --window "$box" Return
-for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "Yes did not end the program"
+xdotool key --window "$box" Return 2>/dev/null
+wait_for eval "! kill -0 $pid" || fail "Yes did not end the program"
+forget "$pid"
 grep -qF "\"CompactX\"=\"$((x * 15))\"" "$store" && grep -qF "\"CompactY\"=\"$((y * 15))\"" "$store" ||
-  fail "the panel's place $x,$y was not saved"
-echo "PASS: panel dragged and snapped, double click asked, Yes saved $((x * 15)),$((y * 15)) and ended"
+  fail "the panel was at $x,$y when it closed, but the store holds another place"
+
+start "$x" "$y"
+echo "PASS: panel dragged and snapped, double click asked, Yes saved $((x * 15)),$((y * 15)) and it came back there"

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QPoint>
+#include <memory>
+
+class QWidget;
+
+namespace orvane {
+
+// The window system's side of the program's top-level windows, beyond Qt's own idea of them.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+    // Keeps a window above all others, or lets it go.
+    virtual void setAbove(QWidget& window, bool on) = 0;
+    // Where the window's frame really is. Qt's idea of it can be stale: under a reparenting
+    // window manager it may take in a move the manager never made.
+    virtual QPoint position(const QWidget& window) const = 0;
+};
+
+// Through Qt alone: the window system's own "above" state (the window manager's
+// _NET_WM_STATE on X11), and Qt's idea of the place.
+class QtWindowSystem : public WindowSystem {
+public:
+    void setAbove(QWidget& window, bool on) override;
+    QPoint position(const QWidget& window) const override;
+};
+
+// The one for the desktop this program was built for.
+std::unique_ptr<WindowSystem> makeWindowSystem();
+
+}  // namespace orvane
