@@ -308,15 +308,19 @@ void MainController::compactDragFinished() {
     if (snapped.x != pos.x || snapped.y != pos.y) v_.compact.moveTo(snapped);
 }
 
-void MainController::compactClosed() {
-    if (!v_.compact.exists()) return;
+bool MainController::discardCompact() {
+    if (!v_.compact.exists()) return false;
     s_.store.EnsureKeys();
     const TwipsPoint pos = v_.compact.position();
     s_.store.save(Setting::CompactX, formatNumber(pos.x));
     s_.store.save(Setting::CompactY, formatNumber(pos.y));
     v_.compact.setTopMost(false);
     v_.compact.destroy();
-    if (unloading_) return;
+    return true;
+}
+
+void MainController::compactClosed() {
+    if (!discardCompact() || unloading_) return;
     v_.main.setNormalState();
     // In Compact mode this makes the panel anew at the place just saved.
     ResizeForm();
@@ -329,7 +333,9 @@ void MainController::trayMayHaveAppeared() {
 
 void MainController::compactIconDoubleClicked() {
     if (unloading_ || !askExit()) return;
-    compactClosed();
+    // The program ends next: a new panel would only flash up, and under a window manager
+    // its place is not settled yet when the shutdown reads it.
+    discardCompact();
     requestClose(CloseReason::Program);
 }
 

@@ -109,6 +109,8 @@ private:
     void LoadWindowPosition();
     void LoadWindowSettings();
     void ensureCompact();
+    // Saves the compact window's place and discards it; false when there is none.
+    bool discardCompact();
     void publishMenu();
     std::int32_t timeOfDay() const;
 

@@ -16,11 +16,13 @@ namespace {
 class X11WindowSystem : public QtWindowSystem {
 public:
     QPoint position(const QWidget& window) const override {
-        const auto* x11 =
-            qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+        // Qt's offscreen platform offers the same native interface without a display.
+        const auto* x11 = QGuiApplication::platformName() == QLatin1String("xcb")
+                              ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                              : nullptr;
+        xcb_connection_t* c = x11 ? x11->connection() : nullptr;
         const WId id = window.internalWinId();
-        if (!x11 || !id) return QtWindowSystem::position(window);
-        xcb_connection_t* c = x11->connection();
+        if (!c || !id) return QtWindowSystem::position(window);
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
         const std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> origin(
             xcb_translate_coordinates_reply(

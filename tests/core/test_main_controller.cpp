@@ -249,6 +249,24 @@ TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
     EXPECT_EQ(r.user.writes.size(), 5u);
 }
 
+// The panel saves its place and goes; no new one is made for the moment before the end.
+TEST(Shutdown, CompactDoubleClickSavesThePanelsPlaceAndEnds) {
+    Rig r;
+    r.returningUser();
+    r.user.putText(kW, "Display", "1");
+    ASSERT_TRUE(r.c.startUp());
+    r.compact.pos = {4500, 3000};
+    r.journal.lines.clear();
+    r.messages.answers = {MsgAnswer::No, MsgAnswer::Yes};
+    r.c.compactIconDoubleClicked();
+    EXPECT_FALSE(r.main.ended);
+    r.c.compactIconDoubleClicked();
+    EXPECT_TRUE(r.main.ended);
+    EXPECT_EQ(r.user.text(kW, "CompactX"), "4500");
+    EXPECT_EQ(r.user.text(kW, "CompactY"), "3000");
+    EXPECT_EQ(std::count(r.journal.lines.begin(), r.journal.lines.end(), "compact.create"), 0);
+}
+
 TEST(Shutdown, FailingStoreNeitherStopsStartUpNorShutdown) {
     Rig r;
     r.user.failWrites = true;
