@@ -20,7 +20,7 @@ REG
 
 log=$HARNESS_DIR/orvane.log
 fail() { echo "FAIL: $*" >&2; echo "--- log:" >&2; cat "$log" >&2; echo "--- store:" >&2; cat "$store" >&2; exit 1; }
-wait_log() { for _ in $(seq 100); do grep -q -- "$1" "$log" && return 0; sleep 0.1; done; return 1; }
+wait_log() { wait_for grep -q -- "$1" "$log"; }
 
 QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >"$log" 2>&1 &
 pid=$!
@@ -28,6 +28,7 @@ track "$pid"
 wait_log 'tip: Status: 85% Remaining | Time: 2:05 | Pwr: Battery' || fail "no first display"
 main=$(wait_window "$pid" Orvane) || fail "no main window"
 
+# Time passes on battery: the learning step measures it (seconds here, minutes in real life).
 sleep 3
 # UPower gives no remaining time from here on: the learnt estimate takes over.
 mock_display "{'Percentage': <84.0>, 'TimeToEmpty': <int64 0>}"
@@ -41,21 +42,24 @@ echo "$tip84" | grep -Eq 'Time: 0:0[0-9] \| Pwr: Battery' || fail "no learnt est
 # Answer the message with Enter, as a user would. The box carries the main window's title,
 # so it is the visible "Orvane" window that is not the main one.
 box=$(wait_window "$pid" Orvane "$main") || fail "the low-battery message box did not appear"
-for _ in $(seq 20); do
+box_gone() { [ "$(visible_window "$pid" Orvane "$main")" != "$box" ]; }
+for _ in $(seq 5); do
   xdotool windowfocus --sync "$box" >/dev/null 2>&1
   xdotool key --window "$box" Return >/dev/null 2>&1
-  sleep 0.3
-  [ "$(visible_window "$pid" Orvane "$main")" = "$box" ] || break
+  WAIT_S=2 wait_for box_gone && break
 done
+box_gone || fail "Enter did not close the low-battery message"
 
 sleep 3
 mock_display "{'Percentage': <83.0>}"
 wait_log 'tip: Status: 83% Remaining' || fail "display did not follow to 83 %"
-sleep 0.5
+# One more change that alarms nothing: once it is shown, the one before has shown all it would.
+mock_display "{'TimeToEmpty': <int64 3600>}"
+wait_log 'tip: Status: 83% Remaining | Time: 1:00' || fail "the platform's time was not shown"
 [ "$(grep -c 'Low battery.' "$log")" = 1 ] || fail "the low-battery message was not shown exactly once"
 
 kill -TERM "$pid"
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+wait_for eval "! kill -0 $pid" || fail "still running 10 s after SIGTERM"
 count=$(sed -n 's/^"Count"="\(.*\)"$/\1/p' "$store")
 data=$(sed -n 's/^"Data"="\(.*\)"$/\1/p' "$store")
 [ "$count" = 2 ] || fail "Count is '$count', not 2"

@@ -12,6 +12,11 @@ store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
 log=$HARNESS_DIR/orvane.log
 fail() { echo "FAIL: $*" >&2; screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; cat "$log" >&2; [ -f "$store" ] && cat "$store" >&2; exit 1; }
 
+# focus_on WID: waits for the window to take the keyboard focus, as it should on its own
+# (a dialog without a window manager may need to be given it).
+has_focus() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
+focus_on() { WAIT_S=3 wait_for has_focus "$1" || { xdotool windowfocus --sync "$1"; has_focus "$1"; }; }
+
 [ ! -e "$store" ] || fail "the store is not empty"
 QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >"$log" 2>&1 &
 pid=$!
@@ -19,18 +24,16 @@ track "$pid"
 
 w=$(wait_window "$pid" "Personalizing Orvane") || fail "the wizard did not appear"
 [ "$(xdotool search --onlyvisible --pid "$pid" | wc -l)" = 1 ] || fail "another window is shown beside the wizard"
-sleep 0.5
-[ "$(xdotool getwindowfocus)" = "$w" ] || xdotool windowfocus --sync "$w"
+focus_on "$w" || fail "the wizard never got the keyboard focus"
 # Twelve steps of 15 minutes: three hours. Then Enter presses Done.
 for _ in $(seq 12); do xdotool key Right; done
 xdotool key Return
 
 w=$(wait_window "$pid" "Welcome to Orvane") || fail "no welcome message after the wizard"
-sleep 0.3
-[ "$(xdotool getwindowfocus)" = "$w" ] || xdotool windowfocus --sync "$w"
+focus_on "$w" || fail "the welcome message never got the keyboard focus"
 xdotool key Return
 
-for _ in $(seq 100); do grep -q 'tip: Status:' "$log" && break; sleep 0.1; done
+wait_for grep -q 'tip: Status:' "$log"
 grep -q 'tip: Status: 85% Remaining | Time: 2:33 | Pwr: Battery' "$log" || fail "the tip does not show the learnt estimate"
 for want in '"Data"="1.8"' '"Count"="10"' '"First Use"="1"'; do
   grep -qF "$want" "$store" || fail "missing $want"

@@ -22,7 +22,7 @@ start_real_upowerd || exit 1
 log=$HARNESS_DIR/orvane.log
 fail() { echo "FAIL: $*" >&2; cat "$log" >&2; exit 1; }
 tips() { grep -c 'tip:' "$log"; }
-wait_tip() { for _ in $(seq 50); do grep -qF "tip: $1" "$log" && return 0; sleep 0.1; done; return 1; }
+wait_tip() { wait_for grep -qF "tip: $1" "$log"; }
 
 QT_LOGGING_RULES="orvane.display.debug=true" "$app" >"$log" 2>&1 &
 track $!
@@ -32,18 +32,27 @@ wait_tip 'Status: 85% Remaining | Time: 5:06 | Pwr: Battery' || fail "first disp
 umock_set BAT0 energy_now 45000000; umock_set BAT0 capacity 75; umock_uevent BAT0
 wait_tip 'Status: 75% Remaining | Time: 4:30 | Pwr: Battery' || fail "the discharge was not followed"
 
+# Each plug event must be one display update. What came of it is all shown once a later,
+# distinct change is: upowerd sends in order.
+updates_until() {  # updates_until TIP: the tips from $before up to the one showing TIP
+  wait_tip "$1" || fail "no display of $1"
+  grep 'tip:' "$log" | tail -n +$((before + 1)) | grep -n -m1 -F "tip: $1" | cut -d: -f1
+}
 before=$(tips)
 umock_set AC online 1; umock_set BAT0 status Charging; umock_uevent AC; umock_uevent BAT0
 wait_tip 'Status: 75% Charging' || fail "plugging in was not followed"
-sleep 1
+umock_set BAT0 energy_now 45600000; umock_set BAT0 capacity 76; umock_uevent BAT0
+n=$(updates_until 'Status: 76% Charging')
+[ "$n" = 2 ] || fail "plugging in gave $((n - 1)) updates, not one"
 grep -q 'Charging | Time: .* | Pwr: Battery' "$log" && fail "showed charging on battery power"
-[ $(( $(tips) - before )) = 1 ] || fail "plugging in gave $(( $(tips) - before )) updates, not one"
 grep 'tip: Status: 75% Charging' "$log" | grep -q 'Pwr: AC Power' || fail "charging without AC Power"
 
 before=$(tips)
 umock_set AC online 0; umock_set BAT0 status Discharging; umock_uevent AC; umock_uevent BAT0
-for _ in $(seq 50); do [ "$(tips)" -gt "$before" ] && break; sleep 0.1; done
-sleep 1
-[ $(( $(tips) - before )) = 1 ] || fail "unplugging gave $(( $(tips) - before )) updates, not one"
-tail -1 <(grep 'tip:' "$log") | grep -q 'Remaining | Time: 4:30 | Pwr: Battery' || fail "unplugging: $(grep 'tip:' "$log" | tail -1)"
+wait_tip 'Status: 76% Remaining' || fail "unplugging was not followed"
+unplugged=$(grep 'tip:' "$log" | tail -n +$((before + 1)) | head -1)
+umock_set BAT0 energy_now 45000000; umock_set BAT0 capacity 75; umock_uevent BAT0
+n=$(updates_until 'Status: 75% Remaining')
+[ "$n" = 2 ] || fail "unplugging gave $((n - 1)) updates, not one"
+echo "$unplugged" | grep -q 'Remaining | Time: 4:33 | Pwr: Battery' || fail "unplugging: $unplugged"
 echo "PASS: real upowerd followed; plug and unplug one update each"

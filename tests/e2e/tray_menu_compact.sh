@@ -24,22 +24,25 @@ for _ in $(seq 100); do icon=$(tray_icon_windows "$pid" | head -1); [ -n "$icon"
 read -r ix iy iw ih < <(win_geometry "$icon")
 main=$(wait_window "$pid" Orvane) || fail "no main window"
 
-before=$(xdotool search --onlyvisible --pid "$pid" | wc -l)
+before=" $(xdotool search --onlyvisible --pid "$pid" | tr '\n' ' ') "
 xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
-opened=0
-for _ in $(seq 50); do
-  [ "$(xdotool search --onlyvisible --pid "$pid" | wc -l)" -gt "$before" ] && { opened=1; break; }
-  sleep 0.1
-done
-[ $opened = 1 ] || fail "a right click on the icon opened no menu"
+new_window() {
+  local w
+  for w in $(xdotool search --onlyvisible --pid "$pid"); do
+    case $before in *" $w "*) ;; *) echo "$w"; return 0 ;; esac
+  done
+  return 1
+}
+WAIT_S=5 wait_for new_window || fail "a right click on the icon opened no menu"
+menu=$(new_window)
 
-# Exit, Control Center, Refresh Status, Full, Compact: the fifth item.
-sleep 0.3
-xdotool key Down Down Down Down Down Return
+# Exit, Control Center, Refresh Status, Full, Compact: the fifth item. The keys go to the menu
+# itself, so they cannot arrive before it holds the keyboard.
+xdotool key --window "$menu" Down Down Down Down Down Return
 
 panel=$(wait_window "$pid" "Orvane compact") || fail "choosing Compact showed no compact panel"
-sleep 0.3
-xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' | grep -qx "$main" && fail "the main window is still shown"
+main_shown() { xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' | grep -qx "$main"; }
+WAIT_S=5 wait_for eval '! main_shown' || fail "the main window is still shown"
 xprop -id "$panel" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "the panel is not kept above other windows"
 grep -q '"Display"="1"' "$store" || fail "Display was not stored as Compact"
 echo "PASS: icon docked, menu opened, Compact shown on top"
