@@ -1,50 +1,34 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "battery/learning.h"
 #include "fakes/logic_rig.h"
 #include "platform/linux/reg_file_backend.h"
+#include "support/test_support.h"
 
 namespace orvane {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace orvane::test;
 
 const std::string kS(keys::kSetting);
 
 // A store over a real registry file in a fresh folder; the tests read the file itself back.
 struct FileStore {
-    fs::path dir;
-    RegFileBackend user;
+    TempDir dir;
+    RegFileBackend user{dir / "Orvane.reg"};
     MemoryBackend machine;
     SettingsStore store{user, machine};
 
-    FileStore() : dir(makeDir()), user((dir / "Orvane.reg").string()) { store.EnsureKeys(); }
-    ~FileStore() { fs::remove_all(dir); }
-
-    static fs::path makeDir() {
-        std::string t = (fs::temp_directory_path() / "orvane-learning.XXXXXX").string();
-        return fs::path(mkdtemp(t.data()));
-    }
+    FileStore() { store.EnsureKeys(); }
     void seed(const char* data, const char* count) {
         if (data) store.save(Setting::Data, data);
         if (count) store.save(Setting::Count, count);
     }
-    std::string fileText() const {
-        std::ifstream in(dir / "Orvane.reg");
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     // The text of a value as the file holds it, or "<absent>".
     std::string stored(const std::string& name) const {
-        const std::string text = fileText();
+        const std::string text = readText(dir / "Orvane.reg");
         const std::string key = "\"" + name + "\"=\"";
         const auto at = text.find(key);
         if (at == std::string::npos) return "<absent>";

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "fakes/logic_rig.h"
+#include "support/test_support.h"
 
 namespace orvane {
 namespace {
@@ -85,11 +86,6 @@ TEST(StartUp, RestoresModeOnTopAndStartWithDesktop) {
     struct Row {
         std::optional<RegValue> display;
         bool full, compact, minimize, mainVisible, compactVisible;
-    };
-    auto sz = [](const char* t) {
-        RegValue v{1, std::vector<std::uint8_t>(t, t + std::char_traits<char>::length(t))};
-        v.data.push_back(0);
-        return v;
     };
     const Row rows[] = {
         {std::nullopt, true, false, false, true, false},
@@ -175,16 +171,6 @@ TEST(ResizeForm, EveryModePassesThroughFullAndRecreatesMissingKeys) {
 }
 
 TEST(Display, CompactWindowFollowsOnlyInCompactMode) {
-    Rig r;
-    r.returningUser();
-    r.user.putText(kW, "Display", "1");
-    ASSERT_TRUE(r.c.startUp());
-    EXPECT_EQ(r.compact.last.compact.status, "85% ");
-    r.power.snapshot = charging(57);
-    r.c.UpdateDisplay();
-    EXPECT_EQ(r.compact.last.compact.status, "57% ");
-    EXPECT_EQ(r.c.shownTexts().status, "57% Charging");
-
     Rig full;
     full.returningUser();
     ASSERT_TRUE(full.c.startUp());

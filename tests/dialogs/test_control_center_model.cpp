@@ -4,7 +4,7 @@
 
 #include "alarms/control_center_model.h"
 #include "fakes/fakes.h"
-#include "linux/store_test_util.h"
+#include "support/test_support.h"
 #include "platform/linux/reg_file_backend.h"
 
 using namespace orvane;
@@ -182,14 +182,14 @@ TEST(ControlCenterModel, SliderRulesKeepTheLimitsAndTheLabels) {
 }
 
 TEST(ControlCenterModel, OkWritesTheTenValuesInOrderThenReloads) {
-    testutil::TempDir dir;
+    TempDir dir;
     const std::string path = dir / "Orvane.reg";
     RegFileBackend file(path);
     Harness h(&file);
     std::string fileAtReload;
     ControlCenterModel m(h.store, h.messages, h.power, {[&] {
                              h.calls.push_back("loadAlarms");
-                             fileAtReload = testutil::readText(path);
+                             fileAtReload = readText(path);
                          }, {}, {}});
     m.load();
     m.setChecked(AlarmCheck::LowBatt, true);
@@ -199,7 +199,7 @@ TEST(ControlCenterModel, OkWritesTheTenValuesInOrderThenReloads) {
     m.setSliderValue(AlarmSlider::LowBattTime, 90);
     m.ok();
 
-    const std::string text = testutil::readText(path);
+    const std::string text = readText(path);
     EXPECT_EQ(h.calls, std::vector<std::string>{"loadAlarms"});
     EXPECT_EQ(fileAtReload, text) << "the alarms reload after all ten writes";
     const std::vector<std::string> expected{

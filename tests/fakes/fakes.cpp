@@ -1,7 +1,16 @@
 #include "fakes/fakes.h"
 
+#include "support/test_support.h"
+
 #include <algorithm>
 #include <cctype>
+
+namespace orvane {
+void PrintTo(const PowerSnapshot& s, std::ostream* os) {
+    *os << "{ac " << s.acStatus << ", status " << s.batteryStatus << ", " << s.batteryLifePercent
+        << " %, life " << s.batteryLifeTime << " s, full " << s.batteryFullTime << " s}";
+}
+}  // namespace orvane
 
 namespace orvane::test {
 
@@ -39,9 +48,7 @@ std::optional<RegValue> MemoryBackend::queryValue(const std::string& keyPath, co
 void MemoryBackend::removeKey(const std::string& keyPath) { keys_.erase(lower(keyPath)); }
 
 void MemoryBackend::putText(const std::string& keyPath, const std::string& name, const std::string& text) {
-    RegValue v{1, std::vector<std::uint8_t>(text.begin(), text.end())};
-    v.data.push_back(0);
-    keys_[lower(keyPath)][lower(name)] = v;
+    keys_[lower(keyPath)][lower(name)] = sz(text);
 }
 
 std::string MemoryBackend::text(const std::string& keyPath, const std::string& name) {

@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,11 @@
 #include "platform/settings_backend.h"
 #include "platform/single_instance.h"
 #include "shell/views.h"
+
+namespace orvane {
+// Readable failure messages for readings.
+void PrintTo(const PowerSnapshot& s, std::ostream* os);
+}  // namespace orvane
 
 namespace orvane::test {
 

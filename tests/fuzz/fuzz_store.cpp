@@ -11,19 +11,15 @@
 #include <vector>
 
 #include "platform/reg_document.h"
+#include "support/test_support.h"
 
 namespace {
 
 using orvane::RegDocument;
 using orvane::RegValue;
+using orvane::test::sz;
 
 const std::string kSetting = "HKEY_CURRENT_USER\\Software\\Merrowin\\Orvane\\Setting";
-
-RegValue sz(const std::string& text) {
-    RegValue v{1, {text.begin(), text.end()}};
-    v.data.push_back(0);
-    return v;
-}
 
 bool same(const std::optional<RegValue>& a, const RegValue& b) {
     return a && a->type == b.type && a->data == b.data;

@@ -15,12 +15,12 @@
 #include "platform/linux/autostart_backend.h"
 #include "platform/linux/reg_file_backend.h"
 #include "platform/linux/single_instance_lock.h"
-#include "store_test_util.h"
+#include "support/test_support.h"
 
 namespace orvane {
 namespace {
 
-using namespace testutil;
+using namespace orvane::test;
 
 const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 

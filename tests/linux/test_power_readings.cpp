@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <limits>
 #include <map>
@@ -10,13 +9,10 @@
 
 #include "platform/linux/sysfs_reader.h"
 #include "platform/linux/upower_mapping.h"
+#include "fakes/fakes.h"
+#include "support/test_support.h"
 
 namespace orvane {
-
-void PrintTo(const PowerSnapshot& s, std::ostream* os) {
-    *os << "{" << s.acStatus << ", " << s.batteryStatus << ", " << s.batteryLifePercent << ", "
-        << s.batteryLifeTime << ", " << s.batteryFullTime << "}";
-}
 
 namespace {
 
@@ -173,18 +169,13 @@ TEST(SysfsReader, ReadsPowerSupplyTrees) {
                                            {"energy_full", "60000000"}})}},
          {0, 0, 50, -1, -1}},
     };
-    std::string root = (fs::temp_directory_path() / "orvane-sysfs.XXXXXX").string();
-    ASSERT_TRUE(::mkdtemp(root.data()));
+    const test::TempDir dir;
+    const std::string& root = dir.path();
     for (const auto& c : cases) {
         for (const auto& entry : fs::directory_iterator(root)) fs::remove_all(entry.path());
-        for (const auto& [device, attrs] : c.tree) {
-            fs::create_directories(fs::path(root) / device);
-            for (const auto& [name, value] : attrs)
-                std::ofstream(fs::path(root) / device / name) << value << "\n";
-        }
+        for (const auto& [device, attrs] : c.tree) test::writePowerSupply(root, device, attrs);
         EXPECT_EQ(readSysfsPowerSupply(root), c.want) << c.name;
     }
-    fs::remove_all(root);
     EXPECT_EQ(readSysfsPowerSupply("/nonexistent/power_supply"),
               (PowerSnapshot{255, 128, 255, -1, -1}));
 }

@@ -18,7 +18,7 @@
 
 #include "platform/linux/autostart_backend.h"
 #include "shell/settings_store.h"
-#include "store_test_util.h"
+#include "support/test_support.h"
 
 namespace orvane {
 
@@ -30,7 +30,7 @@ void PrintTo(const SettingValue& v, std::ostream* os) {
 
 namespace {
 
-using namespace testutil;
+using namespace orvane::test;
 using namespace std::string_literals;
 
 const std::string kKey(keys::kWindow);

@@ -6,10 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <vector>
@@ -17,13 +14,10 @@
 #include "platform/linux/linux_power_source.h"
 #include "platform/linux/sysfs_source.h"
 #include "platform/linux/upower_source.h"
+#include "fakes/fakes.h"
+#include "support/test_support.h"
 
 namespace orvane {
-
-void PrintTo(const PowerSnapshot& s, std::ostream* os) {
-    *os << "{ac " << s.acStatus << ", status " << s.batteryStatus << ", " << s.batteryLifePercent
-        << " %, life " << s.batteryLifeTime << " s, full " << s.batteryFullTime << " s}";
-}
 
 namespace {
 
@@ -77,18 +71,6 @@ struct Counted {
         return QTest::qWaitFor([&] { return source->read() == want; }, 10000);
     }
 };
-
-// Writes power_supply attribute files under root/device.
-bool writeAttrs(const QString& root, const QString& device,
-                const std::vector<std::pair<const char*, QByteArray>>& attrs) {
-    QDir(root).mkpath(device);
-    for (const auto& [name, value] : attrs) {
-        QFile f(root + "/" + device + "/" + name);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(value + "\n") <= 0)
-            return false;
-    }
-    return true;
-}
 
 TEST(UPowerMock, FollowsTheDisplayDeviceAndOnBattery) {
     Counted c(makeLinuxPowerSource());
@@ -171,16 +153,15 @@ TEST(UPowerDown, InstalledButNotRunningStaysUPower) {
 }
 
 TEST(NoUPower, FactoryFallsBackToSysfs) {
-    QTemporaryDir root;
-    ASSERT_TRUE(writeAttrs(root.path(), "AC", {{"type", "Mains"}, {"online", "1"}}));
-    ASSERT_TRUE(writeAttrs(root.path(), "BAT0",
-                           {{"type", "Battery"}, {"status", "Charging"}, {"capacity", "42"}}));
-    qputenv("ORVANE_SYSFS_POWER_ROOT", root.path().toLocal8Bit());
+    const test::TempDir root;
+    test::writePowerSupply(root.path(), "AC", {{"type", "Mains"}, {"online", "1"}});
+    test::writePowerSupply(root.path(), "BAT0", {{"type", "Battery"}, {"status", "Charging"}, {"capacity", "42"}});
+    qputenv("ORVANE_SYSFS_POWER_ROOT", QByteArray::fromStdString(root.path()));
     std::unique_ptr<PowerStatusSource> source = makeLinuxPowerSource();
     qunsetenv("ORVANE_SYSFS_POWER_ROOT");
     auto* sysfs = dynamic_cast<SysfsPowerSource*>(source.get());
     ASSERT_NE(sysfs, nullptr);
-    EXPECT_EQ(sysfs->root(), root.path());
+    EXPECT_EQ(sysfs->root(), QString::fromStdString(root.path()));
     EXPECT_EQ(source->read(), (PowerSnapshot{1, 8, 42, -1, -1}));
 }
 
@@ -194,15 +175,14 @@ TEST(NoUPower, UPowerSourceWithoutDaemonOrBus) {
 }
 
 TEST(SysfsSource, RereadsOnUeventAndNotifiesRealChanges) {
-    QTemporaryDir root;
-    ASSERT_TRUE(writeAttrs(root.path(), "BAT0",
-                           {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}}));
-    SysfsPowerSource source(root.path(), std::chrono::milliseconds(0));
+    const test::TempDir root;
+    test::writePowerSupply(root.path(), "BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}});
+    SysfsPowerSource source(QString::fromStdString(root.path()), std::chrono::milliseconds(0));
     int notifications = 0;
     source.setChangeListener([&] { ++notifications; });
     EXPECT_EQ(source.read(), (PowerSnapshot{0, 1, 80, -1, -1}));
 
-    ASSERT_TRUE(writeAttrs(root.path(), "BAT0", {{"capacity", "79"}}));
+    test::writePowerSupply(root.path(), "BAT0", {{"capacity", "79"}});
     source.handleUevent();
     EXPECT_TRUE(QTest::qWaitFor([&] { return notifications == 1; }, 5000));
     EXPECT_EQ(source.read().batteryLifePercent, 79);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAction>
-#include <QFile>
 #include <QString>
 #include <memory>
 
@@ -12,6 +11,7 @@
 #include "shell/app_host.h"
 #include "shell/compact_window.h"
 #include "shell/main_window.h"
+#include "support/test_support.h"
 
 namespace orvane::test {
 
@@ -50,9 +50,6 @@ struct Program {
     std::string get(Setting s) { return store.get(s).toText(); }
 };
 
-inline QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+inline QByteArray readFile(const QString& path) { return QByteArray::fromStdString(readText(path.toStdString())); }
 
 }  // namespace orvane::test
