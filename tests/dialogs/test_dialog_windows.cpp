@@ -262,7 +262,7 @@ private slots:
         QVERIFY(!slot.window());
     }
 
-    void aboutBoxHoverUnderlinesTheLinkUnderThePointer() {
+    void aboutBoxLinksUnderlineUnderThePointerAndOpenOnAClick() {
         ScriptedMessages messages;
         RecordingLinkOpener opener;
         AboutWindow w(messages, opener);
@@ -292,16 +292,8 @@ private slots:
             QCOMPARE(email->font().underline(), s.email);
             QCOMPARE(web->font().underline(), s.web);
         }
-    }
 
-    void aboutLinksGoThroughTheOpenerWithItsTwoFailureMessages() {
-        ScriptedMessages messages;
-        RecordingLinkOpener opener;
-        AboutWindow w(messages, opener);
-        w.setAttribute(Qt::WA_DeleteOnClose, false);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-
+        // A click opens through the desktop's opener; its two failures each have a message.
         QTest::mouseClick(w.emailLabel(), Qt::LeftButton);
         QTest::mouseClick(w.websiteLabel(), Qt::LeftButton);
         QCOMPARE(opener.opened, (std::vector<std::string>{"mailto:" ORVANE_TEST_EMAIL, ORVANE_TEST_WEB}));
