@@ -92,22 +92,6 @@ private slots:
         QVERIFY(items[6]->isChecked());
     }
 
-    void secondCopySaysSoAndLeavesTheFirstAlone() {
-        Program first(dir_->path(), Program::Run::Returning);
-        QVERIFY(first.host->start());
-        const QByteArray before = readFile(dir_->path() + "/Orvane.reg");
-
-        Program second(dir_->path(), Program::Run::Returning);
-        QVERIFY(!second.host->start());
-        QCOMPARE(second.messages.shown.size(), std::size_t(1));
-        QCOMPARE(QString::fromStdString(second.messages.shown[0].text), QString("Orvane already running."));
-        QVERIFY(!second.main().isVisible());
-        QVERIFY(!second.host->tray().isShown());
-        QCOMPARE(readFile(dir_->path() + "/Orvane.reg"), before);
-        QVERIFY(first.main().isVisible());
-        QVERIFY(first.host->tray().isShown());
-    }
-
     void exitQuestionNoKeepsRunningYesSaves() {
         Program p(dir_->path(), Program::Run::Returning);
         QVERIFY(p.host->start());
