@@ -247,7 +247,8 @@ void CompactHost::moveTo(TwipsPoint pos) {
 }
 
 TwipsPoint CompactHost::position() const {
-    return window_ ? pixelsToTwips(windows_.position(*window_), twipsPerPixel(window_.get())) : TwipsPoint{};
+    if (!window_) return {};
+    return pixelsToTwips(windows_.position(*window_), twipsPerPixel(window_.get()));
 }
 
 void CompactHost::setTopMost(bool on) {

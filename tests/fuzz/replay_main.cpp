@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         for (const auto& file : std::filesystem::directory_iterator(argv[i])) {
             const std::string bytes = orvane::test::readText(file.path().string());
-            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                   bytes.size());
             ++inputs;
         }
     }

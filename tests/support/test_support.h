@@ -22,16 +22,18 @@ public:
         namespace fs = std::filesystem;
         std::random_device random;
         do {
-            path_ = (fs::temp_directory_path() / ("orvane-test-" + std::to_string(random()))).string();
+            path_ =
+                (fs::temp_directory_path() / ("orvane-test-" + std::to_string(random()))).string();
         } while (!fs::create_directory(path_));
     }
     ~TempDir() {
         namespace fs = std::filesystem;
         std::error_code ec;
         fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        for (auto it = fs::recursive_directory_iterator(path_, ec); it != fs::recursive_directory_iterator();
-             it.increment(ec)) {
-            if (!it->is_symlink(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        for (auto it = fs::recursive_directory_iterator(path_, ec);
+             it != fs::recursive_directory_iterator(); it.increment(ec)) {
+            if (!it->is_symlink(ec))
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
         }
         fs::remove_all(path_, ec);
     }
@@ -72,7 +74,8 @@ inline unsigned modeOf(const std::string& path) {
 inline void writePowerSupply(const std::string& root, const std::string& device,
                              const std::map<std::string, std::string>& attrs) {
     std::filesystem::create_directories(root + "/" + device);
-    for (const auto& [name, value] : attrs) writeText(root + "/" + device + "/" + name, value + "\n");
+    for (const auto& [name, value] : attrs)
+        writeText(root + "/" + device + "/" + name, value + "\n");
 }
 
 // A string value with its terminating NUL, as the store writes it.
