@@ -106,13 +106,15 @@ wait_for() {
   done
 }
 
-# start_xvfb [WxHxD]: Xvfb on a free display, no TCP; exports DISPLAY.
+# start_xvfb [WxHxD]: Xvfb on a free display, no TCP; exports DISPLAY and XVFB_PID.
 start_xvfb() {
   local f=$HARNESS_DIR/xvfb.display
   : >"$f"
   Xvfb -displayfd 3 -screen 0 "${1:-1280x800x24}" -nolisten tcp -noreset \
     3>"$f" >"$HARNESS_DIR/xvfb.log" 2>&1 &
-  track $!
+  XVFB_PID=$!
+  export XVFB_PID
+  track $XVFB_PID
   WAIT_S=10 wait_for test -s "$f" || { hlog "Xvfb did not start: $(tail -3 "$HARNESS_DIR/xvfb.log")"; return 1; }
   DISPLAY=:$(head -1 "$f"); export DISPLAY
   WAIT_S=10 wait_for xdpyinfo || return 1
@@ -177,6 +179,43 @@ start_window_manager() {
 }
 
 screenshot() { import -window root "$1"; }
+
+# open_tray_menu PID: right-clicks the program's docked tray icon; prints the menu's window.
+open_tray_menu() {
+  local owner=$1 icon x y w h before
+  tray_docked() { [ -n "$(tray_icon_windows "$owner" | head -1)" ]; }
+  # The newest mapped window of the program that was not there before the click.
+  new_menu() {
+    local m
+    for m in $(xdotool search --onlyvisible --pid "$owner"); do
+      case $before in *" $m "*) ;; *) echo "$m"; return 0 ;; esac
+    done
+    return 1
+  }
+  WAIT_S=10 wait_for tray_docked || return 1
+  icon=$(tray_icon_windows "$owner" | head -1)
+  read -r x y w h < <(win_geometry "$icon")
+  before=" $(xdotool search --onlyvisible --pid "$owner" | tr '\n' ' ') "
+  # A person's pace: a second click on the icon within the double-click time (400 ms) would
+  # be one double click, which an XEmbed tray icon ignores for the right button.
+  local last now
+  last=$(cat "$HARNESS_DIR/tray-click.ms" 2>/dev/null || echo 0)
+  now=$(( $(date +%s%N) / 1000000 ))
+  [ $((now - last)) -lt 500 ] && sleep "0.$(printf '%03d' $((500 - (now - last))))"
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
+  echo $(( $(date +%s%N) / 1000000 )) >"$HARNESS_DIR/tray-click.ms"
+  WAIT_S=5 wait_for new_menu || return 1
+  new_menu
+}
+
+# choose_from_tray_menu PID N: the Nth item of the tray menu, by keyboard (separators do not
+# count). The keys go to the menu itself, so they cannot arrive before it holds the keyboard.
+choose_from_tray_menu() {
+  local menu
+  menu=$(open_tray_menu "$1") || return 1
+  # Return closes the menu before its key is released: xdotool then reports a window gone.
+  xdotool key --window "$menu" $(printf 'Down %.0s' $(seq "$2")) Return 2>/dev/null || true
+}
 
 # win_geometry WID -> "X Y W H", absolute
 win_geometry() {

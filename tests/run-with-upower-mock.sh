@@ -9,8 +9,8 @@
 #   --upower-activatable      UPower installed but not running: its activation fails
 #   --x11                     Xvfb and trayer; QT_QPA_PLATFORM=xcb
 # COMMAND sees the bus addresses, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, QT_QPA_PLATFORM, HARNESS_DIR,
-# HARNESS_SYSTEM_BUS, UPOWER_MOCK_PID (kill it to lose the daemon), and DISPLAY and TRAY_PID with
-# --x11. A script that sources upower-mock.sh reuses this bus and HARNESS_DIR.
+# HARNESS_SYSTEM_BUS, UPOWER_MOCK_PID (kill it to lose the daemon), and DISPLAY, TRAY_PID and
+# XVFB_PID with --x11. A script that sources upower-mock.sh reuses this bus and HARNESS_DIR.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/upower-mock.sh"
@@ -55,7 +55,7 @@ else
 fi
 if [ $x11 = 1 ]; then
   start_xvfb 1280x800x24 && start_tray_host || exit 1
-  export TRAY_PID QT_QPA_PLATFORM=xcb
+  export TRAY_PID XVFB_PID QT_QPA_PLATFORM=xcb
 else
   export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 fi

@@ -151,16 +151,18 @@ void ControlCenterModel::applyRules(AlarmSlider which) {
 void ControlCenterModel::ok() {
     const auto flag = [this](AlarmCheck c) { return std::string(checked(c) ? "1" : "0"); };
     const auto value = [this](AlarmSlider s) { return std::to_string(slider(s).value); };
-    store_.save(Setting::LowBatt, flag(AlarmCheck::LowBatt));
-    store_.save(Setting::LowBattVal, value(AlarmSlider::LowBatt));
-    store_.save(Setting::CriticalBatt, flag(AlarmCheck::CriticalBatt));
-    store_.save(Setting::CriticalBattVal, value(AlarmSlider::CriticalBatt));
-    store_.save(Setting::LowBattTime, flag(AlarmCheck::LowBattTime));
-    store_.save(Setting::LowBattTimeVal, value(AlarmSlider::LowBattTime));
-    store_.save(Setting::CriticalBattTime, flag(AlarmCheck::CriticalBattTime));
-    store_.save(Setting::CriticalBattTimeVal, value(AlarmSlider::CriticalBattTime));
-    store_.save(Setting::PowerSourceChange, flag(AlarmCheck::PowerSource));
-    store_.save(Setting::BatteryFullyCharged, flag(AlarmCheck::FullBatt));
+    store_.save({
+        {Setting::LowBatt, flag(AlarmCheck::LowBatt)},
+        {Setting::LowBattVal, value(AlarmSlider::LowBatt)},
+        {Setting::CriticalBatt, flag(AlarmCheck::CriticalBatt)},
+        {Setting::CriticalBattVal, value(AlarmSlider::CriticalBatt)},
+        {Setting::LowBattTime, flag(AlarmCheck::LowBattTime)},
+        {Setting::LowBattTimeVal, value(AlarmSlider::LowBattTime)},
+        {Setting::CriticalBattTime, flag(AlarmCheck::CriticalBattTime)},
+        {Setting::CriticalBattTimeVal, value(AlarmSlider::CriticalBattTime)},
+        {Setting::PowerSourceChange, flag(AlarmCheck::PowerSource)},
+        {Setting::BatteryFullyCharged, flag(AlarmCheck::FullBatt)},
+    });
     if (actions_.loadAlarms) actions_.loadAlarms();
 }
 
@@ -169,8 +171,7 @@ void ControlCenterModel::moreInfo() { message(kMoreInfo, MsgIcon::Information); 
 void ControlCenterModel::reset() {
     MessageRequest question{kResetQuestion, kAppTitle, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No};
     if (messages_.show(question) != MsgAnswer::Yes) return;
-    store_.save(Setting::Data, "0");
-    store_.save(Setting::Count, "0");
+    store_.save({{Setting::Data, "0"}, {Setting::Count, "0"}});
     if (actions_.updateDisplay) actions_.updateDisplay();
     if (actions_.clearLastUpdate) actions_.clearLastUpdate();
     message(kResetDone, MsgIcon::Information);

@@ -24,12 +24,10 @@ void WizardModel::sliderMoved(int minutes) {
 void WizardModel::done() {
     if (minutes_ != 0) {
         // Decimal arithmetic keeps the text exact: 15 gives "0.15", not 0.15000000000000002.
-        store_.save(Setting::Data, formatDecimal(Decimal(minutes_) / 100));
-        store_.save(Setting::Count, "10");
+        store_.save({{Setting::Data, formatDecimal(Decimal(minutes_) / 100)}, {Setting::Count, "10"}});
         return;
     }
-    store_.save(Setting::Data, "0");
-    store_.save(Setting::Count, "0");
+    store_.save({{Setting::Data, "0"}, {Setting::Count, "0"}});
     messages_.show(MessageRequest{kNoTimeGiven, kAppTitle, MsgButtons::Ok, MsgIcon::Information, MsgAnswer::Ok});
 }
 

@@ -25,6 +25,13 @@ struct RegValue {
     std::vector<std::uint8_t> data;
 };
 
+// One value to write, in its key.
+struct ValueWrite {
+    std::string keyPath;
+    std::string name;
+    RegValue value;
+};
+
 // One hive of the settings store (per-user or machine-wide). Keys are registry paths
 // relative to the hive, such as "Software\\Merrowin\\Orvane\\Window". No handle stays open:
 // every call opens, acts and closes.
@@ -38,12 +45,12 @@ public:
     // Sets a value in an existing key; false when the key is missing or the write failed.
     virtual bool setValue(const std::string& keyPath, const std::string& name,
                           const RegValue& value) = 0;
-    // Several values of one key in one commit, in order; a store that can, writes them
-    // together so a reader never sees one without the others.
-    virtual bool setValues(const std::string& keyPath,
-                           const std::vector<std::pair<std::string, RegValue>>& values) {
+    // Values of one or more keys in one commit, in order. A store that can writes them
+    // together, so that no end of the program, however abrupt, leaves some written and the
+    // others not, and writes none when a key is missing. This one writes them one by one.
+    virtual bool commit(const std::vector<ValueWrite>& writes) {
         bool ok = true;
-        for (const auto& [name, value] : values) ok = setValue(keyPath, name, value) && ok;
+        for (const ValueWrite& w : writes) ok = setValue(w.keyPath, w.name, w.value) && ok;
         return ok;
     }
     // nullopt when the key or the value does not exist, or the store cannot be read.

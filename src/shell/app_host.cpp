@@ -36,6 +36,7 @@ AppHost::AppHost(Services services, QObject* parent)
             [this] { controller_->requestClose(CloseReason::User); });
     connect(main_.get(), &MainWindow::menuItemChosen, this, &AppHost::onMenuItem);
     connect(main_.get(), &MainWindow::statusPictureRightReleased, this, &AppHost::showMenu);
+    connect(main_.get(), &MainWindow::placeSettled, this, [this] { controller_->windowSettingsChanged(); });
     connect(main_.get(), &MainWindow::programEnding, this, [this] {
         tray_->remove();
         compact_->hideWindow();

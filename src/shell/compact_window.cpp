@@ -237,18 +237,24 @@ void CompactHost::showWindow() {
 void CompactHost::hideWindow() {
     if (!window_) return;
     // Qt shows it again where it believes it is: make that where it really is.
-    const QPoint real = windows_.position(*window_);
+    const QPoint real = placeInPixels();
     if (real != window_->pos()) window_->move(real);
     window_->hide();
 }
 
+QPoint CompactHost::placeInPixels() const {
+    return window_->pos() == requested_ ? requested_ : windows_.position(*window_);
+}
+
 void CompactHost::moveTo(TwipsPoint pos) {
-    if (window_) window_->move(twipsToPixels(pos, twipsPerPixel(window_.get())));
+    if (!window_) return;
+    requested_ = twipsToPixels(pos, twipsPerPixel(window_.get()));
+    window_->move(requested_);
 }
 
 TwipsPoint CompactHost::position() const {
     if (!window_) return {};
-    return pixelsToTwips(windows_.position(*window_), twipsPerPixel(window_.get()));
+    return pixelsToTwips(placeInPixels(), twipsPerPixel(window_.get()));
 }
 
 void CompactHost::setTopMost(bool on) {

@@ -85,9 +85,14 @@ signals:
     void created(orvane::CompactWindow* window);
 
 private:
+    QPoint placeInPixels() const;
+
     StatusIcons& icons_;
     WindowSystem& windows_;
     std::unique_ptr<CompactWindow> window_;
+    // The place last asked for, in pixels: while Qt still holds it, the window system may
+    // not have carried it out yet, and Qt's is the place to trust.
+    QPoint requested_;
 };
 
 }  // namespace orvane

@@ -46,9 +46,10 @@ bool MainController::startUp() {
     if (FirstUse()) {
         v_.wizard.run();
         s_.messages.show(welcome());
-        for (Setting s : {Setting::CompactX, Setting::CompactY, Setting::Display, Setting::FirstUse}) {
-            s_.store.save(s, std::string(settingInfo(s).firstRunText));
-        }
+        std::vector<std::pair<Setting, std::string>> defaults;
+        for (Setting s : {Setting::CompactX, Setting::CompactY, Setting::Display, Setting::FirstUse})
+            defaults.emplace_back(s, std::string(settingInfo(s).firstRunText));
+        s_.store.save(defaults);
     }
     LoadWindowPosition();
     // AddTrayIcon: the window is shown first, then the icon appears.
@@ -168,6 +169,25 @@ bool MainController::requestClose(CloseReason reason) {
     return true;
 }
 
+void MainController::saveWindowSettings() {
+    const TwipsPoint pos = v_.main.position();
+    std::vector<std::pair<Setting, std::string>> values{{Setting::X, formatNumber(pos.x)},
+                                                        {Setting::Y, formatNumber(pos.y)}};
+    if (v_.compact.exists()) {
+        const TwipsPoint c = v_.compact.position();
+        values.emplace_back(Setting::CompactX, formatNumber(c.x));
+        values.emplace_back(Setting::CompactY, formatNumber(c.y));
+    }
+    values.emplace_back(Setting::AlwaysOnTop, menu_.alwaysOnTop ? "-1" : "0");
+    s_.store.save(values);
+}
+
+void MainController::windowSettingsChanged() {
+    if (!started_ || unloading_) return;
+    s_.store.EnsureKeys();
+    saveWindowSettings();
+}
+
 void MainController::unload() {
     if (unloading_) return;
     unloading_ = true;
@@ -176,15 +196,7 @@ void MainController::unload() {
     v_.main.setNormalState();
     v_.main.showWindow();
     v_.main.processPendingEvents();
-    const TwipsPoint pos = v_.main.position();
-    s_.store.save(Setting::X, formatNumber(pos.x));
-    s_.store.save(Setting::Y, formatNumber(pos.y));
-    if (v_.compact.exists()) {
-        const TwipsPoint c = v_.compact.position();
-        s_.store.save(Setting::CompactX, formatNumber(c.x));
-        s_.store.save(Setting::CompactY, formatNumber(c.y));
-    }
-    s_.store.save(Setting::AlwaysOnTop, menu_.alwaysOnTop ? "-1" : "0");
+    saveWindowSettings();
     v_.main.endProgram();
 }
 
@@ -259,6 +271,7 @@ void MainController::setMode(MenuItem item) {
 void MainController::toggleAlwaysOnTop() {
     menu_.alwaysOnTop = !menu_.alwaysOnTop;
     v_.main.setTopMost(menu_.alwaysOnTop);
+    windowSettingsChanged();
 }
 
 void MainController::toggleStartWithDesktop() {
@@ -306,14 +319,14 @@ void MainController::compactDragFinished() {
     const TwipsPoint pos = v_.compact.position();
     const TwipsPoint snapped = SnapToEdges(pos);
     if (snapped.x != pos.x || snapped.y != pos.y) v_.compact.moveTo(snapped);
+    windowSettingsChanged();
 }
 
 bool MainController::discardCompact() {
     if (!v_.compact.exists()) return false;
     s_.store.EnsureKeys();
     const TwipsPoint pos = v_.compact.position();
-    s_.store.save(Setting::CompactX, formatNumber(pos.x));
-    s_.store.save(Setting::CompactY, formatNumber(pos.y));
+    s_.store.save({{Setting::CompactX, formatNumber(pos.x)}, {Setting::CompactY, formatNumber(pos.y)}});
     v_.compact.setTopMost(false);
     v_.compact.destroy();
     return true;

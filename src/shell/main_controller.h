@@ -81,6 +81,9 @@ public:
     // The compact window is closing (by the platform or on exit): save its place, re-apply the mode.
     void compactClosed();
     void compactIconDoubleClicked();
+    // A window has settled at a new place, or the on-top state changed: the window settings
+    // are written at once, so that no end of the program loses them.
+    void windowSettingsChanged();
     // A tray that was missing may be there now: Minimize can hide the window it had to keep.
     void trayMayHaveAppeared();
     // Where the running program file is, for the start-with-the-desktop entry.
@@ -109,6 +112,8 @@ private:
     void LoadWindowPosition();
     void LoadWindowSettings();
     void ensureCompact();
+    // "X", "Y", "CompactX", "CompactY" and "Always On Top", in one commit.
+    void saveWindowSettings();
     // Saves the compact window's place and discards it; false when there is none.
     bool discardCompact();
     void publishMenu();

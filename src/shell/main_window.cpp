@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
@@ -104,6 +105,30 @@ MainWindow::MainWindow(StatusIcons& icons, WindowSystem& windows, QWidget* paren
     imgStatus_->installEventFilter(this);
 
     buildMenu();
+
+    // Runs only after the window moved, until it stands still.
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    settle_->setInterval(500);
+    connect(settle_, &QTimer::timeout, this, &MainWindow::settled);
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (isVisible() && !ended_) settle_->start();
+}
+
+void MainWindow::settled() {
+    // Qt's idea of the place can be stale under a window manager: tell it the real one first
+    // (once), and report when that has settled too.
+    const QPoint real = windows_.position(*this);
+    if (real != pos() && !correcting_) {
+        correcting_ = true;
+        move(real);
+        return;
+    }
+    correcting_ = false;
+    emit placeSettled();
 }
 
 void MainWindow::buildMenu() {

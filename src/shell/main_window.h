@@ -11,6 +11,7 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QTimer;
 
 namespace orvane {
 
@@ -51,13 +52,17 @@ signals:
     void menuItemChosen(orvane::MenuItem item);
     void statusPictureRightReleased(QPoint globalPos);
     void programEnding();
+    // The window has stood still at a new place for a moment, where the window system has it.
+    void placeSettled();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenu();
+    void settled();
 
     StatusIcons& icons_;
     WindowSystem& windows_;
@@ -68,9 +73,11 @@ private:
     QProgressBar* barPercent_ = nullptr;
     QLabel* imgStatus_ = nullptr;
     QMenu* menu_ = nullptr;
+    QTimer* settle_ = nullptr;
     std::array<QAction*, 9> actions_{};
     QString pictureKey_;
     bool ended_ = false;
+    bool correcting_ = false;
 };
 
 }  // namespace orvane

@@ -93,18 +93,17 @@ bool SettingsStore::save(Setting s, const std::string& text) {
 }
 
 
-bool SettingsStore::save(std::initializer_list<std::pair<Setting, std::string>> values) {
-    if (values.size() == 0) return true;
-    const SettingInfo& first = settingInfo(values.begin()->first);
-    std::vector<std::pair<std::string, RegValue>> raw;
+bool SettingsStore::save(const std::vector<std::pair<Setting, std::string>>& values) {
+    if (values.empty()) return true;
+    const Hive hive = settingInfo(values.front().first).hive;
+    std::vector<ValueWrite> writes;
     for (const auto& [s, text] : values) {
         const SettingInfo& i = settingInfo(s);
-        // One commit holds one key of one hive.
-        if (i.hive != first.hive || i.key != first.key) return false;
+        if (i.hive != hive) return false;  // one commit holds one hive
         bool ok = false;
-        raw.emplace_back(std::string(i.name), WriteValue(text, RegType::String, &ok));
+        writes.push_back({std::string(i.key), std::string(i.name), WriteValue(text, RegType::String, &ok)});
     }
-    return backend(first.hive).setValues(std::string(first.key), raw);
+    return backend(hive).commit(writes);
 }
 
 }  // namespace orvane

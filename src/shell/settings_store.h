@@ -1,6 +1,5 @@
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <utility>
 
@@ -30,8 +29,8 @@ public:
     // The same operations by table entry.
     SettingValue get(Setting s);
     bool save(Setting s, const std::string& text);
-    // Values of one key written in one commit, in the order given.
-    bool save(std::initializer_list<std::pair<Setting, std::string>> values);
+    // Values of one hive written in one commit, in the order given.
+    bool save(const std::vector<std::pair<Setting, std::string>>& values);
 
     // Where the machine-wide values live, for a message that must name it.
     std::string machineLocation() const { return machine_.location(); }

@@ -38,9 +38,9 @@ TEST(StartUp, FirstRunAsksThenWritesTheDefaultsLast) {
     EXPECT_NE(m.text.find("system icon tray.\r\rTo move the window"), std::string::npos);
     EXPECT_TRUE(writesWhenWelcomed.empty()) << "nothing is written before the welcome is answered";
 
-    // The first-run values, in order, "First Use" last; then the mode is applied.
-    const std::vector<std::string> firstRun(r.user.writes.begin(), r.user.writes.begin() + 4);
-    EXPECT_EQ(firstRun, (std::vector<std::string>{"CompactX", "CompactY", "Display", "First Use"}));
+    // The first-run values in one commit, in order, "First Use" last; then the mode is applied.
+    ASSERT_FALSE(r.user.commits.empty());
+    EXPECT_EQ(r.user.commits[0], (std::vector<std::string>{"CompactX", "CompactY", "Display", "First Use"}));
     EXPECT_EQ(r.user.text(kW, "CompactX"), "7680");
     EXPECT_EQ(r.user.text(kW, "Display"), "0");
     EXPECT_EQ(r.user.text(kS, "First Use"), "1");
@@ -217,13 +217,13 @@ TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
     r.main.pos = {1234.5, 60};
     r.compact.pos = {3000, 450};
     r.main.minimized = true;
-    r.user.writes.clear();
+    r.user.commits.clear();
     r.journal.lines.clear();
     r.c.unload();
     EXPECT_EQ(r.journal.lines,
               (std::vector<std::string>{"tray.remove", "main.normal", "main.show", "main.events", "main.end"}));
-    EXPECT_EQ(r.user.writes,
-              (std::vector<std::string>{"X", "Y", "CompactX", "CompactY", "Always On Top"}));
+    EXPECT_EQ(r.user.commits,
+              (std::vector<std::vector<std::string>>{{"X", "Y", "CompactX", "CompactY", "Always On Top"}}));
     EXPECT_EQ(r.user.text(kW, "X"), "1234.5");
     EXPECT_EQ(r.user.text(kW, "CompactY"), "450");
     EXPECT_EQ(r.user.text(kW, "Always On Top"), "0");
@@ -231,7 +231,7 @@ TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
     // Shutdown cannot run twice, whatever asks for it next.
     r.c.unload();
     EXPECT_TRUE(r.c.requestClose(CloseReason::User));
-    EXPECT_EQ(r.user.writes.size(), 5u);
+    EXPECT_EQ(r.user.commits.size(), 1u);
 }
 
 // The panel saves its place and goes; no new one is made for the moment before the end.

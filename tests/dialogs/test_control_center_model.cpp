@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <climits>
+#include <map>
+#include <random>
 
 #include "alarms/control_center_model.h"
+#include "dialogs/wizard_model.h"
 #include "fakes/fakes.h"
 #include "support/test_support.h"
 #include "platform/linux/reg_file_backend.h"
@@ -236,10 +243,10 @@ TEST(ControlCenterModel, ResetAsksWithNoAsDefaultAndOnYesClearsRefreshesAndConfi
     EXPECT_EQ(h.user.text(std::string(keys::kSetting), "Count"), "4");
 
     h.calls.clear();
-    h.user.writes.clear();
+    h.user.commits.clear();
     h.messages.answers = {MsgAnswer::Yes};
     m.reset();
-    EXPECT_EQ(h.user.writes, (std::vector<std::string>{"Data", "Count"}));
+    EXPECT_EQ(h.user.commits, (std::vector<std::vector<std::string>>{{"Data", "Count"}}));
     EXPECT_EQ(h.user.text(std::string(keys::kSetting), "Data"), "0");
     EXPECT_EQ(h.user.text(std::string(keys::kSetting), "Count"), "0");
     EXPECT_EQ(h.calls, (std::vector<std::string>{"msg:Are you sure you want to reset the battery time data?",
@@ -252,4 +259,68 @@ TEST(ControlCenterModel, ResetAsksWithNoAsDefaultAndOnYesClearsRefreshesAndConfi
     ASSERT_EQ(h.messages.shown.size(), shown + 1);
     EXPECT_EQ(h.messages.shown.back().icon, MsgIcon::Information);
     EXPECT_EQ(h.messages.shown.back().title, "Orvane");
+}
+
+// Ok is one commit: killed at any moment, the program leaves the ten values all as they were
+// or all as the dialog showed them. Two dialog states alternate, apart in every value.
+TEST(ControlCenterModel, OkIsOneCommitThatNoKillSplits) {
+    const auto fill = [](ControlCenterModel& m, bool first) {
+        for (std::size_t i = 0; i < kAlarmCheckCount; ++i) m.setChecked(static_cast<AlarmCheck>(i), first);
+        const Values v = first ? Values{20, 10, 30, 10} : Values{40, 5, 50, 20};
+        for (std::size_t i = 0; i < kAlarmSliderCount; ++i) m.setSliderValue(static_cast<AlarmSlider>(i), v[i]);
+    };
+    using Stored = std::map<std::string, std::string>;
+    const auto stored = [](SettingsStore& store) {
+        Stored s;
+        for (Setting v : {Setting::LowBatt, Setting::LowBattVal, Setting::CriticalBatt, Setting::CriticalBattVal,
+                          Setting::LowBattTime, Setting::LowBattTimeVal, Setting::CriticalBattTime,
+                          Setting::CriticalBattTimeVal, Setting::PowerSourceChange, Setting::BatteryFullyCharged})
+            s[std::string(settingInfo(v).name)] = store.get(v).toText();
+        return s;
+    };
+    std::array<Stored, 2> states;
+    for (bool first : {true, false}) {
+        Harness memory;
+        ControlCenterModel m = memory.make();
+        m.load();
+        fill(m, first);
+        memory.user.commits.clear();
+        m.ok();
+        EXPECT_EQ(memory.user.commits.size(), 1u);
+        states[first] = stored(memory.store);
+    }
+    ASSERT_NE(states[0], states[1]);
+
+    TempDir dir;
+    RegFileBackend file(dir / "Orvane.reg");
+    Harness h(&file);
+    const Stored before = stored(h.store);
+    std::mt19937 random(std::random_device{}());
+    for (int round = 0; round < 60; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ControlCenterModel m = h.make();
+            for (bool first = true;; first = !first) {
+                fill(m, first);
+                m.ok();
+            }
+        }
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, 3000)(random));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const Stored now = stored(h.store);
+        ASSERT_TRUE(now == states[0] || now == states[1] || now == before) << "round " << round;
+    }
+}
+
+TEST(WizardModel, DoneIsOneCommit) {
+    Harness h;
+    WizardModel w(h.store, h.messages);
+    for (int minutes : {90, 0}) {
+        h.user.commits.clear();
+        w.sliderMoved(minutes);
+        w.done();
+        EXPECT_EQ(h.user.commits, (std::vector<std::vector<std::string>>{{"Data", "Count"}})) << minutes;
+    }
 }

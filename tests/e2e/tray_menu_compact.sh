@@ -18,27 +18,9 @@ fail() { echo "FAIL: $*" >&2; screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; ca
 pid=$!
 track "$pid"
 
-icon=""
-for _ in $(seq 100); do icon=$(tray_icon_windows "$pid" | head -1); [ -n "$icon" ] && break; sleep 0.1; done
-[ -n "$icon" ] || fail "the tray icon did not dock in the tray host"
-read -r ix iy iw ih < <(win_geometry "$icon")
 main=$(wait_window "$pid" Orvane) || fail "no main window"
-
-before=" $(xdotool search --onlyvisible --pid "$pid" | tr '\n' ' ') "
-xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
-new_window() {
-  local w
-  for w in $(xdotool search --onlyvisible --pid "$pid"); do
-    case $before in *" $w "*) ;; *) echo "$w"; return 0 ;; esac
-  done
-  return 1
-}
-WAIT_S=5 wait_for new_window || fail "a right click on the icon opened no menu"
-menu=$(new_window)
-
-# Exit, Control Center, Refresh Status, Full, Compact: the fifth item. The keys go to the menu
-# itself, so they cannot arrive before it holds the keyboard.
-xdotool key --window "$menu" Down Down Down Down Down Return
+# Exit, Control Center, Refresh Status, Full, Compact: the fifth item.
+choose_from_tray_menu "$pid" 5 || fail "a right click on the icon opened no menu"
 
 panel=$(wait_window "$pid" "Orvane compact") || fail "choosing Compact showed no compact panel"
 main_shown() { xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' | grep -qx "$main"; }

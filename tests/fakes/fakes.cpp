@@ -30,10 +30,19 @@ bool MemoryBackend::createKey(const std::string& keyPath) {
 bool MemoryBackend::keyExists(const std::string& keyPath) { return keys_.count(lower(keyPath)) > 0; }
 
 bool MemoryBackend::setValue(const std::string& keyPath, const std::string& name, const RegValue& value) {
-    auto it = keys_.find(lower(keyPath));
-    if (failWrites || it == keys_.end()) return false;
-    it->second[lower(name)] = value;
-    writes.push_back(name);
+    return commit({{keyPath, name, value}});
+}
+
+bool MemoryBackend::commit(const std::vector<ValueWrite>& values) {
+    if (failWrites) return false;
+    for (const ValueWrite& w : values)
+        if (!keys_.count(lower(w.keyPath))) return false;
+    commits.emplace_back();
+    for (const ValueWrite& w : values) {
+        keys_[lower(w.keyPath)][lower(w.name)] = w.value;
+        writes.push_back(w.name);
+        commits.back().push_back(w.name);
+    }
     return true;
 }
 

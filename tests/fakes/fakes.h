@@ -28,6 +28,8 @@ public:
     bool createKey(const std::string& keyPath) override;
     bool keyExists(const std::string& keyPath) override;
     bool setValue(const std::string& keyPath, const std::string& name, const RegValue& value) override;
+    // All or nothing, as the file store does.
+    bool commit(const std::vector<ValueWrite>& writes) override;
     std::optional<RegValue> queryValue(const std::string& keyPath, const std::string& name) override;
 
     void removeKey(const std::string& keyPath);
@@ -38,6 +40,7 @@ public:
 
     bool failWrites = false;
     std::vector<std::string> writes;  // value names in the order they were set
+    std::vector<std::vector<std::string>> commits;  // the value names of each commit
 
 private:
     std::map<std::string, std::map<std::string, RegValue>> keys_;

@@ -324,7 +324,8 @@ TEST(RegFile, ForeignOrPlantedLockFileNeverStopsSaving) {
                 ::_exit(3);
             if (::access(dir.path().c_str(), W_OK | X_OK) != 0) ::_exit(4);  // TMPDIR closed to it
             RegFileBackend b(path);
-            const bool ok = b.setValue(kKey, "X", sz("1")) && b.setValues(kKey, {{"Y", sz("2")}});
+            const std::vector<ValueWrite> both{{kKey, "X", sz("1")}, {kKey, "Y", sz("2")}};
+            const bool ok = b.setValue(kKey, "X", sz("0")) && b.commit(both);
             ::_exit(ok ? 0 : 1);
         }
         int status = 0;
@@ -349,11 +350,11 @@ TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
     ASSERT_TRUE(b.createKey(key));
     ASSERT_TRUE(b.setValue(key, "First Use", sz("1")));
     // Commit n writes n into "Count", "Data" and a payload whose size varies with n, together.
-    const auto commit = [](long n) {
-        return std::vector<std::pair<std::string, RegValue>>{
-            {"Data", sz(std::to_string(n) + ".5")},
-            {"Count", sz(std::to_string(n))},
-            {"Payload", sz(std::string(100 + n % 7 * 900, static_cast<char>('a' + n % 26)))}};
+    const auto commit = [&key](long n) {
+        return std::vector<ValueWrite>{
+            {key, "Data", sz(std::to_string(n) + ".5")},
+            {key, "Count", sz(std::to_string(n))},
+            {key, "Payload", sz(std::string(100 + n % 7 * 900, static_cast<char>('a' + n % 26)))}};
     };
     // Shared with the writer: the commit it has begun and the last it has finished.
     auto* progress = static_cast<std::atomic<long>*>(
@@ -372,7 +373,7 @@ TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
             RegFileBackend w(path);
             for (long n = progress[1] + 1;; ++n) {
                 progress[0] = n;
-                if (!w.setValues(key, commit(n))) ::_exit(1);
+                if (!w.commit(commit(n))) ::_exit(1);
                 progress[1] = n;
             }
         }
@@ -394,8 +395,8 @@ TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
         const long n = std::stol(count);
         ASSERT_GE(n, progress[1]) << "seed " << seed;
         ASSERT_LE(n, progress[0]) << "seed " << seed;
-        for (const auto& [name, value] : commit(n))
-            ASSERT_EQ(b.queryValue(key, name)->data, value.data) << name << ", seed " << seed;
+        for (const ValueWrite& w : commit(n))
+            ASSERT_EQ(b.queryValue(key, w.name)->data, w.value.data) << w.name << ", seed " << seed;
     }
     std::printf("%d kills over %ld commits, seed %u\n", kills, progress[1].load(), seed);
     ::munmap(progress, 2 * sizeof(std::atomic<long>));

@@ -69,6 +69,7 @@ private slots:
                 p.compact()->move(r.dropped);
                 emit p.compact()->dragFinished();
                 QCOMPARE(p.compact()->pos(), r.settled);
+                QCOMPARE(p.get(Setting::CompactX), std::to_string(r.settled.x() * 15));  // at each drop
             }
             p.host->terminate();
             QCOMPARE(p.get(Setting::CompactX), std::string("4500"));
@@ -91,8 +92,11 @@ private slots:
             QVERIFY(p.checked(MenuItem::AlwaysOnTop));
             QVERIFY(p.main().windowFlags() & Qt::WindowStaysOnTopHint);
             QVERIFY(p.main().isVisible());
-            p.host->terminate();
-            QCOMPARE(p.get(Setting::AlwaysOnTop), std::string("-1"));
+            QCOMPARE(p.get(Setting::AlwaysOnTop), std::string("-1"));  // at once, not at the end
+            // A move of the main window is stored once it stands still.
+            p.main().move(240, 90);
+            QTRY_COMPARE(p.get(Setting::X), std::string("3600"));
+            QCOMPARE(p.get(Setting::Y), std::string("1350"));
         }
         {
             Program p(dir_->path(), Program::Run::Returning);

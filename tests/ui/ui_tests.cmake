@@ -45,6 +45,14 @@ add_test(NAME e2e.compact_exit_with_window_manager
 set_tests_properties(e2e.compact_drag_and_exit e2e.compact_exit_with_window_manager PROPERTIES
   LABELS "e2e;x11" TIMEOUT 90 SKIP_RETURN_CODE 77)
 
+# Ended with no shutdown of its own: every window setting was stored when it changed.
+foreach(how kill x-server)
+  add_test(NAME e2e.abrupt_end_${how}
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --
+            ${CMAKE_SOURCE_DIR}/tests/e2e/abrupt_end_keeps_settings.sh --${how} $<TARGET_FILE:orvane>)
+  set_tests_properties(e2e.abrupt_end_${how} PROPERTIES LABELS "e2e;x11" TIMEOUT 90 SKIP_RETURN_CODE 77)
+endforeach()
+
 # Debian's real upowerd over a fake battery (umockdev), not the mock.
 add_test(NAME e2e.real_upowerd
   COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/real_upowerd.sh $<TARGET_FILE:orvane>)

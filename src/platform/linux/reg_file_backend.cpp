@@ -240,23 +240,26 @@ bool RegFileBackend::keyExists(const std::string& keyPath) {
 
 bool RegFileBackend::setValue(const std::string& keyPath, const std::string& name,
                               const RegValue& value) {
-    return setValues(keyPath, {{name, value}});
+    return commit({{keyPath, name, value}});
 }
 
-bool RegFileBackend::setValues(const std::string& keyPath,
-                               const std::vector<std::pair<std::string, RegValue>>& values) {
-    for (const auto& nv : values)
-        if (hasLineBreak(nv.first)) return false;
+bool RegFileBackend::commit(const std::vector<ValueWrite>& writes) {
+    for (const ValueWrite& w : writes)
+        if (hasLineBreak(w.name)) return false;
     return update(path_, [&](RegDocument& doc) {
-        switch (doc.setValues(hivePath(keyPath), values)) {
-            case RegDocument::Edit::Unchanged:
-                return Change::None;
-            case RegDocument::Edit::Changed:
-                return Change::Changed;
-            case RegDocument::Edit::NoKey:
-                break;
+        Change change = Change::None;
+        for (const ValueWrite& w : writes) {
+            switch (doc.setValues(hivePath(w.keyPath), {{w.name, w.value}})) {
+                case RegDocument::Edit::Unchanged:
+                    break;
+                case RegDocument::Edit::Changed:
+                    change = Change::Changed;
+                    break;
+                case RegDocument::Edit::NoKey:
+                    return Change::Failed;  // the whole commit goes unwritten
+            }
         }
-        return Change::Failed;
+        return change;
     });
 }
 

@@ -21,8 +21,7 @@ public:
 
     bool createKey(const std::string& keyPath) override;
     bool keyExists(const std::string& keyPath) override;
-    bool setValues(const std::string& keyPath,
-                   const std::vector<std::pair<std::string, RegValue>>& values) override;
+    bool commit(const std::vector<ValueWrite>& writes) override;
     bool setValue(const std::string& keyPath, const std::string& name,
                   const RegValue& value) override;
     std::optional<RegValue> queryValue(const std::string& keyPath,
