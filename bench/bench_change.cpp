@@ -28,6 +28,8 @@ public:
 class SteppedClock : public Clock {
 public:
     double secondsSinceMidnight() const override { return t; }
+    double awakeSeconds() const override { return t; }
+    double sinceBootSeconds() const override { return t; }
     double t = 30000;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "battery/decimal.h"
+#include "platform/clock.h"
 #include "shell/settings_store.h"
 
 namespace orvane {
@@ -13,6 +14,10 @@ namespace {
 
 constexpr int kCountCap = 20000;
 constexpr double kDay = 86400.0;
+// The boot clock gains on the awake clock only while the machine sleeps.
+constexpr double kSleepSeconds = 1.0;
+// Stamps are whole seconds, and NTP slews the clock far slower than this.
+constexpr double kJumpSeconds = 5.0;
 
 // A double's shortest exact text, so 2.4 enters the decimal sum as 2.4, not as its binary
 // neighbour 2.39999999999999991...
@@ -24,6 +29,19 @@ Decimal toDecimal(double v) {
 }
 
 }  // namespace
+
+ClockReading ReadClocks(const Clock& clock) {
+    return {clock.secondsSinceMidnight(), clock.awakeSeconds(), clock.sinceBootSeconds()};
+}
+
+bool TimeOfDayMeasuredTheInterval(const ClockReading& from, const ClockReading& to) {
+    const double awake = to.awake - from.awake;
+    const double slept = (to.sinceBoot - to.awake) - (from.sinceBoot - from.awake);
+    if (!(awake >= 0) || !(slept <= kSleepSeconds)) return false;
+    double wall = to.timeOfDay - from.timeOfDay;
+    if (wall < 0) wall += kDay;  // past midnight
+    return std::fabs(wall - awake) <= kJumpSeconds;
+}
 
 double ElapsedMinutesSince(std::int32_t lastUpdate, double now) {
     double seconds = now - lastUpdate;

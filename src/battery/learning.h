@@ -4,7 +4,21 @@
 
 namespace orvane {
 
+class Clock;
 class SettingsStore;
+
+// The clocks, read together at one display update.
+struct ClockReading {
+    double timeOfDay = 0;  // seconds since midnight
+    double awake = 0;      // stands still while the machine sleeps
+    double sinceBoot = 0;  // runs on while it sleeps
+};
+ClockReading ReadClocks(const Clock& clock);
+
+// Whether the time of day between two readings measured how long the battery ran: the machine
+// did not sleep in between (a lid closed for 15 minutes would be taken for 15 minutes of use),
+// and the wall clock did not jump (summer time, set by hand, stepped by NTP).
+bool TimeOfDayMeasuredTheInterval(const ClockReading& from, const ClockReading& to);
 
 // Folds one observed discharge (drop percent points in elapsedMinutes) into the learnt
 // minutes per percent point, "Data", weighted by "Count". Implausible observations are

@@ -151,8 +151,13 @@ void MainController::UpdateDisplay() {
     v_.main.showStatus(d);
     v_.tray.modify(d.smallKey, d.tip);
     if (menu_.compact && v_.compact.exists()) v_.compact.showStatus(d);
+    const ClockReading now = ReadClocks(s_.clock);
     lastUpdate_ = timeOfDay();
-    if (levelChanged || intervalStart_ == 0) intervalStart_ = lastUpdate_;
+    // After a sleep or a jump of the wall clock the interval starts again here.
+    if (levelChanged || intervalStart_ == 0 || !TimeOfDayMeasuredTheInterval(intervalClocks_, now)) {
+        intervalStart_ = lastUpdate_;
+        intervalClocks_ = now;
+    }
 }
 
 bool MainController::askExit() { return s_.messages.show(exitQuestion()) == MsgAnswer::Yes; }
@@ -215,8 +220,10 @@ void MainController::sysInfo_PowerStatusChanged() {
         alarms_.CheckAlarms();
         const PowerSnapshot power = s_.power.read();
         const int drop = LeadingNumber(shown_.status) - power.batteryLifePercent;
-        if (power.acStatus != 1 && lastUpdate_ > 0 && drop > 0) {
-            const double elapsed = ElapsedMinutesSince(intervalStart_, s_.clock.secondsSinceMidnight());
+        const ClockReading now = ReadClocks(s_.clock);
+        if (power.acStatus != 1 && lastUpdate_ > 0 && drop > 0 &&
+            TimeOfDayMeasuredTheInterval(intervalClocks_, now)) {
+            const double elapsed = ElapsedMinutesSince(intervalStart_, now.timeOfDay);
             if (elapsed > 0) RecordBatteryData(s_.store, static_cast<std::int16_t>(std::min(drop, 32767)), elapsed);
         }
         lastUpdate_ = timeOfDay();

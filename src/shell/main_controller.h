@@ -6,6 +6,7 @@
 
 #include "alarms/alarms.h"
 #include "battery/display.h"
+#include "battery/learning.h"
 #include "platform/clock.h"
 #include "platform/link_opener.h"
 #include "platform/message_boxes.h"
@@ -126,6 +127,7 @@ private:
     std::int32_t lastUpdate_ = 0;
     // When the charge now shown was first shown: where the next observation starts.
     std::int32_t intervalStart_ = 0;
+    ClockReading intervalClocks_;
     bool started_ = false;
     bool unloading_ = false;
     bool handlingChange_ = false;

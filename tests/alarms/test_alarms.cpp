@@ -30,7 +30,7 @@ struct Rig : MemoryStores, LogicRig {
         return heads;
     }
     void step(const PowerSnapshot& p) {
-        clock.now += 60;
+        clock.advance(60);
         power.change(p);
     }
 };

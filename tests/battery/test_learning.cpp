@@ -92,17 +92,37 @@ TEST(ElapsedMinutes, AcrossMidnightAndRounding) {
     EXPECT_EQ(ElapsedMinutesSince(36000, 36000), 0.0);
 }
 
+TEST(TimeOfDayMeasuredTheInterval, NoSleepAndNoJumpOfTheWallClock) {
+    const ClockReading from{36000, 1000, 1500};  // slept 500 s before: only sleep since counts
+    const struct {
+        ClockReading to;
+        bool sound;
+    } rows[] = {
+        {{36600, 1600, 2100}, true},      // ten minutes awake
+        {{36600, 1600, 2100.9}, true},    // the two running clocks read a moment apart
+        {{37500, 1600, 3000}, false},     // 15 minutes asleep in between
+        {{36605, 1600, 2100}, true},      // whole-second stamps, a slewing clock
+        {{40200, 1600, 2100}, false},     // summer time began
+        {{32400, 1600, 2100}, false},     // ... or ended
+        {{36540, 1600, 2100}, false},     // set back by a minute
+        {{600, 1000 + 51000, 1500 + 51000}, true},  // across midnight
+        {{36000, 900, 1400}, false},      // the awake clock went back: not the same boot
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(TimeOfDayMeasuredTheInterval(from, r.to), r.sound) << r.to.timeOfDay << " " << r.to.awake;
+}
+
 // The change handler's learning step, on a clock the test controls.
 struct Handler : FileStore, LogicRig {
     Handler(PowerSnapshot start, double now) : LogicRig(store) {
         store.save(Setting::FirstUse, "1");
         power.snapshot = start;
-        clock.now = now;
+        clock.set(now);
         followPower();
         EXPECT_TRUE(c.startUp());
     }
     void at(double now, const PowerSnapshot& p) {
-        clock.now = now;
+        clock.set(now);
         power.change(p);
     }
 };
@@ -130,6 +150,35 @@ TEST(ChangeHandler, NothingLearntOnMainsOrWithoutADrop) {
     EXPECT_EQ(h.stored("Count"), "1");
     // The observation is a double: ten seconds a point, as its shortest text.
     EXPECT_EQ(h.stored("Data"), "0.16666666666666666");
+}
+
+// After the wizard (1.8 minutes a point, weight 10, tolerance 10 %) a 15-minute lid-close
+// costing one point would pass as a plausible observation; it must not be one.
+TEST(ChangeHandler, NothingLearntAcrossASleepOrAJumpOfTheWallClock) {
+    Handler h(discharging(85), 36000);
+    h.store.save({{Setting::Data, "1.8"}, {Setting::Count, "10"}});
+    h.clock.advance(60);
+    h.clock.sleep(15 * 60);
+    h.power.change(discharging(84));
+    EXPECT_EQ(h.stored("Count"), "10");
+    // The interval starts again at that update: one point in two minutes awake is learnt.
+    h.at(h.clock.secondsSinceMidnight() + 120, discharging(83));
+    EXPECT_EQ(h.stored("Count"), "11");
+    EXPECT_EQ(h.stored("Data"), "1.818181818181818181818181818");
+
+    // A sleep without a drop: the next update restarts the interval, so the sleep is not
+    // counted with the next drop either.
+    h.clock.advance(30);
+    h.clock.sleep(3600);
+    h.at(h.clock.secondsSinceMidnight() + 1, discharging(83, 6000));
+    h.at(h.clock.secondsSinceMidnight() + 110, discharging(82));
+    EXPECT_EQ(h.stored("Count"), "12");
+
+    // The wall clock put forward an hour inside an interval: nothing learnt.
+    h.clock.advance(50);
+    h.clock.jump(3600);
+    h.at(h.clock.secondsSinceMidnight() + 50, discharging(81));
+    EXPECT_EQ(h.stored("Count"), "12");
 }
 
 TEST(ChangeHandler, MidnightAndResetStamps) {

@@ -318,7 +318,7 @@ TEST(MenuCommands, RefreshRunsTheWholeHandlerAndLearnsNothingWithoutADrop) {
     r.user.putText(kS, "LowBatt", "1");
     r.user.putText(kS, "LowBattVal", "90");
     ASSERT_TRUE(r.c.startUp());
-    r.clock.now += 30;
+    r.clock.advance(30);
     r.journal.lines.clear();
     r.c.onMenuItem(MenuItem::Refresh);
     EXPECT_EQ(r.journal.lines, (std::vector<std::string>{"main.status", "tray.modify"}));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 namespace orvane {
 void PrintTo(const PowerSnapshot& s, std::ostream* os) {
@@ -65,6 +66,13 @@ std::string MemoryBackend::text(const std::string& keyPath, const std::string& n
     if (!v || v->type != 1 || v->data.empty()) return "<absent>";
     return std::string(v->data.begin(), v->data.end() - 1);
 }
+
+void FakeClock::set(double timeOfDay) {
+    awake_ += wrap(timeOfDay - timeOfDay_);
+    timeOfDay_ = timeOfDay;
+}
+
+double FakeClock::wrap(double t) { return std::fmod(std::fmod(t, 86400.0) + 86400.0, 86400.0); }
 
 MsgAnswer ScriptedMessages::show(const MessageRequest& request) {
     shown.push_back(request);

@@ -46,10 +46,29 @@ private:
     std::map<std::string, std::map<std::string, RegValue>> keys_;
 };
 
+// The time of day a test sets; the machine's running clocks follow it (forward, across
+// midnight too) unless the test makes the machine sleep or the wall clock jump.
 class FakeClock : public Clock {
 public:
-    double secondsSinceMidnight() const override { return now; }
-    double now = 36000.0;
+    double secondsSinceMidnight() const override { return timeOfDay_; }
+    double awakeSeconds() const override { return awake_; }
+    double sinceBootSeconds() const override { return awake_ + asleep_; }
+    // The machine runs until the wall clock shows `timeOfDay`.
+    void set(double timeOfDay);
+    void advance(double seconds) { set(wrap(timeOfDay_ + seconds)); }
+    // The machine sleeps: the wall and boot clocks go on, the awake clock stands still.
+    void sleep(double seconds) {
+        asleep_ += seconds;
+        timeOfDay_ = wrap(timeOfDay_ + seconds);
+    }
+    // The wall clock alone is put forward or back.
+    void jump(double seconds) { timeOfDay_ = wrap(timeOfDay_ + seconds); }
+
+private:
+    static double wrap(double t);
+    double timeOfDay_ = 36000.0;
+    double awake_ = 1000.0;
+    double asleep_ = 0.0;
 };
 
 // Answers message boxes from a script and records every request.
