@@ -46,7 +46,7 @@ public:
 void BM_PowerStatusChange(benchmark::State& state) {
     QTemporaryDir dir;
     RegFileBackend user((dir.path() + "/Orvane.reg").toStdString());
-    AutostartBackend machine((dir.path() + "/autostart").toStdString());
+    AutostartBackend machine((dir.path() + "/autostart").toStdString(), {});
     SettingsStore store(user, machine);
     SingleInstanceLock lock((dir.path() + "/orvane.lock").toStdString());
     SteppedPower power;

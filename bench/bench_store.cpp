@@ -77,7 +77,7 @@ void removeDir(const std::string& dir) {
 struct StoreFixture {
     std::string dir = makeTempDir();
     RegFileBackend user{dir + "/Orvane.reg"};
-    AutostartBackend machine{dir + "/autostart"};
+    AutostartBackend machine{dir + "/autostart", {}};
     SettingsStore store{user, machine};
 
     StoreFixture() { std::ofstream(dir + "/Orvane.reg", std::ios::binary) << kRealisticStore; }

@@ -56,7 +56,8 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 trap 'exit 129' HUP
 
-# start_private_bus system|session: a dbus-daemon of our own; exports DBUS_<TYPE>_BUS_ADDRESS.
+# start_private_bus system|session: a dbus-daemon of our own, open to any uid (for runs as an
+# ordinary user); exports DBUS_<TYPE>_BUS_ADDRESS.
 # With HARNESS_SERVICEDIR set the bus also reads activatable services from there.
 start_private_bus() {
   local type=$1 conf=$HARNESS_DIR/dbus-$1.conf addr servicedir=
@@ -71,6 +72,7 @@ start_private_bus() {
   <auth>EXTERNAL</auth>
   $servicedir
   <policy context="default">
+    <allow user="*"/>
     <allow send_destination="*" eavesdrop="true"/>
     <allow eavesdrop="true"/>
     <allow own="*"/>
@@ -106,11 +108,12 @@ wait_for() {
   done
 }
 
-# start_xvfb [WxHxD]: Xvfb on a free display, no TCP; exports DISPLAY and XVFB_PID.
+# start_xvfb [WxHxD]: Xvfb on a free display, no TCP, open to any local uid; exports DISPLAY
+# and XVFB_PID.
 start_xvfb() {
   local f=$HARNESS_DIR/xvfb.display
   : >"$f"
-  Xvfb -displayfd 3 -screen 0 "${1:-1280x800x24}" -nolisten tcp -noreset \
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x800x24}" -nolisten tcp -noreset -ac \
     3>"$f" >"$HARNESS_DIR/xvfb.log" 2>&1 &
   XVFB_PID=$!
   export XVFB_PID

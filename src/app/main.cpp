@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     SignalWatcher signalWatcher;
     SingleInstanceLock instance(SingleInstanceLock::defaultPath());
     RegFileBackend userStore(RegFileBackend::defaultPath());
-    AutostartBackend machineStore(AutostartBackend::defaultDir());
+    AutostartBackend machineStore(AutostartBackend::defaultUserDir(), AutostartBackend::defaultSystemDirs());
     SettingsStore store(userStore, machineStore);
     SystemClock clock;
     QtMessageBoxes messages;

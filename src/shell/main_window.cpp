@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/linux/log_categories.h"
 #include "shell/status_icons.h"
 #include "shell/twips.h"
 #include "shell/window_system.h"
@@ -162,6 +163,13 @@ void MainWindow::showMenuState(const MenuState& m) {
     menuAction(MenuItem::StartWithWindows)->setChecked(m.startWithWindows);
     menuAction(MenuItem::AlwaysOnTop)->setChecked(m.alwaysOnTop);
     menuAction(MenuItem::AlwaysOnTop)->setVisible(m.alwaysOnTopVisible);
+    if (lcDisplay().isDebugEnabled()) {
+        QStringList checked;
+        for (const QAction* a : menu_->actions())
+            if (a->isChecked()) checked << a->text();
+        if (checked != loggedChecks_) qCDebug(lcDisplay).noquote() << "menu checks:" << checked.join(", ");
+        loggedChecks_ = checked;
+    }
 }
 
 void MainWindow::showPopupMenu() { menu_->popup(QCursor::pos()); }

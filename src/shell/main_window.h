@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 #include <array>
 
@@ -76,6 +77,7 @@ private:
     QTimer* settle_ = nullptr;
     std::array<QAction*, 9> actions_{};
     QString pictureKey_;
+    QStringList loggedChecks_;
     bool ended_ = false;
     bool correcting_ = false;
 };

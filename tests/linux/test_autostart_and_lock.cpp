@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -38,7 +39,12 @@ TEST(DefaultLocations, FollowTheXdgVariablesAndIgnoreRelativeOnes) {
     const std::string home = "/home/u/.config/Merrowin/Orvane.reg";
     const std::string tmpLock = "/tmp/orvane-" + std::to_string(::getuid()) + ".lock";
     const auto reg = &RegFileBackend::defaultPath;
-    const auto autostart = &AutostartBackend::defaultDir;
+    const auto userAutostart = &AutostartBackend::defaultUserDir;
+    const auto autostart = +[] {
+        std::string joined;
+        for (const std::string& d : AutostartBackend::defaultSystemDirs()) joined += (joined.empty() ? "" : ":") + d;
+        return joined;
+    };
     const auto lock = &SingleInstanceLock::defaultPath;
     const struct {
         const char* var;
@@ -51,9 +57,11 @@ TEST(DefaultLocations, FollowTheXdgVariablesAndIgnoreRelativeOnes) {
         {"XDG_CONFIG_HOME", "", reg, home},
         {"XDG_CONFIG_HOME", "relative/dir", reg, home},
         {"XDG_CONFIG_HOME", nullptr, reg, home},
+        {"XDG_CONFIG_HOME", "/cfg/", userAutostart, "/cfg/autostart"},
+        {"XDG_CONFIG_HOME", nullptr, userAutostart, "/home/u/.config/autostart"},
         {"XDG_CONFIG_DIRS", nullptr, autostart, "/etc/xdg/autostart"},
         {"XDG_CONFIG_DIRS", "", autostart, "/etc/xdg/autostart"},
-        {"XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg", autostart, "/opt/xdg/autostart"},
+        {"XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg", autostart, "/opt/xdg/autostart:/etc/xdg/autostart"},
         {"XDG_CONFIG_DIRS", "/opt/xdg/", autostart, "/opt/xdg/autostart"},
         {"XDG_CONFIG_DIRS", "relative:/second", autostart, "/second/autostart"},
         {"XDG_CONFIG_DIRS", "::", autostart, "/etc/xdg/autostart"},
@@ -76,7 +84,7 @@ TEST(DefaultLocations, FollowTheXdgVariablesAndIgnoreRelativeOnes) {
 
 TEST(AutostartBackend, ServesOnlyTheRunValue) {
     TempDir dir;
-    AutostartBackend b(dir / "autostart");
+    AutostartBackend b(dir / "autostart", {dir / "xdg/autostart"});
     EXPECT_EQ(b.location(), dir / "autostart/orvane.desktop");
     for (const char* key : {"software\\microsoft\\windows\\currentversion\\run",
                             "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\"}) {
@@ -97,7 +105,7 @@ TEST(AutostartBackend, ServesOnlyTheRunValue) {
 TEST(AutostartBackend, EntriesRoundTripAndValidate) {
     const bool validator = std::system("command -v desktop-file-validate >/dev/null 2>&1") == 0;
     TempDir dir;
-    AutostartBackend b(dir / "new/autostart");
+    AutostartBackend b(dir / "new/autostart", {});
     for (const std::string path : {"/usr/bin/orvane", "", "/opt/My Apps/orvane", "/a/b$c`d\"e\\f'g",
                                    "/x/100%/orvane", "/tab\there", "/üñí/orvane"}) {
         ASSERT_TRUE(b.setValue(kRun, "Orvane", sz(path))) << path;
@@ -141,22 +149,47 @@ TEST(AutostartBackend, EntriesRoundTripAndValidate) {
     EXPECT_EQ(read(b), "<absent>");
 }
 
+// The XDG autostart rules: the user's own entry takes effect over the system's, whose folders
+// count in order; switched off, the user's entry stays, marked Hidden, and masks them.
+TEST(AutostartBackend, TheUsersEntryTakesEffectAndOffMasksTheSystems) {
+    TempDir dir;
+    AutostartBackend b(dir / "home/autostart", {dir / "etc1/autostart", dir / "etc2/autostart"});
+    EXPECT_EQ(read(b), "<absent>");
+    const auto system = [&](const char* folder, const char* exec) {
+        std::filesystem::create_directories(dir / folder);
+        writeText(dir / folder + "/orvane.desktop", std::string("[Desktop Entry]\nExec=") + exec + "\n");
+    };
+    system("etc2/autostart", "/usr/bin/second");
+    EXPECT_EQ(read(b), "/usr/bin/second");
+    system("etc1/autostart", "/usr/bin/first");
+    EXPECT_EQ(read(b), "/usr/bin/first");
+    const std::string systemEntry = readText(dir / "etc1/autostart/orvane.desktop");
+
+    ASSERT_TRUE(b.setValue(kRun, "Orvane", sz("")));
+    EXPECT_EQ(read(b), "");
+    ASSERT_TRUE(b.setValue(kRun, "Orvane", sz("/opt/orvane")));
+    EXPECT_EQ(read(b), "/opt/orvane");
+    EXPECT_EQ(readText(dir / "etc1/autostart/orvane.desktop"), systemEntry) << "the system's entry is never written";
+    ::unlink(b.location().c_str());
+    EXPECT_EQ(read(b), "/usr/bin/first");
+}
+
 TEST(AutostartBackend, FailedWriteReportsFalseAndChangesNothing) {
     TempDir dir;
     writeText(dir / "file", "not a folder");
-    AutostartBackend underFile(dir / "file/autostart");
+    AutostartBackend underFile(dir / "file/autostart", {});
     EXPECT_FALSE(underFile.setValue(kRun, "Orvane", sz("/usr/bin/orvane")));
     EXPECT_EQ(readText(dir / "file"), "not a folder");
     EXPECT_EQ(read(underFile), "<absent>");
 
     // A folder in the entry's place cannot be replaced by a file.
-    AutostartBackend blocked(dir.path());
+    AutostartBackend blocked(dir.path(), {});
     ::mkdir(blocked.location().c_str(), 0755);
     EXPECT_FALSE(blocked.setValue(kRun, "Orvane", sz("/usr/bin/orvane")));
     EXPECT_EQ(modeOf(blocked.location()) & 0777, 0755u);
 
     if (::geteuid() != 0) {
-        AutostartBackend readOnly(dir / "ro");
+        AutostartBackend readOnly(dir / "ro", {});
         ASSERT_TRUE(readOnly.setValue(kRun, "Orvane", sz("/usr/bin/orvane")));
         const std::string before = readText(readOnly.location());
         ::chmod((dir / "ro").c_str(), 0555);

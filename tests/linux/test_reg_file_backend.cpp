@@ -46,7 +46,7 @@ struct Files {
     TempDir dir;
     std::string path = dir / "Merrowin/Orvane.reg";
     RegFileBackend user{path};
-    AutostartBackend machine{dir / "autostart"};
+    AutostartBackend machine{dir / "autostart", {}};
     SettingsStore store{user, machine};
 };
 

@@ -22,7 +22,8 @@ struct Program {
 
     explicit Program(const QString& dir, Run run = Run::First, const QString& autostartDir = {})
         : user((dir + "/Orvane.reg").toStdString()),
-          machine((autostartDir.isEmpty() ? dir + "/autostart" : autostartDir).toStdString()),
+          machine((autostartDir.isEmpty() ? dir + "/autostart" : autostartDir).toStdString(),
+                  {(dir + "/xdg/autostart").toStdString()}),
           store(user, machine),
           lock((dir + "/orvane.lock").toStdString()) {
         power.snapshot = discharging(85, 7530);

@@ -53,6 +53,12 @@ foreach(how kill x-server)
   set_tests_properties(e2e.abrupt_end_${how} PROPERTIES LABELS "e2e;x11" TIMEOUT 90 SKIP_RETURN_CODE 77)
 endforeach()
 
+# The start-with-the-desktop item as an ordinary user, through the user's own autostart entry.
+add_test(NAME e2e.autostart_as_user
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/autostart_as_user.sh $<TARGET_FILE:orvane>)
+set_tests_properties(e2e.autostart_as_user PROPERTIES LABELS "e2e;x11" TIMEOUT 90 SKIP_RETURN_CODE 77)
+
 # Debian's real upowerd over a fake battery (umockdev), not the mock.
 add_test(NAME e2e.real_upowerd
   COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/real_upowerd.sh $<TARGET_FILE:orvane>)

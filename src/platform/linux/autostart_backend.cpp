@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/linux/reg_file_backend.h"
+#include "platform/linux/xdg_dirs.h"
 
 namespace orvane {
 namespace {
@@ -184,29 +185,21 @@ bool makeDirs(const std::string& dir) {
 
 }  // namespace
 
-AutostartBackend::AutostartBackend(std::string dir) : dir_(std::move(dir)) {
-    while (dir_.size() > 1 && dir_.back() == '/') dir_.pop_back();
+AutostartBackend::AutostartBackend(std::string userDir, std::vector<std::string> systemDirs)
+    : userDir_(std::move(userDir)), systemDirs_(std::move(systemDirs)) {
+    while (userDir_.size() > 1 && userDir_.back() == '/') userDir_.pop_back();
 }
 
-std::string AutostartBackend::defaultDir() {
-    // Relative entries are invalid and skipped, as the base directory rules say.
-    std::string first;
-    if (const char* dirs = std::getenv("XDG_CONFIG_DIRS")) {
-        std::string_view rest(dirs);
-        while (first.empty() && !rest.empty()) {
-            const std::size_t colon = rest.find(':');
-            const std::string_view item = rest.substr(0, colon);
-            if (!item.empty() && item[0] == '/') first = std::string(item);
-            rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
-        }
-    }
-    if (first.empty()) first = "/etc/xdg";
-    while (first.size() > 1 && first.back() == '/') first.pop_back();
-    return first + "/autostart";
+std::string AutostartBackend::defaultUserDir() { return xdgConfigHome() + "/autostart"; }
+
+std::vector<std::string> AutostartBackend::defaultSystemDirs() {
+    std::vector<std::string> dirs;
+    for (const std::string& dir : xdgConfigDirs()) dirs.push_back(dir + "/autostart");
+    return dirs;
 }
 
 std::string AutostartBackend::location() const {
-    return dir_ + "/" + std::string(kFileName);
+    return userDir_ + "/" + std::string(kFileName);
 }
 
 bool AutostartBackend::createKey(const std::string& keyPath) {
@@ -220,7 +213,9 @@ bool AutostartBackend::keyExists(const std::string& keyPath) {
 std::optional<RegValue> AutostartBackend::queryValue(const std::string& keyPath,
                                                      const std::string& name) {
     if (!isOurValue(keyPath, name)) return std::nullopt;
-    const Entry entry = readEntry(location());
+    Entry entry = readEntry(location());
+    for (std::size_t i = 0; !entry.found && i < systemDirs_.size(); ++i)
+        entry = readEntry(systemDirs_[i] + "/" + std::string(kFileName));
     if (!entry.found) return std::nullopt;
     if (entry.hidden || !entry.exec) return stringValue("");
     return stringValue(programOf(*entry.exec));
@@ -247,7 +242,7 @@ bool AutostartBackend::setValue(const std::string& keyPath, const std::string& n
     // Turned off, the entry stays so that it also masks a same-named entry elsewhere.
     content += path.empty() ? "Hidden=true\n" : "X-GNOME-Autostart-enabled=true\n";
 
-    return makeDirs(dir_) && writeFileAtomically(location(), content, 0644);
+    return makeDirs(userDir_) && writeFileAtomically(location(), content, 0644);
 }
 
 std::string AutostartBackend::execLine(const std::string& path) {

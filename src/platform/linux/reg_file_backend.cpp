@@ -1,10 +1,10 @@
 #include "platform/linux/reg_file_backend.h"
 
+#include "platform/linux/xdg_dirs.h"
 #include "platform/reg_document.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -208,22 +208,7 @@ bool writeFileAtomically(const std::string& path, const std::string& content, mo
 
 RegFileBackend::RegFileBackend(std::string path) : path_(std::move(path)) {}
 
-std::string RegFileBackend::defaultPath() {
-    std::string base;
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (!home || !*home) {
-            const passwd* pw = ::getpwuid(::getuid());
-            home = pw ? pw->pw_dir : nullptr;
-        }
-        base = std::string(home ? home : "") + "/.config";
-    }
-    while (base.size() > 1 && base.back() == '/') base.pop_back();
-    return base + "/Merrowin/Orvane.reg";
-}
+std::string RegFileBackend::defaultPath() { return xdgConfigHome() + "/Merrowin/Orvane.reg"; }
 
 bool RegFileBackend::createKey(const std::string& keyPath) {
     if (hasLineBreak(keyPath)) return false;
