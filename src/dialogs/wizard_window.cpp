@@ -22,7 +22,9 @@ constexpr TwipRect kSlider{120, 2040, 3015, 255};
 // Right-aligned at 3060 and wide enough for "10:00", however wide the font.
 constexpr TwipRect kTime{2160, 1800, 900, 195};
 constexpr TwipRect kEstimateText{120, 240, 3015, 1575};
-constexpr TwipRect kIntroText{120, 300, 3255, 1035};
+// The design's box reaches 75 twips into the estimate frame and 15 into the alarms frame; the
+// text keeps to its own column, short of both.
+constexpr TwipRect kIntroText{120, 300, 3120, 960};
 constexpr TwipRect kAlarmsFrame{120, 1320, 3090, 1815};
 constexpr TwipRect kAlarmsText{120, 240, 2835, 975};
 constexpr TwipRect kControlCenter{180, 1320, 2715, 375};

@@ -42,7 +42,7 @@ AppHost::AppHost(Services services, QObject* parent)
         compact_->hideWindow();
         emit finished();
     });
-    connect(tray_, &TrayIcon::activated, this, &AppHost::onTrayActivated);
+    connect(tray_, &TrayIcon::clicked, this, &AppHost::onTrayClicked);
     connect(compact_, &CompactHost::created, this, [this](CompactWindow* w) {
         connect(w, &CompactWindow::iconRightReleased, this, &AppHost::showMenu);
         connect(w, &CompactWindow::dragFinished, this, [this, w] {
@@ -126,22 +126,10 @@ void AppHost::onMenuItem(MenuItem item) {
     if (!main_->programEnded()) main_->showMenuState(controller_->menu());
 }
 
-void AppHost::onTrayActivated(QSystemTrayIcon::ActivationReason reason) {
-    // Qt reports a click as Trigger, also just before a DoubleClick, as the platform
-    // reports a left release before a double click.
-    switch (reason) {
-        case QSystemTrayIcon::Trigger:
-            controller_->onTrayEvent(TrayEvent::LeftButtonUp);
-            break;
-        case QSystemTrayIcon::DoubleClick:
-            controller_->onTrayEvent(TrayEvent::LeftDoubleClick);
-            break;
-        case QSystemTrayIcon::Context:
-            controller_->onTrayEvent(TrayEvent::RightButtonUp);
-            break;
-        default:
-            break;
-    }
+void AppHost::onTrayClicked(TrayEvent event, std::optional<QPoint> menuAt) {
+    main_->setNextMenuPlace(menuAt);
+    controller_->onTrayEvent(event);
+    main_->setNextMenuPlace(std::nullopt);
 }
 
 void AppHost::showMenu(QPoint globalPos) { main_->popupMenu()->popup(globalPos); }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QObject>
-#include <QSystemTrayIcon>
+#include <QPoint>
+#include <optional>
 #include <memory>
 
 #include "dialogs/dialog_slot.h"
@@ -46,8 +47,8 @@ signals:
 private:
     void onMenuItem(MenuItem item);
 public:
-    // The tray icon's events arrive here, in Qt's terms.
-    void onTrayActivated(QSystemTrayIcon::ActivationReason reason);
+    // The tray icon's clicks arrive here; a menu opens at `menuAt` when the host gave a place.
+    void onTrayClicked(TrayEvent event, std::optional<QPoint> menuAt);
 
 private:
     void showMenu(QPoint globalPos);

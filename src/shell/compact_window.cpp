@@ -47,9 +47,10 @@ constexpr std::array<LabelGeometry, 3> kLabels{{
 
 }  // namespace
 
-CompactWindow::CompactWindow(StatusIcons& icons, QWidget* parent)
+CompactWindow::CompactWindow(StatusIcons& icons, WindowSystem& windows, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       icons_(icons),
+      windows_(windows),
       layout_(this) {
     setObjectName("frmCompact");
     setWindowTitle("Orvane compact");
@@ -138,9 +139,9 @@ void CompactWindow::closeEvent(QCloseEvent* event) {
 
 void CompactWindow::beginDrag(QPoint pressPos) {
     grabOffset_ = pressPos - pos();
-    // The window system's own move, as a title-bar drag; without a window manager that
-    // offers one, the panel follows the mouse itself.
-    if (windowHandle() && windowHandle()->startSystemMove()) {
+    // The window manager's own move, as a title-bar drag, from the press; without a window
+    // manager that offers one, the panel follows the mouse itself.
+    if (windowHandle() && windows_.startMove(*this, pressPos)) {
         drag_ = Drag::System;
     } else {
         drag_ = Drag::Manual;
@@ -162,9 +163,10 @@ void CompactWindow::moveEvent(QMoveEvent* event) {
 bool CompactWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == imgIcon_ && type == QEvent::Enter && drag_ == Drag::System) {
-        // The pointer is back with us: the window manager's move is over.
+        // The pointer is back with us: the window manager's move is over, even when its last
+        // moves have not reached us yet (the place is then asked of the window system).
         drag_ = Drag::None;
-        if (settle_->isActive()) dropped();
+        dropped();
     }
     if (watched != imgIcon_ || (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
                                 type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)) {
@@ -213,7 +215,7 @@ CompactHost::CompactHost(StatusIcons& icons, WindowSystem& windows, QObject* par
 CompactHost::~CompactHost() = default;
 
 void CompactHost::create() {
-    window_ = std::make_unique<CompactWindow>(icons_);
+    window_ = std::make_unique<CompactWindow>(icons_, windows_);
     emit created(window_.get());
 }
 

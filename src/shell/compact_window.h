@@ -20,7 +20,7 @@ class WindowSystem;
 class CompactWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit CompactWindow(StatusIcons& icons, QWidget* parent = nullptr);
+    CompactWindow(StatusIcons& icons, WindowSystem& windows, QWidget* parent = nullptr);
 
     void showStatus(const DisplayUpdate& update);
     QString displayText(int index) const;
@@ -54,6 +54,7 @@ private:
     QTimer* settle_ = nullptr;
 
     StatusIcons& icons_;
+    WindowSystem& windows_;
     TwipLayout layout_;
     std::array<QLabel*, 3> lblDisplay_{};
     QProgressBar* barPercent_ = nullptr;

@@ -301,6 +301,13 @@ void MainController::toggleStartWithDesktop() {
 
 void MainController::onTrayEvent(TrayEvent event) {
     if (!started_ || unloading_) return;
+    if (event == TrayEvent::Activate) {
+        // Where the double click is missing, the activation does what it would do in Full
+        // mode; elsewhere it is the click the table knows.
+        if (menu_.full) event = TrayEvent::LeftDoubleClick;
+        else if (menu_.compact) event = TrayEvent::LeftButtonUp;
+        else return;
+    }
     if (menu_.full) {
         if (event == TrayEvent::LeftDoubleClick) {
             v_.main.bringToFront();

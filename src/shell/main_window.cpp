@@ -172,7 +172,7 @@ void MainWindow::showMenuState(const MenuState& m) {
     }
 }
 
-void MainWindow::showPopupMenu() { menu_->popup(QCursor::pos()); }
+void MainWindow::showPopupMenu() { menu_->popup(nextMenuPlace_.value_or(QCursor::pos())); }
 
 void MainWindow::showWindow() { show(); }
 

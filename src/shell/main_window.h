@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <optional>
 
 #include "shell/twips.h"
 #include "shell/views.h"
@@ -39,6 +40,8 @@ public:
     void endProgram() override;
 
     QMenu* popupMenu() const { return menu_; }
+    // Where the next menu opens, when not at the pointer (a tray host may say where).
+    void setNextMenuPlace(std::optional<QPoint> at) { nextMenuPlace_ = at; }
     QAction* menuAction(MenuItem item) const;
     QString displayText(int index) const;
     QString promptText(int index) const;
@@ -78,6 +81,7 @@ private:
     std::array<QAction*, 9> actions_{};
     QString pictureKey_;
     QStringList loggedChecks_;
+    std::optional<QPoint> nextMenuPlace_;
     bool ended_ = false;
     bool correcting_ = false;
 };

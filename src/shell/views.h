@@ -101,6 +101,7 @@ enum class TrayEvent {
     LeftButtonUp,      // a click; also the first half of a double click
     LeftDoubleClick,
     RightButtonUp,
+    Activate,          // a StatusNotifierItem host's one activation: it has no double click
 };
 
 }  // namespace orvane

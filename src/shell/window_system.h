@@ -16,6 +16,10 @@ public:
     // Where the window's frame really is. Qt's idea of it can be stale: under a reparenting
     // window manager it may take in a move the manager never made.
     virtual QPoint position(const QWidget& window) const = 0;
+    // Hands a drag that began with the button pressed at `pressedAt` (global) to the window
+    // manager, as a drag of a title bar: the window follows the pointer with the offset it had
+    // at the press. False when there is none to take it.
+    virtual bool startMove(QWidget& window, QPoint pressedAt) = 0;
 };
 
 // Through Qt alone: the window system's own "above" state (the window manager's
@@ -24,6 +28,7 @@ class QtWindowSystem : public WindowSystem {
 public:
     void setAbove(QWidget& window, bool on) override;
     QPoint position(const QWidget& window) const override;
+    bool startMove(QWidget& window, QPoint pressedAt) override;
 };
 
 // The one for the desktop this program was built for.

@@ -1,7 +1,10 @@
 #include <xcb/xcb.h>
 #include <QGuiApplication>
 #include <QWidget>
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "shell/window_system.h"
@@ -9,31 +12,94 @@
 namespace orvane {
 namespace {
 
-// Asks the X server where a window is. Qt keeps the place its last ConfigureNotify gave, and
-// reads a real one by asking the server when it handles it: a window manager that has just
-// reparented the window into a frame not yet moved into place makes Qt believe in (0,0), and
-// no later event corrects it once the frame lands where the window asked to be.
+template <class Reply>
+using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
+
+template <class Reply>
+Owned<Reply> own(Reply* reply) {
+    return Owned<Reply>(reply, &std::free);
+}
+
+// What Qt leaves to the X server itself: where a window really is, and a window manager's
+// move started from the press.
 class X11WindowSystem : public QtWindowSystem {
 public:
+    // Qt keeps the place its last ConfigureNotify gave, and reads a real one by asking the
+    // server when it handles it: a window manager that has just reparented the window into a
+    // frame not yet moved into place makes Qt believe in (0,0), and no later event corrects it
+    // once the frame lands where the window asked to be.
     QPoint position(const QWidget& window) const override {
-        // Qt's offscreen platform offers the same native interface without a display.
-        const auto* x11 = QGuiApplication::platformName() == QLatin1String("xcb")
-                              ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                              : nullptr;
-        xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+        xcb_connection_t* c = connection();
         const WId id = window.internalWinId();
         if (!c || !id) return QtWindowSystem::position(window);
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        const std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> origin(
-            xcb_translate_coordinates_reply(
-                c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(id), root, 0, 0),
-                nullptr),
-            &std::free);
+        const auto origin = own(xcb_translate_coordinates_reply(
+            c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(id), root(c), 0, 0),
+            nullptr));
         if (!origin) return QtWindowSystem::position(window);
         // The server knows the client area; the place Qt and the store mean is the frame's.
         const QPoint client =
             (QPointF(origin->dst_x, origin->dst_y) / window.devicePixelRatioF()).toPoint();
         return client - (window.geometry().topLeft() - window.frameGeometry().topLeft());
+    }
+
+    // As Qt's own request, but from the press: a window manager that takes the pointer where
+    // it is now keeps the way the pointer went before the drag counted as one, and the window
+    // then lags behind it.
+    bool startMove(QWidget& window, QPoint pressedAt) override {
+        xcb_connection_t* c = connection();
+        const WId id = window.internalWinId();
+        if (!c || !id) return QtWindowSystem::startMove(window, pressedAt);
+        const xcb_atom_t moveResize = atom(c, "_NET_WM_MOVERESIZE");
+        if (!supported(c, moveResize)) return false;
+        const QPoint at = (QPointF(pressedAt) * window.devicePixelRatioF()).toPoint();
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = static_cast<xcb_window_t>(id);
+        message.type = moveResize;
+        message.data.data32[0] = static_cast<std::uint32_t>(at.x());
+        message.data.data32[1] = static_cast<std::uint32_t>(at.y());
+        message.data.data32[2] = 8;  // a move
+        message.data.data32[3] = XCB_BUTTON_INDEX_1;
+        message.data.data32[4] = 1;  // asked by an application
+        xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+        xcb_send_event(c, false, root(c),
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(c);
+        return true;
+    }
+
+private:
+    static xcb_connection_t* connection() {
+        // Qt's offscreen platform offers the same native interface without a display.
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+        const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        return x11 ? x11->connection() : nullptr;
+    }
+
+    static xcb_window_t root(xcb_connection_t* c) {
+        return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    }
+
+    static xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+        const auto reply = own(xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, false, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr));
+        return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+
+    // The running window manager lists what it does in _NET_SUPPORTED on the root window.
+    static bool supported(xcb_connection_t* c, xcb_atom_t what) {
+        if (what == XCB_ATOM_NONE) return false;
+        const auto reply = own(xcb_get_property_reply(
+            c,
+            xcb_get_property(c, false, root(c), atom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096),
+            nullptr));
+        if (!reply || reply->format != 32) return false;
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+        const int count = xcb_get_property_value_length(reply.get()) / 4;
+        return std::find(atoms, atoms + count, what) != atoms + count;
     }
 };
 

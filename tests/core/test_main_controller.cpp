@@ -278,6 +278,10 @@ TEST(TrayEvents, EachModeAndEventDoesWhatTheTableSays) {
         {MenuItem::Minimize, TrayEvent::LeftButtonUp, {}},
         {MenuItem::Minimize, TrayEvent::LeftDoubleClick, {}},
         {MenuItem::Minimize, TrayEvent::RightButtonUp, {"menu"}},
+        // A StatusNotifierItem host's activation: the double click of Full, the click of Compact.
+        {MenuItem::Full, TrayEvent::Activate, {"main.front", "main.normal", "main.show"}},
+        {MenuItem::Compact, TrayEvent::Activate, {"compact.front"}},
+        {MenuItem::Minimize, TrayEvent::Activate, {}},
     };
     for (const Row& row : rows) {
         Rig r;

@@ -146,6 +146,11 @@ private slots:
         QCOMPARE(w.timeLabel()->text(), QString("N/A"));
         QVERIFY(w.doneButton()->isDefault());
         QCOMPARE(w.findChild<QLabel*>("lblMessage0")->text(), QString("Welcome to Orvane!"));
+        QVERIFY(!w.windowIcon().isNull());
+        // The introduction keeps to its column, clear of both frames.
+        const QRect intro = w.findChild<QLabel*>("lblMessage2")->geometry();
+        QVERIFY(intro.right() < w.findChild<QWidget*>("fraPersonalize0")->geometry().left());
+        QVERIFY(intro.bottom() < w.findChild<QWidget*>("fraPersonalize1")->geometry().top());
 
         const std::vector<std::pair<Qt::Key, QString>> keys{
             {Qt::Key_Right, "0:15"}, {Qt::Key_PageUp, "1:15"}, {Qt::Key_End, "10:00"},
@@ -248,6 +253,7 @@ private slots:
         QCOMPARE(slot.show(make), w.data());
         QCOMPARE(w->objectName(), QString("frmAbout"));
         QCOMPARE(w->windowTitle(), QString("About Orvane"));
+        QVERIFY(!w->windowIcon().isNull());
         QCOMPARE(w->findChild<QLabel*>("lblVersion")->text(), QString("Version " ORVANE_TEST_VERSION));
         QCOMPARE(w->emailLabel()->text(), QString("E-mail: " ORVANE_TEST_EMAIL));
         QCOMPARE(w->websiteLabel()->text(), QString("Web: " ORVANE_TEST_WEB));
@@ -326,6 +332,45 @@ private slots:
         DesktopLinkOpener missing(dir.path() + "/no-such-program");
         QCOMPARE(missing.open("https://maker.example/"), LinkOpenResult::NoHandler);
         QCOMPARE(missing.open("mailto:someone@maker.example"), LinkOpenResult::NoHandler);
+    }
+
+    // The handler's own command is started, so a handler that cannot start is a failure at once.
+    void desktopOpenerStartsTheHandlersCommand() {
+        QTemporaryDir dir;
+        const QString apps = dir.path() + "/data/applications";
+        QVERIFY(QDir().mkpath(apps + "/vendor"));
+        const auto write = [](const QString& path, const QByteArray& text, bool run = false) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text);
+            f.close();
+            if (run) f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        };
+        const QString record = dir.path() + "/args";
+        write(dir.path() + "/browser", "#!/bin/sh\nprintf '%s|' \"$@\" >" + record.toLocal8Bit() + ".part && mv " +
+                                           record.toLocal8Bit() + ".part " + record.toLocal8Bit() + "\n", true);
+        write(apps + "/web.desktop", "[Desktop Entry]\nName=Web\nIcon=web\nExec=\"" + dir.path().toLocal8Bit() +
+                                         "/browser\" --new %u 100%% %c %i\n");
+        write(apps + "/vendor/mail.desktop", "[Desktop Entry]\nExec=/nonexistent/mailer %U\n");
+        write(apps + "/plain.desktop", "[Desktop Entry]\nExec=plain --x\n");
+        write(apps + "/dbus.desktop", "[Desktop Entry]\nDBusActivatable=true\n");
+        write(dir.path() + "/xdg-mime", "#!/bin/sh\ncase $3 in *https) echo web.desktop;; *mailto) echo vendor-mail.desktop;; esac\n", true);
+        const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", (dir.path() + "/data").toLocal8Bit());
+
+        QCOMPARE(DesktopLinkOpener::launchCommand("plain.desktop", "https://a.example/"),
+                 (QStringList{"plain", "--x", "https://a.example/"}));
+        QVERIFY(DesktopLinkOpener::launchCommand("dbus.desktop", "https://a.example/").isEmpty());
+        QVERIFY(DesktopLinkOpener::launchCommand("../web.desktop", "https://a.example/").isEmpty());
+
+        DesktopLinkOpener opener(dir.path() + "/xdg-mime");
+        QCOMPARE(opener.open("https://maker.example/a b"), LinkOpenResult::Opened);
+        QTRY_VERIFY(QFile::exists(record));
+        QFile args(record);
+        QVERIFY(args.open(QIODevice::ReadOnly));
+        QCOMPARE(args.readAll(), QByteArray("--new|https://maker.example/a%20b|100%|Web|--icon|web|"));
+        QCOMPARE(opener.open("mailto:someone@maker.example"), LinkOpenResult::Failed);
+        qputenv("XDG_DATA_HOME", oldData);
     }
 
     void cleanup() { dir_.reset(); }

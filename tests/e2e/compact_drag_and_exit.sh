@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The compact panel under Xvfb, by mouse: dragged by its icon and dropped near the top edge it
-# snaps to it; a double click on the icon asks the exit question, and Enter (Yes) saves the
-# panel's place and ends the program; the next start shows it there again. With --wm the same
-# under a window manager (openbox), which reparents the panel into a frame of its own.
+# The compact panel under Xvfb, by mouse: dragged by its icon, it moves with the pointer from the
+# press and a drop near the left or top edge snaps to it, where the store then has it; a double
+# click on the icon asks the exit question, and Enter (Yes) saves the panel's place and ends the
+# program; the next start shows it there again. With --wm the same under a window manager
+# (openbox), which moves the panel itself and reparents it into a frame of its own.
 # Runs inside run-with-upower-mock.sh --x11.
 set -u
 wm=0
@@ -32,14 +33,27 @@ start() {
   wait_for at "$panel" "$1" "$2" || fail "the panel is at $(win_geometry "$panel"), not $1,$2"
 }
 
+stored_at() { grep -qxF "\"CompactX\"=\"$(($1 * 15))\"" "$store" && grep -qxF "\"CompactY\"=\"$(($2 * 15))\"" "$store"; }
+# drag_to X Y: presses on the icon, moves in steps as a hand does, and lets go with the panel's
+# corner at X,Y; a drop less than 12 pixels from the left or top edge lands on it.
+drag_to() {
+  local x y step
+  read -r x y _ _ < <(win_geometry "$panel")
+  xdotool mousemove $((x + 6)) $((y + 6)) mousedown 1
+  for step in 1 2 3 4 5 6 7 8; do
+    xdotool mousemove $((x + 6 + ($1 - x) * step / 8)) $((y + 6 + ($2 - y) * step / 8))
+    sleep 0.03
+  done
+  xdotool mouseup 1
+}
+
 start 300 200
-if [ $wm = 0 ]; then
-  # Up by the panel's height and more, in steps, to 5 pixels below the top: it must snap to 0.
-  xdotool mousemove 306 206 mousedown 1
-  for _ in 1 2 3 4 5 6 7 8 9; do xdotool mousemove_relative -- 0 -$(((200 - 5) / 9)); sleep 0.03; done
-  xdotool mousemove 306 $((5 + 6)) mouseup 1
-  wait_for at "$panel" 300 0 || fail "dropped 5 pixels below the top, the panel is at $(win_geometry "$panel") (want 300,0)"
-fi
+for drop in "10 300 0 300" "300 10 300 0" "200 150 200 150"; do
+  read -r dx dy wx wy <<<"$drop"
+  drag_to "$dx" "$dy"
+  wait_for at "$panel" "$wx" "$wy" || fail "dropped at $dx,$dy, the panel is at $(win_geometry "$panel") (want $wx,$wy)"
+  wait_for stored_at "$wx" "$wy" || fail "dropped at $dx,$dy, the store does not hold $wx,$wy"
+done
 
 read -r x y _ _ < <(win_geometry "$panel")
 xdotool mousemove $((x + 6)) $((y + 6)) click --repeat 2 --delay 120 1

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "ui/program.h"
+#include <QSystemTrayIcon>
+
 #include "shell/tray_icon.h"
 
 using namespace orvane;
@@ -117,25 +119,26 @@ private slots:
         enum Front { Nothing, Main, Panel };
         struct Row {
             MenuItem mode;
-            QSystemTrayIcon::ActivationReason reason;
+            TrayEvent event;
             Front front;
             bool menu;
         };
-        // Each Qt reason once, and what each does to a real window; the controller's table
-        // test has every mode and event.
+        // What each kind of click does to a real window; the controller's table test has
+        // every mode and event.
         const Row rows[] = {
-            {MenuItem::Full, QSystemTrayIcon::Trigger, Nothing, false},
-            {MenuItem::Full, QSystemTrayIcon::DoubleClick, Main, false},
-            {MenuItem::Compact, QSystemTrayIcon::Trigger, Panel, false},
-            {MenuItem::Minimize, QSystemTrayIcon::Context, Nothing, true},
+            {MenuItem::Full, TrayEvent::LeftButtonUp, Nothing, false},
+            {MenuItem::Full, TrayEvent::LeftDoubleClick, Main, false},
+            {MenuItem::Full, TrayEvent::Activate, Main, false},
+            {MenuItem::Compact, TrayEvent::LeftButtonUp, Panel, false},
+            {MenuItem::Minimize, TrayEvent::RightButtonUp, Nothing, true},
         };
         for (const Row& r : rows) {
             p.choose(r.mode);
-            const bool minimized = r.mode == MenuItem::Full && r.reason != QSystemTrayIcon::Context;
+            const bool minimized = r.mode == MenuItem::Full && r.event != TrayEvent::RightButtonUp;
             if (minimized) p.main().showMinimized();
             elsewhere.activateWindow();
             QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
-            p.host->onTrayActivated(r.reason);
+            p.host->onTrayClicked(r.event, std::nullopt);
             QCOMPARE(menu->isVisible(), r.menu);
             menu->hide();
             // Offscreen, the pop-up keeps the activation once it has had it; where a menu opens,
@@ -146,8 +149,13 @@ private slots:
                 QTRY_COMPARE(QApplication::activeWindow(), want);
             }
             // Only the double click in Full mode restores the window.
-            if (minimized) QCOMPARE(p.main().isMinimized(), r.reason != QSystemTrayIcon::DoubleClick);
+            if (minimized) QCOMPARE(p.main().isMinimized(), r.front != Main);
         }
+        // A host that says where the menu goes has it there.
+        p.host->onTrayClicked(TrayEvent::RightButtonUp, QPoint(300, 200));
+        QVERIFY(menu->isVisible());
+        QCOMPARE(menu->pos(), QPoint(300, 200));
+        menu->hide();
     }
 
     void compactPlatformCloseAndDoubleClickNo() {

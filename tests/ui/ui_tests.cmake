@@ -53,6 +53,29 @@ foreach(how kill x-server)
   set_tests_properties(e2e.abrupt_end_${how} PROPERTIES LABELS "e2e;x11" TIMEOUT 90 SKIP_RETURN_CODE 77)
 endforeach()
 
+# The tray icon as people meet it: a StatusNotifierItem host of our own, and clicks on an XEmbed
+# icon that count on release; both under a window manager.
+add_test(NAME e2e.tray_status_notifier_item
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --battery 85:7530 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/tray_sni.sh $<TARGET_FILE:orvane>)
+add_test(NAME e2e.tray_clicks_on_release
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --battery 85:7530 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/tray_clicks_xembed.sh $<TARGET_FILE:orvane>)
+# Always On Top stored and the main window hidden at start: Full shows it at its place.
+add_test(NAME e2e.on_top_from_compact
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/on_top_hidden_start.sh $<TARGET_FILE:orvane>)
+add_test(NAME e2e.on_top_from_minimize
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/on_top_hidden_start.sh --minimize $<TARGET_FILE:orvane>)
+# The desktop's handler for the web page cannot start.
+add_test(NAME e2e.link_handler_fails
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/link_handler_fails.sh $<TARGET_FILE:orvane>)
+set_tests_properties(e2e.tray_status_notifier_item e2e.tray_clicks_on_release e2e.on_top_from_compact
+  e2e.on_top_from_minimize e2e.link_handler_fails PROPERTIES
+  LABELS "e2e;x11" TIMEOUT 90 SKIP_RETURN_CODE 77 ENVIRONMENT "ORVANE_MAKER_WEB=${ORVANE_MAKER_WEB}")
+
 # The start-with-the-desktop item as an ordinary user, through the user's own autostart entry.
 add_test(NAME e2e.autostart_as_user
   COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --

@@ -6,8 +6,11 @@
 
 namespace orvane {
 
-// Opens an address with the desktop's handler for its scheme (Qt's desktop services: the
-// portal or xdg-open). No file is written and no shell sees the address.
+// Opens an address with the desktop's handler for its scheme: the program its desktop entry
+// names is started with the address, so that a handler that cannot start is known at once
+// (xdg-open would wait for the handler to end). An entry without a command of its own (one
+// started through D-Bus) goes through Qt's desktop services. No file is written and no shell
+// sees the address.
 class DesktopLinkOpener : public LinkOpener {
 public:
     // `xdgMime` is the program asked which handler is registered for a scheme.
@@ -19,6 +22,11 @@ public:
     // The desktop file registered for "x-scheme-handler/<scheme>", empty when none is or the
     // question cannot be asked.
     QString defaultHandler(const QString& scheme) const;
+
+    // The program and its arguments that the desktop entry `desktopId` runs for `address`,
+    // looked up in $XDG_DATA_HOME and $XDG_DATA_DIRS; empty when the entry is not found or
+    // names no command.
+    static QStringList launchCommand(const QString& desktopId, const QString& address);
 
 private:
     QString xdgMime_;

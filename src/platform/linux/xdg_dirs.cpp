@@ -34,7 +34,8 @@ std::vector<std::string> xdgConfigDirs() {
         while (!rest.empty()) {
             const std::size_t colon = rest.find(':');
             const std::string_view item = rest.substr(0, colon);
-            if (!item.empty() && item[0] == '/') dirs.push_back(withoutTrailingSlash(std::string(item)));
+            if (!item.empty() && item[0] == '/')
+                dirs.push_back(withoutTrailingSlash(std::string(item)));
             rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
         }
     }

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Always On Top stored, and a start in Compact (or, with --minimize, in Minimize) mode under a
+# window manager: choosing Full from the tray menu shows the main window at its stored place,
+# kept above the others.
+# Runs inside run-with-upower-mock.sh --x11.
+set -u
+display=1
+[ "${1:-}" = --minimize ] && { display=2; shift; }
+app=${1:?usage: on_top_hidden_start.sh [--minimize] PATH_TO_ORVANE}
+. "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
+command -v openbox >/dev/null || { echo "SKIP: openbox is not installed (scripts/deps.sh test)"; exit 77; }
+start_window_manager || exit 1
+
+store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
+mkdir -p "$(dirname "$store")"
+printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
+  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Window]' "\"Display\"=\"$display\"" '"X"="1500"' '"Y"="750"' \
+  '"Always On Top"="-1"' '' '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
+log=$HARNESS_DIR/orvane.log
+fail() { echo "FAIL: $*" >&2; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
+
+"$app" >"$log" 2>&1 &
+pid=$!
+track "$pid"
+docked() { [ -n "$(tray_icon_windows "$pid")" ]; }
+wait_for docked || fail "the icon did not dock"
+[ $display = 1 ] && { wait_window "$pid" "Orvane compact" >/dev/null || fail "no compact panel"; }
+[ -z "$(visible_window "$pid" Orvane)" ] || fail "the main window is shown in mode $display"
+
+# Exit, Control Center, Refresh Status, Full.
+choose_from_tray_menu "$pid" 4 || fail "no tray menu"
+main=$(wait_window "$pid" Orvane) || fail "Full showed no main window"
+# The stored place is the frame's: the window's own corner less the frame's left and top.
+frame_at() {
+  local x y l t
+  read -r x y _ _ < <(win_geometry "$main")
+  read -r l _ t _ < <(xprop -id "$main" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+  [ "$((x - ${l:-0})) $((y - ${t:-0}))" = "$1 $2" ]
+}
+wait_for frame_at 100 50 || fail "the main window is at $(win_geometry "$main") with frame $(xprop -id "$main" _NET_FRAME_EXTENTS), not at 100,50"
+xprop -id "$main" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "the main window is not kept above"
+echo "PASS: Full from mode $display showed the on-top main window at its stored place"

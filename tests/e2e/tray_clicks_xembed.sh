@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Clicks on an XEmbed tray icon (trayer) count when the button is released, in each mode, under
+# a window manager: a press alone does nothing, not even open the menu or bring the panel
+# forward. Full: the release of the right button opens the menu, a double click restores a
+# minimized main window. Compact: the release of the left button brings the panel forward.
+# Minimize: only the right button does anything.
+# Runs inside run-with-upower-mock.sh --x11 --battery 85:7530.
+set -u
+app=${1:?usage: tray_clicks_xembed.sh PATH_TO_ORVANE}
+. "$(dirname "${BASH_SOURCE[0]}")/../upower-mock.sh"
+command -v openbox >/dev/null || { echo "SKIP: openbox is not installed (scripts/deps.sh test)"; exit 77; }
+start_window_manager || exit 1
+
+store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
+mkdir -p "$(dirname "$store")"
+printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
+  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
+log=$HARNESS_DIR/orvane.log
+fail() { echo "FAIL: $*" >&2; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
+
+QT_LOGGING_RULES="orvane.display.debug=true" "$app" >"$log" 2>&1 &
+pid=$!
+track "$pid"
+main=$(wait_window "$pid" Orvane) || fail "no main window"
+docked() { [ -n "$(tray_icon_windows "$pid")" ]; }
+wait_for docked || fail "the icon did not dock"
+read -r ix iy iw ih < <(win_geometry "$(tray_icon_windows "$pid" | head -1)")
+ix=$((ix + iw / 2)) iy=$((iy + ih / 2))
+
+# Whatever a press did, it has done by the time a later power change is on display.
+changes=0
+settled() {
+  local before
+  before=$(grep -c 'tip:' "$log")
+  changes=$((changes + 1))
+  mock_display "{'TimeToEmpty': <int64 $((7000 + 60 * changes))>}"
+  wait_for eval '[ "$(grep -c tip: "$log")" -gt '"$before"' ]' || fail "a power change was not shown"
+}
+windows() { xdotool search --onlyvisible --pid "$pid" | sort | tr '\n' ' '; }
+state_is() { xprop -id "$1" WM_STATE | grep -q "window state: $2"; }
+menu() {  # the one visible window of the program that was not there before
+  local w
+  for w in $(windows); do case " $shown " in *" $w "*) ;; *) echo "$w"; return 0 ;; esac; done
+  return 1
+}
+right_click_opens_menu_on_release() {
+  shown=$(windows)
+  xdotool mousemove "$ix" "$iy" mousedown 3
+  settled
+  [ "$(windows)" = "$shown" ] || fail "$1: a right press alone opened something"
+  xdotool mouseup 3
+  WAIT_S=5 wait_for menu || fail "$1: releasing the right button opened no menu"
+  xdotool key --window "$(menu)" Escape 2>/dev/null
+  wait_for eval '[ "$(windows)" = "$shown" ]' || fail "$1: the menu did not close"
+}
+choose() {  # choose N: the tray menu's Nth item
+  shown=$(windows)
+  xdotool mousemove "$ix" "$iy" click 3
+  WAIT_S=5 wait_for menu || fail "no menu"
+  xdotool key --window "$(menu)" $(printf 'Down %.0s' $(seq "$1")) Return 2>/dev/null || true
+}
+
+# Full mode.
+right_click_opens_menu_on_release Full
+xdotool windowminimize "$main"
+wait_for state_is "$main" Iconic || fail "the main window did not minimize"
+xdotool mousemove "$ix" "$iy" mousedown 1
+settled
+xdotool mouseup 1
+settled
+state_is "$main" Iconic || fail "Full: a single left click restored the main window"
+xdotool click --repeat 2 --delay 80 1
+wait_for state_is "$main" Normal || fail "Full: a double click did not restore the main window"
+
+# Compact mode: the panel comes forward on the release, not on the press.
+choose 5
+panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
+xmessage -geometry +700+500 elsewhere 2>/dev/null &
+track $!
+other() { xdotool search --onlyvisible --classname xmessage | head -1; }
+wait_for eval '[ -n "$(other)" ]' || fail "no other window"
+xdotool windowactivate --sync "$(other)" 2>/dev/null
+focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
+wait_for focused "$(other)" || fail "could not focus another window"
+xdotool mousemove "$ix" "$iy" mousedown 1
+settled
+focused "$panel" && fail "Compact: a left press alone brought the panel forward"
+xdotool mouseup 1
+wait_for focused "$panel" || fail "Compact: releasing the left button did not bring the panel forward"
+right_click_opens_menu_on_release Compact
+
+# Minimize mode: the left button does nothing, the right one opens the menu on release.
+choose 6
+wait_for eval '[ -z "$(visible_window "$pid" "Orvane compact")" ]' || fail "the panel stayed in Minimize mode"
+shown=$(windows)
+xdotool mousemove "$ix" "$iy" click 1
+settled
+[ "$(windows)" = "$shown" ] || fail "Minimize: a left click showed something"
+right_click_opens_menu_on_release Minimize
+echo "PASS: presses alone did nothing; releases and the double click acted by mode"
