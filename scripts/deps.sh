@@ -12,7 +12,7 @@ test_set=(libgtest-dev libgmock-dev libbenchmark-dev
           python3-dbusmock python3-gi dbus dbus-daemon libglib2.0-bin
           xvfb xauth x11-utils xdotool trayer imagemagick
           umockdev gir1.2-umockdev-1.0 upower desktop-file-utils openbox
-          clang libclang-rt-dev)
+          weston xwayland clang libclang-rt-dev)
 
 usage() {
   echo "usage: $0 [--check] run|test" >&2

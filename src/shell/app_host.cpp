@@ -43,6 +43,7 @@ AppHost::AppHost(Services services, QObject* parent)
         emit finished();
     });
     connect(tray_, &TrayIcon::clicked, this, &AppHost::onTrayClicked);
+    connect(compact_, &CompactHost::placeSettled, this, [this] { controller_->windowSettingsChanged(); });
     connect(compact_, &CompactHost::created, this, [this](CompactWindow* w) {
         connect(w, &CompactWindow::iconRightReleased, this, &AppHost::showMenu);
         connect(w, &CompactWindow::dragFinished, this, [this, w] {

@@ -48,7 +48,7 @@ constexpr std::array<LabelGeometry, 3> kLabels{{
 }  // namespace
 
 CompactWindow::CompactWindow(StatusIcons& icons, WindowSystem& windows, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : QWidget(parent, windows.floatingPanelType() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       icons_(icons),
       windows_(windows),
       layout_(this) {
@@ -139,6 +139,8 @@ void CompactWindow::closeEvent(QCloseEvent* event) {
 
 void CompactWindow::beginDrag(QPoint pressPos) {
     grabOffset_ = pressPos - pos();
+    dragFrom_ = windows_.position(*this);
+    systemMotions_ = 0;
     // The window manager's own move, as a title-bar drag, from the press; without a window
     // manager that offers one, the panel follows the mouse itself.
     if (windowHandle() && windows_.startMove(*this, pressPos)) {
@@ -189,12 +191,20 @@ bool CompactWindow::eventFilter(QObject* watched, QEvent* event) {
                 pressed_ = false;
                 beginDrag(pressPos_);
             }
+            // A window manager that took the move keeps the pointer to itself, or moves the
+            // panel while we still see the pointer (weston); one that did neither refused it,
+            // and the panel follows the mouse itself.
+            if (drag_ == Drag::System && (me->buttons() & Qt::LeftButton) && ++systemMotions_ >= 3 &&
+                windows_.position(*this) == dragFrom_) {
+                drag_ = Drag::Manual;
+            }
             if (drag_ == Drag::Manual) move(global - grabOffset_);
             break;
         case QEvent::MouseButtonRelease:
             if (me->button() == Qt::LeftButton) {
                 pressed_ = false;
-                if (drag_ == Drag::Manual) {
+                // Manual, or a window manager's move that left us the pointer: the drop is here.
+                if (drag_ != Drag::None) {
                     drag_ = Drag::None;
                     dropped();
                 }
@@ -210,7 +220,13 @@ bool CompactWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 CompactHost::CompactHost(StatusIcons& icons, WindowSystem& windows, QObject* parent)
-    : QObject(parent), icons_(icons), windows_(windows) {}
+    : QObject(parent), icons_(icons), windows_(windows), settle_(new QTimer(this)) {
+    settle_->setSingleShot(true);
+    settle_->setInterval(400);
+    connect(settle_, &QTimer::timeout, this, [this] {
+        if (window_) emit placeSettled();
+    });
+}
 
 CompactHost::~CompactHost() = default;
 
@@ -233,7 +249,9 @@ void CompactHost::bringToFront() {
 }
 
 void CompactHost::showWindow() {
-    if (window_) window_->show();
+    if (!window_) return;
+    if (!window_->isVisible()) windows_.prepareFloatingPanel(*window_);
+    window_->show();
 }
 
 void CompactHost::hideWindow() {
@@ -245,13 +263,17 @@ void CompactHost::hideWindow() {
 }
 
 QPoint CompactHost::placeInPixels() const {
-    return window_->pos() == requested_ ? requested_ : windows_.position(*window_);
+    return window_->isVisible() ? windows_.position(*window_) : window_->pos();
 }
 
 void CompactHost::moveTo(TwipsPoint pos) {
     if (!window_) return;
-    requested_ = twipsToPixels(pos, twipsPerPixel(window_.get()));
-    window_->move(requested_);
+    const QPoint target = twipsToPixels(pos, twipsPerPixel(window_.get()));
+    window_->move(target);
+    windows_.placed(*window_, target);
+    // A shown panel gets there when the window manager has moved it, if it does: its place is
+    // told again once it has had the time.
+    if (window_->isVisible()) settle_->start();
 }
 
 TwipsPoint CompactHost::position() const {

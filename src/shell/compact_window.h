@@ -52,6 +52,8 @@ private:
     QPoint pressPos_;
     QPoint grabOffset_;
     QTimer* settle_ = nullptr;
+    QPoint dragFrom_;
+    int systemMotions_ = 0;
 
     StatusIcons& icons_;
     WindowSystem& windows_;
@@ -84,6 +86,8 @@ public:
 
 signals:
     void created(orvane::CompactWindow* window);
+    // The panel, moved by the program, has had the time to get there.
+    void placeSettled();
 
 private:
     QPoint placeInPixels() const;
@@ -91,9 +95,7 @@ private:
     StatusIcons& icons_;
     WindowSystem& windows_;
     std::unique_ptr<CompactWindow> window_;
-    // The place last asked for, in pixels: while Qt still holds it, the window system may
-    // not have carried it out yet, and Qt's is the place to trust.
-    QPoint requested_;
+    QTimer* settle_;
 };
 
 }  // namespace orvane

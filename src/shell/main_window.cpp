@@ -110,7 +110,7 @@ MainWindow::MainWindow(StatusIcons& icons, WindowSystem& windows, QWidget* paren
     // Runs only after the window moved, until it stands still.
     settle_ = new QTimer(this);
     settle_->setSingleShot(true);
-    settle_->setInterval(500);
+    settle_->setInterval(kSettleMs);
     connect(settle_, &QTimer::timeout, this, &MainWindow::settled);
 }
 
@@ -120,6 +120,7 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 }
 
 void MainWindow::settled() {
+    if (!isVisible()) return;
     // Qt's idea of the place can be stale under a window manager: tell it the real one first
     // (once), and report when that has settled too.
     const QPoint real = windows_.position(*this);
@@ -129,6 +130,7 @@ void MainWindow::settled() {
         return;
     }
     correcting_ = false;
+    qCDebug(lcDisplay) << "main window settled at" << real;
     emit placeSettled();
 }
 
@@ -174,9 +176,22 @@ void MainWindow::showMenuState(const MenuState& m) {
 
 void MainWindow::showPopupMenu() { menu_->popup(nextMenuPlace_.value_or(QCursor::pos())); }
 
-void MainWindow::showWindow() { show(); }
+void MainWindow::showWindow() {
+    if (!isVisible()) shownFor_.start();
+    show();
+    // Once it stands where it was put, the window system's idea of its place is learnt.
+    settle_->start();
+}
 
-void MainWindow::hideWindow() { hide(); }
+void MainWindow::hideWindow() {
+    if (settledOnScreen()) {
+        // Hidden, Qt shows it again where it believes it is: make that where it really is.
+        const QPoint real = windows_.position(*this);
+        if (real != pos()) move(real);
+    }
+    shownFor_.invalidate();
+    hide();
+}
 
 void MainWindow::setNormalState() {
     const Qt::WindowStates state = windowState();
@@ -191,12 +206,22 @@ void MainWindow::moveTo(TwipsPoint pos) {
     const QPoint target = twipsToPixels(pos, twipsPerPixel(this));
     setAttribute(Qt::WA_Moved);
     move(target);
+    windows_.placed(*this, target);
     // Once the native window exists (the first-run wizard creates it as its owner), its
     // frame is placed directly as well.
     if (QWindow* native = windowHandle()) native->setFramePosition(target);
 }
 
-TwipsPoint MainWindow::position() const { return pixelsToTwips(pos(), twipsPerPixel(this)); }
+TwipsPoint MainWindow::position() const {
+    // Just shown, the window system may not have it in place yet (a frame not yet moved to
+    // where it goes): the place it was given is the one to trust then. Later, Qt's idea may
+    // have missed a move the window system made without telling (weston's XWayland).
+    return pixelsToTwips(settledOnScreen() ? windows_.position(*this) : pos(), twipsPerPixel(this));
+}
+
+bool MainWindow::settledOnScreen() const {
+    return isVisible() && shownFor_.isValid() && shownFor_.elapsed() >= kSettleMs;
+}
 
 void MainWindow::setTopMost(bool on) { windows_.setAbove(*this, on); }
 

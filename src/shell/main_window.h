@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -67,6 +68,7 @@ protected:
 private:
     void buildMenu();
     void settled();
+    bool settledOnScreen() const;
 
     StatusIcons& icons_;
     WindowSystem& windows_;
@@ -78,6 +80,8 @@ private:
     QLabel* imgStatus_ = nullptr;
     QMenu* menu_ = nullptr;
     QTimer* settle_ = nullptr;
+    QElapsedTimer shownFor_;
+    static constexpr int kSettleMs = 500;
     std::array<QAction*, 9> actions_{};
     QString pictureKey_;
     QStringList loggedChecks_;

@@ -20,6 +20,13 @@ public:
     // manager, as a drag of a title bar: the window follows the pointer with the offset it had
     // at the press. False when there is none to take it.
     virtual bool startMove(QWidget& window, QPoint pressedAt) = 0;
+    // The program put the window's frame at `frame` (global): where the window system shows
+    // no frame sizes of its own, the first real place after it tells them.
+    virtual void placed(const QWidget& window, QPoint frame) = 0;
+    // The kind of window a small panel that floats on top must be to be placed and moved at
+    // all; before it is shown, `prepareFloatingPanel` gives it what that kind lacks.
+    virtual Qt::WindowType floatingPanelType() const { return Qt::Tool; }
+    virtual void prepareFloatingPanel(QWidget&) {}
 };
 
 // Through Qt alone: the window system's own "above" state (the window manager's
@@ -29,6 +36,7 @@ public:
     void setAbove(QWidget& window, bool on) override;
     QPoint position(const QWidget& window) const override;
     bool startMove(QWidget& window, QPoint pressedAt) override;
+    void placed(const QWidget&, QPoint) override {}
 };
 
 // The one for the desktop this program was built for.

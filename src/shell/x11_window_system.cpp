@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <optional>
 
 #include "shell/window_system.h"
 
@@ -39,7 +41,35 @@ public:
         // The server knows the client area; the place Qt and the store mean is the frame's.
         const QPoint client =
             (QPointF(origin->dst_x, origin->dst_y) / window.devicePixelRatioF()).toPoint();
-        return client - (window.geometry().topLeft() - window.frameGeometry().topLeft());
+        return client - frameOffset(c, window, client);
+    }
+
+    void placed(const QWidget& window, QPoint frame) override {
+        const auto [it, first] = placements_.try_emplace(&window);
+        it->second.frame = frame;
+        it->second.pending = true;
+        if (first) {
+            QObject::connect(&window, &QObject::destroyed, &context_,
+                             [this, key = &window] { placements_.erase(key); });
+        }
+    }
+
+    // weston's XWayland window manager treats a utility window as no window of its own: it is
+    // neither placed where asked nor moved, and its place is not known to X.
+    Qt::WindowType floatingPanelType() const override {
+        xcb_connection_t* c = connection();
+        return c && isXWayland(c) ? Qt::Window : Qt::Tool;
+    }
+
+    // An ordinary window has no place in a taskbar or a pager when it is a floating panel.
+    void prepareFloatingPanel(QWidget& window) override {
+        xcb_connection_t* c = connection();
+        if (!c || !isXWayland(c)) return;
+        const auto id = static_cast<xcb_window_t>(window.winId());
+        const xcb_atom_t states[] = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                     atom(c, "_NET_WM_STATE_SKIP_PAGER")};
+        xcb_change_property(c, XCB_PROP_MODE_APPEND, id, atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM,
+                            32, 2, states);
     }
 
     // As Qt's own request, but from the press: a window manager that takes the pointer where
@@ -71,6 +101,56 @@ public:
     }
 
 private:
+    struct Placement {
+        QPoint frame;
+        bool pending = false;
+        std::optional<QPoint> offset;
+    };
+
+    // What lies between the frame's corner and the window's own: the window manager's
+    // _NET_FRAME_EXTENTS where it gives them, nothing for a window without a frame, else what
+    // was seen once the window stood where it was put (weston's XWayland gives no extents, and
+    // Qt's guess then takes in the frame's invisible shadow).
+    QPoint frameOffset(xcb_connection_t* c, const QWidget& window, QPoint client) const {
+        if (window.windowFlags() & Qt::FramelessWindowHint) return {};
+        const auto id = static_cast<xcb_window_t>(window.internalWinId());
+        const auto extents = own(xcb_get_property_reply(
+            c,
+            xcb_get_property(c, false, id, atom(c, "_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4),
+            nullptr));
+        if (extents && extents->format == 32 &&
+            xcb_get_property_value_length(extents.get()) == 16) {
+            const auto* v =
+                static_cast<const std::uint32_t*>(xcb_get_property_value(extents.get()));
+            return (QPointF(v[0], v[2]) / window.devicePixelRatioF()).toPoint();
+        }
+        const auto it = placements_.find(&window);
+        if (it == placements_.end())
+            return window.geometry().topLeft() - window.frameGeometry().topLeft();
+        Placement& p = it->second;
+        if (!p.offset && p.pending) {
+            // Only what a frame can be: a window already moved elsewhere teaches nothing.
+            const QPoint seen = client - p.frame;
+            if (seen.x() >= 0 && seen.x() <= kMaxFrame && seen.y() >= 0 && seen.y() <= kMaxFrame)
+                p.offset = seen;
+        }
+        p.pending = false;
+        return p.offset.value_or(window.geometry().topLeft() - window.frameGeometry().topLeft());
+    }
+
+    // XWayland from 23.1 says so with an extension; before that, a Wayland display beside the
+    // X one is the sign.
+    static bool isXWayland(xcb_connection_t* c) {
+        const char name[] = "XWAYLAND";
+        const auto reply = own(
+            xcb_query_extension_reply(c, xcb_query_extension(c, sizeof name - 1, name), nullptr));
+        return (reply && reply->present) || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    }
+
+    static constexpr int kMaxFrame = 64;
+    mutable std::map<const QWidget*, Placement> placements_;
+    QObject context_;  // ends the clean-up connections with this object
+
     static xcb_connection_t* connection() {
         // Qt's offscreen platform offers the same native interface without a display.
         if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;

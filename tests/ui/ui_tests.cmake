@@ -76,6 +76,12 @@ set_tests_properties(e2e.tray_status_notifier_item e2e.tray_clicks_on_release e2
   e2e.on_top_from_minimize e2e.link_handler_fails PROPERTIES
   LABELS "e2e;x11" TIMEOUT 90 SKIP_RETURN_CODE 77 ENVIRONMENT "ORVANE_MAKER_WEB=${ORVANE_MAKER_WEB}")
 
+# A Wayland session: weston with XWayland, driven by a real pointer.
+add_test(NAME e2e.wayland_session
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/wayland_session.sh $<TARGET_FILE:orvane>)
+set_tests_properties(e2e.wayland_session PROPERTIES LABELS "e2e;wayland" TIMEOUT 120 SKIP_RETURN_CODE 77)
+
 # The start-with-the-desktop item as an ordinary user, through the user's own autostart entry.
 add_test(NAME e2e.autostart_as_user
   COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# A Wayland session: weston with XWayland (its x11 backend inside Xvfb, so a real pointer
+# drives it). The program picks XWayland on its own. The compact panel and the main window
+# are shown at their stored places; the panel dragged by its icon goes where it is dropped and
+# the store has that place at once; the main window moved by weston's title bar is stored at
+# the exit (weston tells a window nothing of its moves); after a restart each is where it was
+# left. Each window is checked in a start of its own mode: weston shows a window hidden and
+# shown again 32 px up and left of where it was.
+# Runs inside run-with-upower-mock.sh (no --x11: weston-lib.sh starts its own Xvfb).
+set -u
+app=${1:?usage: wayland_session.sh PATH_TO_ORVANE}
+here=$(dirname "${BASH_SOURCE[0]}")
+. "$here/../harness-lib.sh"
+. "$here/../weston-lib.sh"
+command -v weston >/dev/null && command -v Xwayland >/dev/null ||
+  { echo "SKIP: weston or xwayland is not installed (scripts/deps.sh test)"; exit 77; }
+start_weston_xwayland || exit 1
+
+store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
+mkdir -p "$(dirname "$store")"
+log=$HARNESS_DIR/orvane.log
+fail() { echo "FAIL: $*" >&2; weston_screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; cat "$log" >&2; cat "$store" >&2; exit 1; }
+stored() { grep -qxF "\"$1\"=\"$2\"" "$store"; }
+start() {
+  QT_LOGGING_RULES="orvane.display.debug=true" "$app" >>"$log" 2>&1 &
+  pid=$!
+  track "$pid"
+}
+stop() {
+  kill "$pid"
+  wait_for eval "! kill -0 $pid" || fail "the program did not end on SIGTERM"
+  forget "$pid"
+}
+write_store() {  # write_store DISPLAY: the places above, in that display mode
+  printf '%s\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Window]' \
+    "\"Display\"=\"$1\"" "\"CompactX\"=\"$2\"" "\"CompactY\"=\"$3\"" "\"X\"=\"$4\"" "\"Y\"=\"$5\"" '' \
+    '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
+}
+
+# The panel: placed where the store has it; dragged by its icon it follows, and the drop
+# stores its new place at once; the next start shows it there.
+write_store 1 9000 6000 3000 1500
+start
+panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
+wait_weston_window_at "$panel" 600 400 || fail "the panel is shown at $(weston_window_place "$panel"), not 600,400"
+weston_drag 606 406 306 206
+wait_weston_window_at "$panel" 300 200 || fail "dragged to 300,200, the panel is at $(weston_window_place "$panel")"
+wait_for eval 'stored CompactX 4500 && stored CompactY 3000' || fail "the drop did not store the panel's place"
+stop
+stored CompactX 4500 && stored CompactY 3000 || fail "the exit did not keep the panel's place"
+start
+panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel after the restart"
+wait_weston_window_at "$panel" 300 200 || fail "after a restart the panel is at $(weston_window_place "$panel")"
+stop
+
+# The main window: placed where the store has it (its client area a frame's border and title
+# in); moved by weston's title bar, the exit stores its new place; the next start shows it there.
+write_store 0 4500 3000 3000 1500
+start
+main=$(wait_window "$pid" Orvane) || fail "no main window"
+wait_for weston_window_place "$main" || fail "weston never showed the main window"
+# The program has seen it stand where it was put, and so knows weston's frame around it.
+wait_for grep -q 'main window settled' "$log" || fail "the main window never settled"
+read -r mx my _ _ < <(weston_window_place "$main")
+[ "$mx" -ge 200 ] && [ "$mx" -le 216 ] && [ "$my" -ge 100 ] && [ "$my" -le 140 ] ||
+  fail "the main window's frame is not at 200,100: its client area is at $mx,$my"
+weston_drag $((mx + 60)) $((my - 12)) $((mx + 260)) $((my + 88))
+wait_weston_window_at "$main" $((mx + 200)) $((my + 100)) || fail "the title bar did not move the main window"
+stop
+stored X 6000 && stored Y 3000 || fail "the exit did not store the main window's new place"
+start
+main=$(wait_window "$pid" Orvane) || fail "no main window after the restart"
+wait_weston_window_at "$main" $((mx + 200)) $((my + 100)) || fail "after a restart the main window is at $(weston_window_place "$main")"
+stop
+echo "PASS: placed, dragged, moved by the title bar and stored where they really were, under weston"
