@@ -34,9 +34,11 @@ wait_tip 'Status: 75% Remaining | Time: 4:30 | Pwr: Battery' || fail "the discha
 
 # Each plug event must be one display update. What came of it is all shown once a later,
 # distinct change is: upowerd sends in order.
-updates_until() {  # updates_until TIP: the tips from $before up to the one showing TIP
-  wait_tip "$1" || fail "no display of $1"
-  grep 'tip:' "$log" | tail -n +$((before + 1)) | grep -n -m1 -F "tip: $1" | cut -d: -f1
+updates_until() {  # updates_until TIP: how many tips since $before, up to the first showing TIP
+  local tip=$1
+  since() { grep 'tip:' "$log" | tail -n +$((before + 1)); }
+  wait_for eval 'since | grep -qF "tip: $tip"' || fail "no display of $tip"
+  since | grep -n -m1 -F "tip: $tip" | cut -d: -f1
 }
 before=$(tips)
 umock_set AC online 1; umock_set BAT0 status Charging; umock_uevent AC; umock_uevent BAT0
