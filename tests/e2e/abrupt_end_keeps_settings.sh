@@ -9,18 +9,12 @@ how=${1:?usage: abrupt_end_keeps_settings.sh --kill|--x-server PATH_TO_ORVANE}
 app=${2:?usage: abrupt_end_keeps_settings.sh --kill|--x-server PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
 
-store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
-mkdir -p "$(dirname "$store")"
-printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
-  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
-log=$HARNESS_DIR/orvane.log
+seed_store
 fail() { echo "FAIL: $*" >&2; cat "$log" >&2; cat "$store" >&2; exit 1; }
 stored() { grep -qxF "\"$1\"=\"$2\"" "$store"; }
 wait_stored() { wait_for stored "$1" "$2" || fail "\"$1\" is not \"$2\" in the store"; }
 
-QT_LOGGING_RULES="orvane.display.debug=true" "$app" >"$log" 2>&1 &
-pid=$!
-track "$pid"
+start_orvane "$app"
 main=$(wait_window "$pid" Orvane) || fail "no main window"
 
 # Moved as a window manager would move it: the place is stored once the window stands still.

@@ -16,15 +16,10 @@ printf '%s\n' '[Default Applications]' 'x-scheme-handler/https=gone-browser.desk
 [ "$(xdg-mime query default x-scheme-handler/https)" = gone-browser.desktop ] ||
   { echo "FAIL: the handler was not registered"; exit 1; }
 
-store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
-printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
-  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
-log=$HARNESS_DIR/orvane.log
+seed_store
 fail() { echo "FAIL: $*" >&2; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
 
-QT_LOGGING_RULES="orvane.messages.debug=true" "$app" >"$log" 2>&1 &
-pid=$!
-track "$pid"
+start_orvane "$app"
 wait_window "$pid" Orvane >/dev/null || fail "no main window"
 # Exit, Control Center, Refresh Status, Full, Compact, Minimize, Start with Windows,
 # Always On Top, About.

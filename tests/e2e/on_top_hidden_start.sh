@@ -11,17 +11,10 @@ app=${1:?usage: on_top_hidden_start.sh [--minimize] PATH_TO_ORVANE}
 command -v openbox >/dev/null || { echo "SKIP: openbox is not installed (scripts/deps.sh test)"; exit 77; }
 start_window_manager || exit 1
 
-store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
-mkdir -p "$(dirname "$store")"
-printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
-  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Window]' "\"Display\"=\"$display\"" '"X"="1500"' '"Y"="750"' \
-  '"Always On Top"="-1"' '' '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
-log=$HARNESS_DIR/orvane.log
+seed_store Display=$display X=1500 Y=750 "Always On Top=-1"
 fail() { echo "FAIL: $*" >&2; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
 
-"$app" >"$log" 2>&1 &
-pid=$!
-track "$pid"
+start_orvane "$app"
 docked() { [ -n "$(tray_icon_windows "$pid")" ]; }
 wait_for docked || fail "the icon did not dock"
 [ $display = 1 ] && { wait_window "$pid" "Orvane compact" >/dev/null || fail "no compact panel"; }

@@ -6,17 +6,11 @@ set -u
 app=${1:?usage: tray_menu_compact.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
 
-store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
-mkdir -p "$(dirname "$store")"
-printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
-  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
+seed_store
 
-log=$HARNESS_DIR/orvane.log
 fail() { echo "FAIL: $*" >&2; screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
 
-"$app" >"$log" 2>&1 &
-pid=$!
-track "$pid"
+start_orvane "$app"
 
 main=$(wait_window "$pid" Orvane) || fail "no main window"
 # Exit, Control Center, Refresh Status, Full, Compact: the fifth item.

@@ -17,16 +17,10 @@ start_window_manager || exit 1
 track $!
 wait_name session org.kde.StatusNotifierWatcher || { echo "FAIL: no watcher"; exit 1; }
 
-store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
-mkdir -p "$(dirname "$store")"
-printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
-  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
-log=$HARNESS_DIR/orvane.log
+seed_store
 fail() { echo "FAIL: $*" >&2; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
 
-QT_LOGGING_RULES="orvane.display.debug=true" "$app" >"$log" 2>&1 &
-pid=$!
-track "$pid"
+start_orvane "$app"
 main=$(wait_window "$pid" Orvane) || fail "no main window"
 wait_for test -s "$HARNESS_DIR/sni.txt" || fail "the item did not register with the watcher"
 read -r _ item <"$HARNESS_DIR/sni.txt"
