@@ -3,19 +3,21 @@
 # so a re-run is fast and works offline.
 #
 #   scripts/deps.sh run           what building and starting the app needs
-#   scripts/deps.sh test          the above plus what the test suite needs
+#   scripts/deps.sh package       what scripts/package.sh needs to build the Debian package
+#   scripts/deps.sh test          all of the above plus what the test suite needs
 #   scripts/deps.sh --check SET   exit 0 when SET is fully installed, install nothing
 set -euo pipefail
 
 run_set=(cmake ninja-build g++ qt6-base-dev libxcb1-dev libboost-dev xdg-utils)
-test_set=(libgtest-dev libgmock-dev libbenchmark-dev
+test_set=(libbenchmark-dev
           python3-dbusmock python3-gi dbus dbus-daemon libglib2.0-bin
           xvfb xauth x11-utils xdotool trayer imagemagick
           umockdev gir1.2-umockdev-1.0 upower desktop-file-utils openbox
-          weston xwayland clang libclang-rt-dev)
+          weston xwayland clang libclang-rt-dev appstream)
+package_set=(build-essential dpkg-dev debhelper lintian libgtest-dev libgmock-dev)
 
 usage() {
-  echo "usage: $0 [--check] run|test" >&2
+  echo "usage: $0 [--check] run|package|test" >&2
   exit 2
 }
 
@@ -27,7 +29,8 @@ fi
 [[ $# -eq 1 ]] || usage
 case $1 in
   run) wanted=("${run_set[@]}") ;;
-  test) wanted=("${run_set[@]}" "${test_set[@]}") ;;
+  package) wanted=("${run_set[@]}" "${package_set[@]}") ;;
+  test) wanted=("${run_set[@]}" "${package_set[@]}" "${test_set[@]}") ;;
   *) usage ;;
 esac
 

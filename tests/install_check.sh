@@ -33,7 +33,7 @@ if [[ ! -f $binary || ! -x $binary ]]; then fail "no executable at ${binary#"$de
 elif [[ $(od -An -c -N4 "$binary" | tr -d ' ') != '177ELF' ]]; then fail "${binary#"$destdir"} is not an ELF program"
 fi
 
-entry=$root/share/applications/orvane.desktop
+entry=$root/share/applications/example.merrowin.Orvane.desktop
 if [[ ! -f $entry ]]; then fail "no desktop entry at ${entry#"$destdir"}"
 else
   program=$(desktop_key "$entry" Exec) program=${program%% *}
@@ -58,7 +58,14 @@ for n in "${sizes[@]}"; do
   fi
 done
 
+metainfo=$root/share/metainfo/example.merrowin.Orvane.metainfo.xml
+if [[ ! -f $metainfo ]]; then fail "no AppStream metadata at ${metainfo#"$destdir"}"
+elif ! grep -q '<launchable type="desktop-id">example.merrowin.Orvane.desktop</launchable>' "$metainfo"; then
+  fail "the AppStream metadata does not launch the installed desktop entry"
+fi
+[[ -f $root/share/man/man1/orvane.1 ]] || fail "no manual page at $prefix/share/man/man1/orvane.1"
+
 if [[ $failures -ne 0 ]]; then
   echo "Installed files:"; (cd "$destdir" && find . -type f | sort); exit 1
 fi
-echo "install check passed: program, desktop entry and ${#sizes[@]}+1 icons under $prefix"
+echo "install check passed: program, desktop entry, metadata, manual page and ${#sizes[@]}+1 icons under $prefix"

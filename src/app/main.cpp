@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Orvane");
     QApplication::setOrganizationName("Merrowin");
     QApplication::setApplicationVersion(ORVANE_VERSION);
-    QApplication::setDesktopFileName("orvane");
+    QApplication::setDesktopFileName("example.merrowin.Orvane");
     // In Minimize mode no window is open, yet the program runs on in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -313,8 +313,8 @@ TEST(RegFile, ForeignOrPlantedLockFileNeverStopsSaving) {
         }
         const bool asRoot = ::geteuid() == 0;
         if (asRoot) {
-            ::chown(dir.path().c_str(), kNobody, kNobody);
-            ::chown(path.c_str(), kNobody, kNobody);
+            ASSERT_EQ(::chown(dir.path().c_str(), kNobody, kNobody), 0);
+            ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
         }
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
