@@ -11,7 +11,7 @@
 #include "platform/linux/autostart_backend.h"
 #include "platform/linux/reg_file_backend.h"
 #include "platform/linux/single_instance_lock.h"
-#include "shell/app_host.h"
+#include "ui/shell/app_host.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include <dirent.h>
 #include <unistd.h>
 
-#include "battery/battery_time.h"
-#include "battery/display.h"
+#include "core/battery/battery_time.h"
+#include "core/battery/display.h"
 #include "platform/linux/autostart_backend.h"
 #include "platform/linux/reg_file_backend.h"
-#include "shell/settings_store.h"
+#include "core/store/settings_store.h"
 
 namespace {
 

@@ -1,14 +1,8 @@
 #include <QApplication>
 
-#include "platform/linux/autostart_backend.h"
-#include "platform/linux/desktop_link_opener.h"
-#include "platform/linux/linux_power_source.h"
-#include "platform/linux/reg_file_backend.h"
-#include "platform/linux/signal_watcher.h"
-#include "platform/linux/single_instance_lock.h"
-#include "platform/linux/system_clock.h"
-#include "shell/app_host.h"
-#include "shell/qt_message_boxes.h"
+#include "platform/services.h"
+#include "ui/common/qt_message_boxes.h"
+#include "ui/shell/app_host.h"
 
 int main(int argc, char** argv) {
     using namespace orvane;
@@ -26,18 +20,14 @@ int main(int argc, char** argv) {
     // In Minimize mode no window is open, yet the program runs on in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    SignalWatcher signalWatcher;
-    SingleInstanceLock instance(SingleInstanceLock::defaultPath());
-    RegFileBackend userStore(RegFileBackend::defaultPath());
-    AutostartBackend machineStore(AutostartBackend::defaultUserDir(), AutostartBackend::defaultSystemDirs());
-    SettingsStore store(userStore, machineStore);
-    SystemClock clock;
+    PlatformServices platform = makePlatformServices();
+    SettingsStore store(*platform.userStore, *platform.machineStore);
     QtMessageBoxes messages;
-    DesktopLinkOpener links;
-    std::unique_ptr<PowerStatusSource> power = makeLinuxPowerSource();
 
-    AppHost host(Services{store, *power, clock, messages, instance, links});
-    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &host, &AppHost::terminate);
+    AppHost host(Services{store, *platform.power, *platform.clock, messages, *platform.instance,
+                          *platform.links});
+    if (!platform.programPath.empty()) host.controller().setProgramPath(platform.programPath);
+    platform.termination->setListener([&host] { host.terminate(); });
     QObject::connect(&host, &AppHost::finished, &app, [] { QCoreApplication::exit(0); },
                      Qt::QueuedConnection);
     if (!host.start()) return 0;

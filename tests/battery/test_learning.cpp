@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "battery/learning.h"
+#include "core/battery/learning.h"
 #include "fakes/logic_rig.h"
 #include "platform/linux/reg_file_backend.h"
 #include "support/test_support.h"

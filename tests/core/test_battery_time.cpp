@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "battery/battery_time.h"
+#include "core/battery/battery_time.h"
 #include "fakes/logic_rig.h"
 
 namespace orvane {

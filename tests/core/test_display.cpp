@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "battery/display.h"
+#include "core/battery/display.h"
 
 namespace orvane {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "battery/decimal.h"
-#include "shell/number_text.h"
-#include "shell/setting_value.h"
+#include "core/battery/decimal.h"
+#include "core/store/number_text.h"
+#include "core/store/setting_value.h"
 
 namespace orvane {
 namespace {

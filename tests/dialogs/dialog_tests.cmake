@@ -6,7 +6,7 @@ gtest_discover_tests(dialog_model_tests TEST_PREFIX "dialogs." DISCOVERY_MODE PR
 
 add_executable(dialog_window_tests ${CMAKE_CURRENT_LIST_DIR}/test_dialog_windows.cpp)
 set_target_properties(dialog_window_tests PROPERTIES AUTOMOC ON)
-target_link_libraries(dialog_window_tests PRIVATE orvane_ui orvane_fakes Qt6::Test)
+target_link_libraries(dialog_window_tests PRIVATE orvane_ui orvane_linux orvane_fakes Qt6::Test)
 target_compile_definitions(dialog_window_tests PRIVATE
   ORVANE_TEST_VERSION="${PROJECT_VERSION}"
   ORVANE_TEST_EMAIL="${ORVANE_MAKER_EMAIL}"

@@ -8,8 +8,8 @@
 #include <map>
 #include <random>
 
-#include "alarms/control_center_model.h"
-#include "dialogs/wizard_model.h"
+#include "core/alarms/control_center_model.h"
+#include "core/dialogs/wizard_model.h"
 #include "fakes/fakes.h"
 #include "support/test_support.h"
 #include "platform/linux/reg_file_backend.h"

@@ -10,10 +10,10 @@
 #include <functional>
 #include <memory>
 
-#include "alarms/control_center_window.h"
-#include "dialogs/about_window.h"
-#include "dialogs/dialog_slot.h"
-#include "dialogs/wizard_window.h"
+#include "ui/alarms/control_center_window.h"
+#include "ui/dialogs/about_window.h"
+#include "ui/common/dialog_slot.h"
+#include "ui/dialogs/wizard_window.h"
 #include "fakes/fakes.h"
 #include "platform/linux/desktop_link_opener.h"
 #include "platform/linux/reg_file_backend.h"

@@ -1,5 +1,6 @@
 #include "fakes/fakes.h"
 
+#include "core/store/setting_value.h"
 #include "support/test_support.h"
 
 #include <algorithm>
@@ -10,6 +11,11 @@ namespace orvane {
 void PrintTo(const PowerSnapshot& s, std::ostream* os) {
     *os << "{ac " << s.acStatus << ", status " << s.batteryStatus << ", " << s.batteryLifePercent
         << " %, life " << s.batteryLifeTime << " s, full " << s.batteryFullTime << " s}";
+}
+void PrintTo(const SettingValue& v, std::ostream* os) {
+    *os << (v.isAbsent() ? "<absent>"
+            : v.kind() == SettingValue::Kind::Text ? '"' + v.toText() + '"'
+                                                    : "number " + v.toText());
 }
 }  // namespace orvane
 

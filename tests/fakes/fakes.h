@@ -13,11 +13,13 @@
 #include "platform/power_status_source.h"
 #include "platform/settings_backend.h"
 #include "platform/single_instance.h"
-#include "shell/views.h"
+#include "core/shell/views.h"
 
 namespace orvane {
-// Readable failure messages for readings.
+class SettingValue;
+// Readable failure messages for readings and stored values.
 void PrintTo(const PowerSnapshot& s, std::ostream* os);
+void PrintTo(const SettingValue& v, std::ostream* os);
 }  // namespace orvane
 
 namespace orvane::test {

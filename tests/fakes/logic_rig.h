@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fakes/fakes.h"
-#include "shell/main_controller.h"
+#include "core/shell/main_controller.h"
 
 namespace orvane::test {
 

@@ -4,5 +4,5 @@ add_executable(store_tests
   ${CMAKE_CURRENT_LIST_DIR}/test_reg_file_backend.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_autostart_and_lock.cpp
 )
-target_link_libraries(store_tests PRIVATE orvane_fakes orvane_linux GTest::gtest_main)
+target_link_libraries(store_tests PRIVATE orvane_fakes orvane_linux settings_contract GTest::gtest_main)
 gtest_discover_tests(store_tests TEST_PREFIX "store." DISCOVERY_MODE PRE_TEST)

@@ -17,16 +17,12 @@
 #include <vector>
 
 #include "platform/linux/autostart_backend.h"
-#include "shell/settings_store.h"
+#include "platform/settings_backend_contract.h"
+#include "core/store/settings_store.h"
+#include "fakes/fakes.h"
 #include "support/test_support.h"
 
 namespace orvane {
-
-void PrintTo(const SettingValue& v, std::ostream* os) {
-    *os << (v.isAbsent() ? "<absent>"
-            : v.kind() == SettingValue::Kind::Text ? '"' + v.toText() + '"'
-                                                    : "number " + v.toText());
-}
 
 namespace {
 
@@ -50,7 +46,7 @@ struct Files {
     SettingsStore store{user, machine};
 };
 
-TEST(RegFile, RoundTripsEveryKindOfValueAsRegeditText) {
+TEST(RegFile, KeysValuesAndTheStartupEntryLandInTheirFiles) {
     Files f;
     EXPECT_FALSE(f.store.save(Setting::CompactX, "7680")) << "keys do not exist yet";
     EXPECT_FALSE(exists(f.path));
@@ -68,147 +64,59 @@ TEST(RegFile, RoundTripsEveryKindOfValueAsRegeditText) {
     EXPECT_EQ(f.store.get(Setting::StartWithDesktop), SettingValue::text("/usr/bin/orvane"));
     EXPECT_EQ(f.store.machineLocation(), f.dir / "autostart/orvane.desktop");
 
-    const std::vector<std::pair<std::string, RegValue>> values = {
-        {"Quote \"q\" \\ back\\", sz("C:\\dir\\\"x\"\\")},
-        {"Ünïcødé ☃", sz("grüße 日本 🎉")},
-        {"Empty", sz("")},
-        {"Multi line", sz("a\nb\r\n")},
-        {"NoNul", RegValue{1, {'a', 'b'}}},
-        {"Latin1", sz("\xE9t\xE9")},
-        {"Number", RegValue{4, {0x1f, 0, 0, 0x80}}},
-        {"Expand", RegValue{2, {'%', 0, 'A', 0, 0, 0}}},
-        {"Blob", RegValue{3, std::vector<std::uint8_t>(100, 0xab)}},
-        {"NoBytes", RegValue{3, {}}},
-        {"Qword", RegValue{11, {1, 2, 3, 4, 5, 6, 7, 8}}},
-        {"", sz("default")},
-    };
-    for (const auto& [name, v] : values) ASSERT_TRUE(f.user.setValue(kKey, name, v)) << name;
-    for (const auto& [name, v] : values) {
-        const auto got = f.user.queryValue(kKey, name);
-        ASSERT_TRUE(got) << name;
-        EXPECT_EQ(got->type, v.type) << name;
-        EXPECT_EQ(got->data, v.data) << name;
-    }
-
+    // What the backend writes is the document's text (its own tests check the grammar).
+    ASSERT_TRUE(f.user.setValue(kKey, "NoNul", RegValue{1, {'a', 'b'}}));
+    EXPECT_EQ(textOf(f.user.queryValue(kKey, "NoNul")), "ab");
     const std::string text = readText(f.path);
     EXPECT_EQ(text.rfind(kHeader + "[HKEY_CURRENT_USER\\Software]\n\n", 0), 0u) << text;
-    EXPECT_EQ(text.find('\r'), std::string::npos);
-    for (const std::string& line :
-         {"\n\n" + kSection + "\"CompactX\"=\"7680\"\n\"Always On Top\"=\"1\"\n"s,
-          "\"Count\"=dword:fffffffb\n"s, "\"Quote \\\"q\\\" \\\\ back\\\\\"=\"C:\\\\dir\\\\\\\"x\\\"\\\\\"\n"s,
-          "\"Number\"=dword:8000001f\n"s, "\"Empty\"=\"\"\n"s, "\"NoNul\"=hex(1):61,62\n"s,
-          "\"Qword\"=hex(b):01,02,03"s, "\"Blob\"=hex:ab,ab"s, ",\\\n  ab,"s, "@=\"default\"\n"s})
-        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    EXPECT_NE(text.find(kSection + "\"CompactX\"=\"7680\"\n\"Always On Top\"=\"1\"\n\"NoNul\"=hex(1):61,62\n"),
+              std::string::npos) << text;
     EXPECT_EQ(modeOf(f.dir / "Merrowin"), 0700u);
 }
 
-TEST(RegFile, ReadsHandWrittenFilesByTheRegistryRules) {
-    const std::string s = kHeader + kSection;
-    std::string utf16 = "\xFF\xFE";
-    for (char c : kHeader + "[hkey_current_user\\software\\merrowin\\orvane\\window]\n"
-                            "\"Display\"=\"\xE9\"\n") {
-        utf16 += c;
-        utf16 += '\0';
+// The store's rules, as every backend keeps them, over a file and desktop entries.
+class RegFileBackends : public BackendsUnderTest {
+public:
+    SettingsBackend& user() override { return user_; }
+    SettingsBackend& machine() override { return machine_; }
+    void plantUserValue(const std::string& key, const std::string& name, const RegValue& v) override {
+        ASSERT_TRUE(user_.setValue(key, name, v));
     }
-    const SettingValue absent;
-    const struct {
-        std::string file;
-        SettingValue want;
-    } cases[] = {
-        {s + "\"Display\"=dword:00000001\n", SettingValue::number(1)},
-        {s + "\"Display\"=DWORD:1F\n", SettingValue::number(31)},
-        {s + "\"Display\"=dword:ffffffff\n", SettingValue::number(-1)},
-        {s + "\"Display\"=hex(4):01,00,00,00\n", SettingValue::number(1)},
-        {s + "\"Display\"=hex(4):01,00\n", absent},
-        {s + "\"Display\"=hex(2):31,00\n", absent},
-        {s + "\"Display\"=hex:31,00\n", absent},
-        {s + "\"Display\"=\"\"\n", SettingValue::text("")},
-        {s + "\"display\"=\"2\"\n", SettingValue::text("2")},
-        {s + "\"Display\"=hex(1):61,62\n", SettingValue::text("a")},
-        {s + "\"Display\"=hex(1):61,62,00\n", SettingValue::text("ab")},
-        {s + "\"Display\"=hex(1):\n", absent},
-        {s + "\"Display\"=-\n", absent},
-        {s + "\"Display\"=1\n", absent},
-        {s + "\"Display\"=\"unterminated\n", absent},
-        {s + "\"Display\"=hex(4):02,\\\n  00,\\\n  00,00\n\"C\"=\"c\"\n", SettingValue::number(2)},
-        {s + "\"B\"=hex:01,\\\n  02\n\"Display\"=\"c\"\n", SettingValue::text("c")},
-        {s + "\"Display\"=\"1\"\n\"Display\"=-\n", absent},
-        {s + "\"Display\"=-\n\"Display\"=\"2\"\n", SettingValue::text("2")},
-        {s + "\"Display\"=\"1\"\n" + kSection + "\"display\"=\"2\"\n", SettingValue::text("2")},
-        {kHeader + "\"Display\"=\"1\"\n" + kSection, absent},
-        {kHeader + "[hkey_current_user\\SOFTWARE\\merrowin\\ORVANE\\window]\n\"dISPLAY\"=\"1\"\n",
-         SettingValue::text("1")},
-        {kHeader + "[HKEY_LOCAL_MACHINE\\" + kKey + "]\n\"Display\"=\"1\"\n", absent},
-        {"\xEF\xBB\xBF" + kHeader + "[HKEY_CURRENT_USER\\" + kKey + "]\r\n\"Display\"=\"1\"\r\n",
-         SettingValue::text("1")},
-        {utf16, SettingValue::text("\xC3\xA9")},
-        {s + "junk\n\"Display\" = \"1\"\n\x01\x02\0\xff\n\"Y\"=oops\n"s, SettingValue::text("1")},
-        {s + "\"Display\"=\"1\"\n[-HKEY_CURRENT_USER\\Software\\Merrowin]\n", absent},
-        {s + "[HKEY_CURRENT_USER\\Software\\Other\n\"Display\"=\"1\"\n", absent},
-        {kHeader + "[HKEY_CURRENT_USER\\Other]\n\"B\"=hex:01,\\\n" + kSection + "\"Display\"=\"1\"\n",
-         SettingValue::text("1")},
-        {"", absent},
-    };
-    Files f;
-    ::mkdir((f.dir / "Merrowin").c_str(), 0700);
-    for (const auto& c : cases) {
-        writeText(f.path, c.file);
-        EXPECT_EQ(f.store.get(Setting::Display), c.want) << c.file;
+    void plantMachineValue(const std::string&, const std::string&, const RegValue& v) override {
+        // An administrator's entry for every user.
+        std::filesystem::create_directories(dir_ / "xdg/autostart");
+        writeText(dir_ / "xdg/autostart/orvane.desktop",
+                  "[Desktop Entry]\nType=Application\nExec=" + std::string(v.data.begin(), v.data.end() - 1) + "\n");
     }
+    void deleteUserKey(const std::string& key) override {
+        // As a hand edit or an import of a .reg file would.
+        writeText(path_, readText(path_) + "\n[-HKEY_CURRENT_USER\\" + key + "]\n");
+    }
+
+private:
+    TempDir dir_;
+    std::string path_ = dir_ / "Orvane.reg";
+    RegFileBackend user_{path_};
+    AutostartBackend machine_{dir_ / "autostart", {dir_ / "xdg/autostart"}};
+};
+
+std::unique_ptr<BackendsUnderTest> makeRegFileBackends() {
+    return std::make_unique<RegFileBackends>();
 }
 
-TEST(RegFile, WithoutTheProductKeyEverythingReadsAbsentUntilEnsureKeys) {
+INSTANTIATE_TEST_SUITE_P(RegFile, SettingsBackendContract, testing::Values(&makeRegFileBackends));
+
+// A write that fails leaves the file as it was, and sections of other programs survive.
+TEST(RegFile, FailedWritesLeaveTheFileAndForeignKeysStay) {
     Files f;
     ::mkdir((f.dir / "Merrowin").c_str(), 0700);
     const std::string foreign = kHeader + "[HKEY_CURRENT_USER\\Software\\Other]\n\"X\"=\"1\"\n";
     writeText(f.path, foreign);
-    for (const SettingInfo& s : kSettings)
-        EXPECT_TRUE(s.hive != Hive::CurrentUser || f.store.get(s.id).isAbsent()) << s.name;
     EXPECT_FALSE(f.store.save(Setting::X, "1"));
     EXPECT_EQ(readText(f.path), foreign);
-
     f.store.EnsureKeys();
-    ASSERT_TRUE(f.store.save(Setting::X, "1"));
-    ASSERT_TRUE(f.store.save(Setting::FirstUse, "1"));
-    // The user deletes the Window section by hand; its values go with it.
-    std::string text = readText(f.path);
-    const std::size_t from = text.find(kSection);
-    ASSERT_NE(from, std::string::npos);
-    text.erase(from, text.find("[HKEY_CURRENT_USER\\" + std::string(keys::kSetting)) - from);
-    writeText(f.path, text);
-    EXPECT_TRUE(f.store.get(Setting::X).isAbsent());
-    EXPECT_FALSE(f.store.save(Setting::X, "2"));
-
-    f.store.EnsureKeys();
-    EXPECT_TRUE(f.store.save(Setting::X, "2"));
-    EXPECT_EQ(f.store.get(Setting::X), SettingValue::text("2"));
-    EXPECT_EQ(f.store.get(Setting::FirstUse), SettingValue::text("1"));
+    ASSERT_TRUE(f.store.save(Setting::X, "2"));
     EXPECT_NE(readText(f.path).find(foreign.substr(kHeader.size())), std::string::npos);
-}
-
-TEST(RegFile, RewriteKeepsEverythingItDoesNotChange) {
-    TempDir dir;
-    const std::string path = dir / "Orvane.reg";
-    const std::string junk = "\x01\x02 \0\xfe binary junk"s;
-    writeText(path, kHeader + "\"Orphan\"=\"x\"\n; my settings\n" + kSection + "\"X\"=\"1\"\n" +
-                        junk +
-                        "\n\"Gone\"=-\n@=\"keep\"\n\"Y\"=\"2\"\n"
-                        "\"Bin\"=hex:01,\\\n    02\n\n; next\n[HKEY_CURRENT_USER\\Software]\n"
-                        "\"Z\"=\"3\"\r\n");
-    RegFileBackend b(path);
-    ASSERT_TRUE(b.setValue(kKey, "x", sz("10")));
-    ASSERT_TRUE(b.setValue(kKey, "New", sz("n")));
-    ASSERT_TRUE(b.setValue(kKey, "Gone", sz("back")));
-    ASSERT_TRUE(b.createKey("Software\\New"));
-    EXPECT_EQ(readText(path),
-              kHeader + "\"Orphan\"=\"x\"\n; my settings\n" + kSection + "\"x\"=\"10\"\n" + junk +
-                  "\n\"Gone\"=-\n@=\"keep\"\n\"Y\"=\"2\"\n\"Bin\"=hex:01,\\\n    02\n"
-                  "\"New\"=\"n\"\n\"Gone\"=\"back\"\n\n; next\n[HKEY_CURRENT_USER\\Software]\n"
-                  "\"Z\"=\"3\"\n\n[HKEY_CURRENT_USER\\Software\\New]\n");
-    EXPECT_EQ(textOf(b.queryValue(kKey, "Gone")), std::string("back\0", 5));
-    EXPECT_EQ(textOf(b.queryValue(kKey, "Bin")), "\x01\x02");
-    EXPECT_EQ(textOf(b.queryValue("Software", "z")), std::string("3\0", 2));
-    EXPECT_FALSE(b.queryValue(kKey, "Orphan"));
 }
 
 TEST(RegFile, NothingIsCachedAndBadFilesNeverBreakIt) {
@@ -222,11 +130,8 @@ TEST(RegFile, NothingIsCachedAndBadFilesNeverBreakIt) {
     writeText(path, "garbage only");
     EXPECT_FALSE(b.keyExists(kKey));
     ASSERT_TRUE(b.createKey(kKey));
-    EXPECT_EQ(readText(path), kHeader +
-                                  "garbage only\n\n[HKEY_CURRENT_USER\\Software]\n\n"
-                                  "[HKEY_CURRENT_USER\\Software\\Merrowin]\n\n"
-                                  "[HKEY_CURRENT_USER\\Software\\Merrowin\\Orvane]\n\n" +
-                                  kSection);
+    EXPECT_TRUE(b.keyExists(kKey));
+    EXPECT_NE(readText(path).find("garbage only"), std::string::npos);
 
     // A folder where the file should be, and a file where its folder should be.
     ::mkdir((dir / "isdir.reg").c_str(), 0700);
@@ -252,47 +157,6 @@ TEST(RegFile, FileStaysPrivateUnderAPermissiveUmask) {
     EXPECT_EQ(modeOf(path), 0600u);
     EXPECT_EQ(modeOf(path + ".lock") & 077, 0u);
     EXPECT_FALSE(exists(path + ".tmp-AbC123"));
-}
-
-// Files cut short or converted twice: a line is never read as part of another, and a write
-// never changes what the lines it did not touch mean.
-TEST(RegFile, BrokenLineEndsNeitherSwallowNorRevealValues) {
-    const std::string setting = "[HKEY_CURRENT_USER\\" + std::string(keys::kSetting) + "]\n";
-    const std::string other = "[HKEY_CURRENT_USER\\Software\\Other]\n\"Z\"=\"z\"\n";
-    const std::string openHex = "\"Blob\"=hex:01,02,\\\n";
-    const struct {
-        const char* what;
-        std::string file;
-    } cases[] = {
-        {"open hex line before a header", kHeader + setting + "\"First Use\"=\"1\"\n" + openHex + other},
-        {"open hex line at the end", kHeader + other + setting + "\"First Use\"=\"1\"\n" + openHex},
-        {"open hex line alone in its key", kHeader + other + setting + openHex},
-        {"CR CR LF", "Windows Registry Editor Version 5.00\r\r\n\r\r\n" + setting.substr(0, setting.size() - 1) +
-                         "\r\r\n\"First Use\"=\"1\"\r\r\n" + other.substr(0, other.find('\n')) +
-                         "\r\r\n\"Z\"=\"z\"\r\r\r\n"},
-    };
-    for (const auto& c : cases) {
-        Files f;
-        ::mkdir((f.dir / "Merrowin").c_str(), 0700);
-        writeText(f.path, c.file);
-        const bool hasFirstUse = c.file.find("First Use") != std::string::npos;
-        const auto check = [&](const char* when) {
-            if (hasFirstUse) {
-                EXPECT_EQ(f.store.get(Setting::FirstUse), SettingValue::text("1")) << c.what << when;
-            }
-            EXPECT_EQ(textOf(f.user.queryValue("Software\\Other", "Z")), std::string("z\0", 2)) << c.what << when;
-            EXPECT_FALSE(f.user.queryValue(std::string(keys::kSetting), "Blob")) << c.what << when;
-        };
-        check(", as read");
-        // Learning's one commit, then a key made after the broken line.
-        ASSERT_TRUE(f.store.save({{Setting::Data, "1.8"}, {Setting::Count, "10"}})) << c.what;
-        f.store.EnsureKeys();
-        ASSERT_TRUE(f.store.save(Setting::X, "150")) << c.what;
-        EXPECT_EQ(f.store.get(Setting::Data), SettingValue::text("1.8")) << c.what << "\n" << readText(f.path);
-        EXPECT_EQ(f.store.get(Setting::Count), SettingValue::text("10")) << c.what;
-        EXPECT_EQ(f.store.get(Setting::X), SettingValue::text("150")) << c.what << "\n" << readText(f.path);
-        check(", after the writes");
-    }
 }
 
 // A lock file this user cannot write (root's, 0644, after one run under sudo) or a symlink

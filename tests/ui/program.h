@@ -8,9 +8,9 @@
 #include "platform/linux/autostart_backend.h"
 #include "platform/linux/reg_file_backend.h"
 #include "platform/linux/single_instance_lock.h"
-#include "shell/app_host.h"
-#include "shell/compact_window.h"
-#include "shell/main_window.h"
+#include "ui/shell/app_host.h"
+#include "ui/shell/compact_window.h"
+#include "ui/shell/main_window.h"
 #include "support/test_support.h"
 
 namespace orvane::test {

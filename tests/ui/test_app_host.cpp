@@ -12,10 +12,10 @@
 #include <QtTest>
 #include <memory>
 
-#include "alarms/control_center_window.h"
-#include "dialogs/about_window.h"
+#include "ui/alarms/control_center_window.h"
+#include "ui/dialogs/about_window.h"
 #include "ui/program.h"
-#include "shell/tray_icon.h"
+#include "ui/shell/tray_icon.h"
 
 using namespace orvane;
 using namespace orvane::test;

@@ -9,7 +9,7 @@
 #include "ui/program.h"
 #include <QSystemTrayIcon>
 
-#include "shell/tray_icon.h"
+#include "ui/shell/tray_icon.h"
 
 using namespace orvane;
 using namespace orvane::test;

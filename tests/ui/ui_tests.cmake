@@ -1,7 +1,7 @@
 # Real windows under Qt's offscreen platform, with scripted message boxes.
 add_executable(ui_tests ui/test_app_host.cpp)
 set_target_properties(ui_tests PROPERTIES AUTOMOC ON)
-target_link_libraries(ui_tests PRIVATE orvane_ui orvane_fakes Qt6::Test)
+target_link_libraries(ui_tests PRIVATE orvane_ui orvane_linux orvane_fakes Qt6::Test)
 add_test(NAME ui.app_host COMMAND ui_tests)
 set_tests_properties(ui.app_host PROPERTIES SKIP_RETURN_CODE 77
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
@@ -20,7 +20,7 @@ set_tests_properties(e2e.discharge_learns_and_alarms PROPERTIES SKIP_RETURN_CODE
 
 add_executable(mode_tests ui/test_modes_and_tray.cpp)
 set_target_properties(mode_tests PROPERTIES AUTOMOC ON)
-target_link_libraries(mode_tests PRIVATE orvane_ui orvane_fakes Qt6::Test)
+target_link_libraries(mode_tests PRIVATE orvane_ui orvane_linux orvane_fakes Qt6::Test)
 add_test(NAME ui.modes_and_tray COMMAND mode_tests)
 set_tests_properties(ui.modes_and_tray PROPERTIES SKIP_RETURN_CODE 77
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"

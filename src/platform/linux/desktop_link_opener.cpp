@@ -7,7 +7,7 @@
 #include <QUrl>
 
 #include "platform/linux/desktop_entry.h"
-#include "platform/linux/log_categories.h"
+#include "platform/linux/linux_log.h"
 
 namespace orvane {
 
@@ -96,11 +96,11 @@ LinkOpenResult DesktopLinkOpener::open(const std::string& address) {
     // A bare "www.example.com" has no scheme of its own; read it as the desktop would.
     if (url.scheme().isEmpty()) url = QUrl::fromUserInput(QString::fromStdString(address));
     const QString handler = defaultHandler(url.scheme().toLower());
-    qCDebug(lcMessages).noquote() << "link" << url.toString() << "handler" << handler;
+    qCDebug(lcLinks).noquote() << "link" << url.toString() << "handler" << handler;
     if (handler.isEmpty()) return LinkOpenResult::NoHandler;
     const QStringList command = launchCommand(handler, QString::fromUtf8(url.toEncoded()));
     if (command.isEmpty()) return QDesktopServices::openUrl(url) ? LinkOpenResult::Opened : LinkOpenResult::Failed;
-    qCDebug(lcMessages).noquote() << "link runs" << command.join(' ');
+    qCDebug(lcLinks).noquote() << "link runs" << command.join(' ');
     return QProcess::startDetached(command.front(), command.mid(1)) ? LinkOpenResult::Opened : LinkOpenResult::Failed;
 }
 

@@ -6,7 +6,7 @@
 #include <QDBusReply>
 #include <QStringList>
 
-#include "platform/linux/power_log.h"
+#include "platform/linux/linux_log.h"
 #include "platform/linux/sysfs_source.h"
 #include "platform/linux/upower_source.h"
 

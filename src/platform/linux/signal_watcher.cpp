@@ -48,7 +48,7 @@ void SignalWatcher::onReadable() {
     char buf[16];
     while (::read(g_pipe[0], buf, sizeof buf) > 0) {
     }
-    emit terminationRequested();
+    if (listener_) listener_();
 }
 
 }  // namespace orvane

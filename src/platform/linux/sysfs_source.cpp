@@ -9,7 +9,7 @@
 #include <array>
 #include <cerrno>
 
-#include "platform/linux/power_log.h"
+#include "platform/linux/linux_log.h"
 
 namespace orvane {
 

@@ -10,7 +10,7 @@
 #include <QMetaType>
 #include <QTimer>
 
-#include "platform/linux/power_log.h"
+#include "platform/linux/linux_log.h"
 
 namespace orvane {
 

@@ -1,0 +1,70 @@
+#include "core/alarms/alarms.h"
+
+#include "core/battery/battery_time.h"
+
+namespace orvane {
+
+namespace {
+constexpr const char* kAdvice =
+    "You should change to a new battery of switch to outlet power to prevent data lost.";
+}  // namespace
+
+const std::array<AlarmInfo, 6> kAlarmTable{{
+    {AlarmKind::LowBattery, Setting::LowBatt, Setting::LowBattVal, "Low battery.", true},
+    {AlarmKind::CriticalBattery, Setting::CriticalBatt, Setting::CriticalBattVal, "Critical battery.", true},
+    {AlarmKind::LowTime, Setting::LowBattTime, Setting::LowBattTimeVal, "Low battery time.", true},
+    {AlarmKind::CriticalTime, Setting::CriticalBattTime, Setting::CriticalBattTimeVal,
+     "Critical battery time.", true},
+    {AlarmKind::PowerSource, Setting::PowerSourceChange, Setting::PowerSourceChange,
+     "Power source change detected.", false},
+    {AlarmKind::FullyCharged, Setting::BatteryFullyCharged, Setting::BatteryFullyCharged,
+     "Battery is now fully charged.", false},
+}};
+
+std::string alarmMessage(const AlarmInfo& a) {
+    return a.withAdvice ? std::string(a.headline) + "\r\r" + kAdvice : std::string(a.headline);
+}
+
+Alarms::Alarms(SettingsStore& store, PowerStatusSource& power, MessageBoxes& messages,
+               std::function<StatusTexts()> shownTexts)
+    : store_(store),
+      power_(power),
+      shownTexts_(shownTexts),
+      events_{{{messages, shownTexts}, {messages, shownTexts}, {messages, shownTexts},
+               {messages, shownTexts}, {messages, shownTexts}, {messages, shownTexts}}} {}
+
+void Alarms::LoadAlarms() {
+    for (std::size_t i = 0; i < events_.size(); ++i) {
+        events_[i].Enabled(store_.get(kAlarmTable[i].enabled).toBool());
+        events_[i].MsgString(alarmMessage(kAlarmTable[i]));
+    }
+}
+
+void Alarms::CheckAlarms() {
+    const PowerSnapshot p = power_.read();
+    const StatusTexts shown = shownTexts_();
+    const double percent = p.batteryLifePercent;
+    const auto threshold = [this](std::size_t i) { return store_.get(kAlarmTable[i].threshold).toNumber(); };
+    const std::int16_t minutes = GetBatteryTime(store_, p);
+
+    events_[0].SetCondition(percent <= threshold(0));
+    events_[1].SetCondition(percent <= threshold(1));
+    events_[2].SetCondition(minutes <= threshold(2) && minutes > 0);
+    events_[3].SetCondition(minutes <= threshold(3) && minutes > 0);
+    events_[4].SetCondition(p.acStatus != GetPowerSourceCode(shown.power));
+    events_[5].SetCondition(LeadingNumber(shown.status) != 100 && p.batteryLifePercent == 100);
+}
+
+void Alarms::ShowAlarms() {
+    for (std::size_t i = 0; i < events_.size(); ++i) {
+        // Of a low/critical pair that both hold, only the critical one may speak.
+        const bool lowOfPair = i == 0 || i == 2;
+        if (lowOfPair && events_[i].Condition() && events_[i + 1].Condition()) {
+            events_[i + 1].ShowMsg();
+        } else {
+            events_[i].ShowMsg();
+        }
+    }
+}
+
+}  // namespace orvane

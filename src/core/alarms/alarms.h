@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include "core/alarms/msg_event.h"
+#include "core/battery/display.h"
+#include "platform/power_status_source.h"
+#include "core/store/settings_store.h"
+
+namespace orvane {
+
+enum class AlarmKind { LowBattery, CriticalBattery, LowTime, CriticalTime, PowerSource, FullyCharged };
+
+struct AlarmInfo {
+    AlarmKind kind;
+    Setting enabled;
+    // The threshold's setting, or the switch itself for the two alarms without one.
+    Setting threshold;
+    const char* headline;
+    bool withAdvice;  // the headline is followed by the advice to change the power source
+};
+
+// The six alarms, in the order their messages are offered.
+extern const std::array<AlarmInfo, 6> kAlarmTable;
+// The message text an alarm shows above the status lines.
+std::string alarmMessage(const AlarmInfo& alarm);
+
+// The alarm objects and their three operations. The conditions compare the present
+// reading with what the display still shows from the last update.
+class Alarms {
+public:
+    Alarms(SettingsStore& store, PowerStatusSource& power, MessageBoxes& messages,
+           std::function<StatusTexts()> shownTexts);
+
+    void LoadAlarms();
+    void CheckAlarms();
+    void ShowAlarms();
+
+private:
+    SettingsStore& store_;
+    PowerStatusSource& power_;
+    std::function<StatusTexts()> shownTexts_;
+    std::array<clsMsgEvent, 6> events_;
+};
+
+}  // namespace orvane

@@ -1,0 +1,369 @@
+#include "core/shell/main_controller.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/battery/battery_time.h"
+#include "core/battery/learning.h"
+#include "core/store/number_text.h"
+
+namespace orvane {
+
+namespace {
+
+const std::string kCr = "\r";
+
+MessageRequest alreadyRunning() {
+    return {std::string(kAppTitle) + " already running.", kAppTitle, MsgButtons::Ok,
+            MsgIcon::Exclamation};
+}
+
+MessageRequest welcome() {
+    return {"In order to keep the display panel clean and neat, all the functions and options are "
+            "accessed by right clicking on the Orvane icon in the system icon tray." +
+                kCr + kCr + "To move the window in compact mode, click on the Orvane icon and drag.",
+            "Welcome to Orvane", MsgButtons::Ok, MsgIcon::Information};
+}
+
+MessageRequest exitQuestion() {
+    return {"Are you sure you want to exit Orvane?", kAppTitle, MsgButtons::YesNo,
+            MsgIcon::Exclamation, MsgAnswer::Yes};
+}
+
+}  // namespace
+
+MainController::MainController(Services services, Views views)
+    : s_(services), v_(views), alarms_(s_.store, s_.power, s_.messages, [this] { return shown_; }) {}
+
+bool MainController::FirstUse() { return s_.store.get(Setting::FirstUse).toNumber() != 1; }
+
+bool MainController::startUp() {
+    if (!s_.instance.acquire()) {
+        s_.messages.show(alreadyRunning());
+        return false;
+    }
+    s_.store.EnsureKeys();
+    if (FirstUse()) {
+        v_.wizard.run();
+        s_.messages.show(welcome());
+        std::vector<std::pair<Setting, std::string>> defaults;
+        for (Setting s : {Setting::CompactX, Setting::CompactY, Setting::Display, Setting::FirstUse})
+            defaults.emplace_back(s, std::string(settingInfo(s).firstRunText));
+        s_.store.save(defaults);
+    }
+    LoadWindowPosition();
+    // AddTrayIcon: the window is shown first, then the icon appears.
+    v_.main.showWindow();
+    v_.tray.add(kAppTitle);
+    LoadWindowSettings();
+    alarms_.LoadAlarms();
+    alarms_.CheckAlarms();
+    v_.main.bringToFront();
+    started_ = true;
+    return true;
+}
+
+void MainController::LoadWindowPosition() {
+    v_.main.moveTo({s_.store.get(Setting::X).toNumber(), s_.store.get(Setting::Y).toNumber()});
+}
+
+void MainController::LoadWindowSettings() {
+    menu_.full = menu_.compact = menu_.minimize = false;
+    const double display = s_.store.get(Setting::Display).toNumber();
+    if (display == 1) {
+        menu_.compact = true;
+    } else if (display == 2) {
+        menu_.minimize = true;
+    } else {
+        menu_.full = true;
+    }
+    publishMenu();
+    ResizeForm();
+    menu_.alwaysOnTop = s_.store.get(Setting::AlwaysOnTop).toBool();
+    if (menu_.alwaysOnTop) v_.main.setTopMost(true);
+    menu_.startWithWindows = !s_.store.get(Setting::StartWithDesktop).toText().empty();
+    publishMenu();
+}
+
+void MainController::publishMenu() { v_.main.showMenuState(menu_); }
+
+void MainController::ensureCompact() {
+    if (v_.compact.exists()) return;
+    v_.compact.create();
+    v_.compact.moveTo(
+        {s_.store.get(Setting::CompactX).toNumber(), s_.store.get(Setting::CompactY).toNumber()});
+    v_.compact.setTopMost(true);
+    UpdateDisplay();
+}
+
+void MainController::ResizeForm() {
+    std::string mode;
+    ResizeForm(mode);
+}
+
+void MainController::ResizeForm(std::string& mode) {
+    if (mode.empty()) {
+        mode = menu_.full ? "Full" : menu_.compact ? "Compact" : menu_.minimize ? "Minimize" : "Full";
+    }
+    s_.store.EnsureKeys();
+    if (mode == "Full") {
+        v_.main.showWindow();
+        ensureCompact();
+        v_.compact.hideWindow();
+        menu_.alwaysOnTopVisible = true;
+        publishMenu();
+        s_.store.save(Setting::Display, "0");
+    } else if (mode == "Compact") {
+        std::string full = "Full";
+        ResizeForm(full);
+        v_.main.hideWindow();
+        v_.compact.showWindow();
+        v_.compact.setTopMost(true);
+        menu_.alwaysOnTopVisible = false;
+        publishMenu();
+        s_.store.save(Setting::Display, "1");
+    } else if (mode == "Minimize") {
+        std::string full = "Full";
+        ResizeForm(full);
+        // Without a tray nothing would be left to click: the window stays until one is there.
+        if (v_.tray.available()) v_.main.hideWindow();
+        s_.store.save(Setting::Display, "2");
+    }
+    UpdateDisplay();
+}
+
+std::int32_t MainController::timeOfDay() const {
+    return static_cast<std::int32_t>(std::nearbyint(s_.clock.secondsSinceMidnight()));
+}
+
+void MainController::UpdateDisplay() {
+    const PowerSnapshot power = s_.power.read();
+    // Without a battery the time is never shown, so the store need not be asked.
+    const std::int16_t minutes =
+        power.batteryStatus >= 128 ? std::int16_t{-1} : GetBatteryTime(s_.store, power);
+    const DisplayUpdate d = ComposeDisplay(power, minutes);
+    // UPower revises its remaining time every minute or so; an update for that alone must not
+    // cut the interval in which the shown charge falls, or each drop would look far quicker
+    // than it was. The interval restarts when the charge or the power source shown changes.
+    const bool levelChanged =
+        LeadingNumber(d.main.status) != LeadingNumber(shown_.status) || d.main.power != shown_.power;
+    shown_ = d.main;
+    v_.main.showStatus(d);
+    v_.tray.modify(d.smallKey, d.tip);
+    if (menu_.compact && v_.compact.exists()) v_.compact.showStatus(d);
+    const ClockReading now = ReadClocks(s_.clock);
+    lastUpdate_ = timeOfDay();
+    // After a sleep or a jump of the wall clock the interval starts again here.
+    if (levelChanged || intervalStart_ == 0 || !TimeOfDayMeasuredTheInterval(intervalClocks_, now)) {
+        intervalStart_ = lastUpdate_;
+        intervalClocks_ = now;
+    }
+}
+
+bool MainController::askExit() { return s_.messages.show(exitQuestion()) == MsgAnswer::Yes; }
+
+bool MainController::queryClose(CloseReason reason) {
+    if (unloading_) return true;
+    if (reason == CloseReason::Program || reason == CloseReason::Session) return true;
+    return askExit();
+}
+
+bool MainController::requestClose(CloseReason reason) {
+    if (!queryClose(reason)) return false;
+    unload();
+    return true;
+}
+
+void MainController::saveWindowSettings() {
+    const TwipsPoint pos = v_.main.position();
+    std::vector<std::pair<Setting, std::string>> values{{Setting::X, formatNumber(pos.x)},
+                                                        {Setting::Y, formatNumber(pos.y)}};
+    if (v_.compact.exists()) {
+        const TwipsPoint c = v_.compact.position();
+        values.emplace_back(Setting::CompactX, formatNumber(c.x));
+        values.emplace_back(Setting::CompactY, formatNumber(c.y));
+    }
+    values.emplace_back(Setting::AlwaysOnTop, menu_.alwaysOnTop ? "-1" : "0");
+    s_.store.save(values);
+}
+
+void MainController::windowSettingsChanged() {
+    if (!started_ || unloading_) return;
+    s_.store.EnsureKeys();
+    saveWindowSettings();
+}
+
+void MainController::unload() {
+    if (unloading_) return;
+    unloading_ = true;
+    v_.tray.remove();
+    s_.store.EnsureKeys();
+    v_.main.setNormalState();
+    v_.main.showWindow();
+    v_.main.processPendingEvents();
+    saveWindowSettings();
+    v_.main.endProgram();
+}
+
+
+void MainController::sysInfo_PowerStatusChanged() {
+    // Before start-up has loaded the alarms (first-run dialogs) there is nothing to check,
+    // and start-up's own first display shows the reading then current.
+    if (!started_ || unloading_) return;
+    if (handlingChange_) {
+        changePending_ = true;
+        return;
+    }
+    handlingChange_ = true;
+    do {
+        changePending_ = false;
+        alarms_.CheckAlarms();
+        const PowerSnapshot power = s_.power.read();
+        const int drop = LeadingNumber(shown_.status) - power.batteryLifePercent;
+        const ClockReading now = ReadClocks(s_.clock);
+        if (power.acStatus != 1 && lastUpdate_ > 0 && drop > 0 &&
+            TimeOfDayMeasuredTheInterval(intervalClocks_, now)) {
+            const double elapsed = ElapsedMinutesSince(intervalStart_, now.timeOfDay);
+            if (elapsed > 0) RecordBatteryData(s_.store, static_cast<std::int16_t>(std::min(drop, 32767)), elapsed);
+        }
+        lastUpdate_ = timeOfDay();
+        UpdateDisplay();
+        alarms_.ShowAlarms();
+    } while (changePending_ && !unloading_);
+    handlingChange_ = false;
+}
+
+
+TwipsPoint SnapToEdges(TwipsPoint pos) {
+    if (pos.x < kSnapTwips) pos.x = 0;
+    if (pos.y < kSnapTwips) pos.y = 0;
+    return pos;
+}
+
+void MainController::onMenuItem(MenuItem item) {
+    if (unloading_) return;
+    switch (item) {
+        case MenuItem::Exit:
+            if (askExit()) requestClose(CloseReason::Program);
+            return;
+        case MenuItem::Refresh:
+            sysInfo_PowerStatusChanged();
+            break;
+        case MenuItem::Full:
+        case MenuItem::Compact:
+        case MenuItem::Minimize:
+            setMode(item);
+            break;
+        case MenuItem::StartWithWindows:
+            toggleStartWithDesktop();
+            break;
+        case MenuItem::AlwaysOnTop:
+            toggleAlwaysOnTop();
+            break;
+        case MenuItem::ControlCenter:
+        case MenuItem::About:
+            break;
+    }
+    publishMenu();
+}
+
+void MainController::setMode(MenuItem item) {
+    menu_.full = item == MenuItem::Full;
+    menu_.compact = item == MenuItem::Compact;
+    menu_.minimize = item == MenuItem::Minimize;
+    publishMenu();
+    ResizeForm();
+}
+
+void MainController::toggleAlwaysOnTop() {
+    menu_.alwaysOnTop = !menu_.alwaysOnTop;
+    v_.main.setTopMost(menu_.alwaysOnTop);
+    windowSettingsChanged();
+}
+
+void MainController::toggleStartWithDesktop() {
+    const bool wantOn = !menu_.startWithWindows;
+    const std::string value = wantOn ? programPath_ : std::string();
+    const std::string key(keys::kRun);
+    const std::string name(settingInfo(Setting::StartWithDesktop).name);
+    s_.store.SaveMachineValue(key, name, value);
+    // The machine-wide entry may not be writable for this user: believe only what reads back.
+    const std::string stored = s_.store.GetMachineValue(key, name).toText();
+    menu_.startWithWindows = !stored.empty();
+    if (stored != value) {
+        publishMenu();
+        s_.messages.show({"Start with Windows could not be switched " + std::string(wantOn ? "on" : "off") +
+                              ": the start-up entry " + s_.store.machineLocation() +
+                              " could not be written.",
+                          kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation});
+    }
+}
+
+void MainController::onTrayEvent(TrayEvent event) {
+    if (!started_ || unloading_) return;
+    if (event == TrayEvent::Activate) {
+        // Where the double click is missing, the activation does what it would do in Full
+        // mode; elsewhere it is the click the table knows.
+        if (menu_.full) event = TrayEvent::LeftDoubleClick;
+        else if (menu_.compact) event = TrayEvent::LeftButtonUp;
+        else return;
+    }
+    if (menu_.full) {
+        if (event == TrayEvent::LeftDoubleClick) {
+            v_.main.bringToFront();
+            v_.main.setNormalState();
+            v_.main.showWindow();
+        } else if (event == TrayEvent::RightButtonUp) {
+            v_.main.bringToFront();
+            v_.main.showPopupMenu();
+        }
+    } else if (menu_.compact) {
+        if (event == TrayEvent::LeftButtonUp) {
+            v_.compact.bringToFront();
+        } else if (event == TrayEvent::RightButtonUp) {
+            v_.main.showPopupMenu();
+        }
+    } else if (menu_.minimize) {
+        if (event == TrayEvent::RightButtonUp) v_.main.showPopupMenu();
+    }
+}
+
+void MainController::compactDragFinished() {
+    if (!v_.compact.exists()) return;
+    const TwipsPoint pos = v_.compact.position();
+    const TwipsPoint snapped = SnapToEdges(pos);
+    if (snapped.x != pos.x || snapped.y != pos.y) v_.compact.moveTo(snapped);
+    windowSettingsChanged();
+}
+
+bool MainController::discardCompact() {
+    if (!v_.compact.exists()) return false;
+    s_.store.EnsureKeys();
+    const TwipsPoint pos = v_.compact.position();
+    s_.store.save({{Setting::CompactX, formatNumber(pos.x)}, {Setting::CompactY, formatNumber(pos.y)}});
+    v_.compact.setTopMost(false);
+    v_.compact.destroy();
+    return true;
+}
+
+void MainController::compactClosed() {
+    if (!discardCompact() || unloading_) return;
+    v_.main.setNormalState();
+    // In Compact mode this makes the panel anew at the place just saved.
+    ResizeForm();
+    v_.main.bringToFront();
+}
+
+void MainController::trayMayHaveAppeared() {
+    if (started_ && !unloading_ && menu_.minimize && v_.tray.available()) v_.main.hideWindow();
+}
+
+void MainController::compactIconDoubleClicked() {
+    if (unloading_ || !askExit()) return;
+    // The program ends next: a new panel would only flash up, and under a window manager
+    // its place is not settled yet when the shutdown reads it.
+    discardCompact();
+    requestClose(CloseReason::Program);
+}
+
+}  // namespace orvane

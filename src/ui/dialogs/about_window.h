@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+
+#include "core/dialogs/about_model.h"
+
+class QLabel;
+class QPushButton;
+
+namespace orvane {
+
+// frmAbout: modeless, deletes itself when closed (keep one with DialogSlot<AboutWindow>).
+class AboutWindow : public QDialog {
+    Q_OBJECT
+public:
+    // The version and the maker's addresses this build was configured with.
+    static AboutInfo buildInfo();
+
+    AboutWindow(MessageBoxes& messages, LinkOpener& opener, QWidget* owner = nullptr,
+                AboutInfo info = buildInfo());
+
+    AboutModel& model() { return model_; }
+    QLabel* emailLabel() const { return lblEmail_; }
+    QLabel* websiteLabel() const { return lblWebsite_; }
+    QPushButton* okButton() const { return cmdOK_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    void hover(HoverTarget target);
+
+    AboutModel model_;
+    QLabel* lblEmail_ = nullptr;
+    QLabel* lblWebsite_ = nullptr;
+    QPushButton* cmdOK_ = nullptr;
+};
+
+}  // namespace orvane

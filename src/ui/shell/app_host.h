@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <optional>
+#include <memory>
+
+#include "ui/common/dialog_slot.h"
+#include "core/shell/main_controller.h"
+#include "ui/common/status_icons.h"
+#include "ui/desktop/window_system.h"
+
+namespace orvane {
+
+class AboutWindow;
+class CompactHost;
+class ControlCenterWindow;
+class MainWindow;
+class TrayIcon;
+class WizardRunner;
+
+// Builds the windows around the logic and routes the user's actions to it. The platform
+// services come in from outside, so a test can hand in fakes.
+class AppHost : public QObject {
+    Q_OBJECT
+public:
+    explicit AppHost(Services services, QObject* parent = nullptr);
+    ~AppHost() override;
+
+    // The start-up sequence; false when the program must end at once (another copy runs).
+    bool start();
+
+    // The desktop session is ending or a termination signal came: close without asking.
+    void terminate();
+
+    MainController& controller() { return *controller_; }
+    ControlCenterWindow* controlCenter() const;
+    AboutWindow* about() const;
+    MainWindow& mainWindow() { return *main_; }
+    TrayIcon& tray() { return *tray_; }
+    CompactHost& compact() { return *compact_; }
+
+signals:
+    // The program has shut down; the event loop should end.
+    void finished();
+
+private:
+    void onMenuItem(MenuItem item);
+public:
+    // The tray icon's clicks arrive here; a menu opens at `menuAt` when the host gave a place.
+    void onTrayClicked(TrayEvent event, std::optional<QPoint> menuAt);
+
+private:
+    void showMenu(QPoint globalPos);
+    void onPowerChanged();
+
+    // The Control Center, owned by the main window from the menu or by the wizard.
+    ControlCenterWindow* makeControlCenter(QWidget* owner);
+
+    Services services_;
+    StatusIcons icons_;
+    std::unique_ptr<WindowSystem> windows_;
+    std::unique_ptr<MainWindow> main_;
+    std::unique_ptr<WizardRunner> wizard_;
+    DialogSlot<ControlCenterWindow> controlCenter_;
+    DialogSlot<AboutWindow> about_;
+    TrayIcon* tray_;
+    CompactHost* compact_;
+    std::unique_ptr<MainController> controller_;
+};
+
+}  // namespace orvane

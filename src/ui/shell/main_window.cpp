@@ -1,0 +1,286 @@
+#include "ui/shell/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
+
+#include "ui/common/log_categories.h"
+#include "ui/common/status_icons.h"
+#include "ui/common/twips.h"
+#include "ui/desktop/window_system.h"
+
+namespace orvane {
+
+namespace {
+
+// Positions in twips, the prompts' and values' inside the frame.
+constexpr TwipRect kClient{0, 0, 3075, 1365};
+constexpr TwipRect kFrame{52, 15, 2970, 1290};
+constexpr std::array<TwipRect, 3> kPrompt{{{780, 240, 495, 195}, {780, 465, 930, 195}, {780, 690, 1050, 195}}};
+constexpr std::array<TwipRect, 3> kDisplay{{{1305, 240, 1590, 195}, {1740, 465, 1185, 195}, {1875, 690, 1050, 195}}};
+constexpr TwipRect kBar{120, 960, 2715, 240};
+constexpr TwipRect kPicture{150, 330, 240, 240};
+// The widest texts each value label must hold.
+constexpr std::array<const char*, 3> kWidestValue{"100% Remaining", "546:07", "AC Power"};
+
+struct MenuEntry {
+    const char* objectName;
+    const char* caption;  // "-" is a separator
+    int item;             // index into MenuItem, -1 for separators
+    bool checkable;
+};
+
+constexpr std::array<MenuEntry, 14> kMenu{{
+    {"sbjExit", "Exit", static_cast<int>(MenuItem::Exit), false},
+    {"sbjLine1", "-", -1, false},
+    {"sbjControlCenter", "Control Center", static_cast<int>(MenuItem::ControlCenter), false},
+    {"sbjLine2", "-", -1, false},
+    {"sbjRefresh", "Refresh Status", static_cast<int>(MenuItem::Refresh), false},
+    {"sbjLine0", "-", -1, false},
+    {"sbjFull", "Full", static_cast<int>(MenuItem::Full), true},
+    {"sbjCompact", "Compact", static_cast<int>(MenuItem::Compact), true},
+    {"sbjMinimize", "Minimize", static_cast<int>(MenuItem::Minimize), true},
+    {"sbjLine3", "-", -1, false},
+    {"sbjStartWithWindows", "Start with Windows", static_cast<int>(MenuItem::StartWithWindows), true},
+    {"sbjAlwaysOnTop", "Always On Top", static_cast<int>(MenuItem::AlwaysOnTop), true},
+    {"sbjLine4", "-", -1, false},
+    {"sbjAbout", "About", static_cast<int>(MenuItem::About), false},
+}};
+
+}  // namespace
+
+MainWindow::MainWindow(StatusIcons& icons, WindowSystem& windows, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      icons_(icons),
+      windows_(windows),
+      layout_(this) {
+    setObjectName("frmMain");
+    setWindowTitle("Orvane");
+    setWindowIcon(StatusIcons::appIcon());
+
+    QFont bold = font();
+    bold.setBold(true);
+    for (std::size_t i = 0; i < 3; ++i) {
+        layout_.fit(font(), kStatusPrompts[i], kPrompt[i].width, kPrompt[i].height);
+        layout_.fit(bold, kWidestValue[i], kDisplay[i].width, kDisplay[i].height);
+    }
+    setFixedSize(layout_.place(kClient).size());
+
+    fraStatus_ = new QGroupBox("Power Status", this);
+    fraStatus_->setObjectName("fraStatus");
+    fraStatus_->setGeometry(layout_.place(kFrame));
+    for (std::size_t i = 0; i < 3; ++i) {
+        lblPrompt_[i] = new QLabel(kStatusPrompts[i], fraStatus_);
+        lblPrompt_[i]->setObjectName(QString("lblPrompt%1").arg(i));
+        lblPrompt_[i]->setGeometry(layout_.place(kPrompt[i]));
+        lblDisplay_[i] = new QLabel(fraStatus_);
+        lblDisplay_[i]->setObjectName(QString("lblDisplay%1").arg(i));
+        lblDisplay_[i]->setFont(bold);
+        // Painting its own background keeps a new value from repainting the whole frame.
+        lblDisplay_[i]->setAutoFillBackground(true);
+        lblDisplay_[i]->setGeometry(layout_.place(kDisplay[i]));
+    }
+    barPercent_ = new QProgressBar(fraStatus_);
+    barPercent_->setObjectName("barPercent");
+    barPercent_->setRange(0, 100);
+    barPercent_->setValue(0);
+    barPercent_->setTextVisible(false);
+    barPercent_->setGeometry(layout_.place(kBar));
+    imgStatus_ = new QLabel(fraStatus_);
+    imgStatus_->setObjectName("ImgStatus");
+    imgStatus_->setAutoFillBackground(true);
+    // The large icon is 32 pixels whatever the picture box's design size.
+    const QRect pic = layout_.place(kPicture);
+    imgStatus_->setGeometry(pic.x(), pic.y(), std::max(32, pic.width()), std::max(32, pic.height()));
+    imgStatus_->installEventFilter(this);
+
+    buildMenu();
+
+    // Runs only after the window moved, until it stands still.
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    settle_->setInterval(kSettleMs);
+    connect(settle_, &QTimer::timeout, this, &MainWindow::settled);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) qCDebug(lcDisplay) << "main window state" << windowState();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (isVisible() && !ended_) settle_->start();
+}
+
+void MainWindow::settled() {
+    if (!isVisible()) return;
+    // Qt's idea of the place can be stale under a window manager: tell it the real one first
+    // (once), and report when that has settled too.
+    const QPoint real = windows_.position(*this);
+    if (real != pos() && !correcting_) {
+        correcting_ = true;
+        move(real);
+        return;
+    }
+    correcting_ = false;
+    qCDebug(lcDisplay) << "main window settled at" << real;
+    emit placeSettled();
+}
+
+void MainWindow::buildMenu() {
+    menu_ = new QMenu("Popup", this);
+    menu_->setObjectName("mnuPopup");
+    for (const MenuEntry& e : kMenu) {
+        QAction* a = nullptr;
+        if (std::string_view(e.caption) == "-") {
+            a = menu_->addSeparator();
+        } else {
+            a = menu_->addAction(e.caption);
+            a->setCheckable(e.checkable);
+            const auto item = static_cast<MenuItem>(e.item);
+            actions_[static_cast<std::size_t>(e.item)] = a;
+            // Qt flips a checkable item's mark on its own; the logic owns the marks, so the
+            // click is only forwarded and the marks are set back from the logic's state.
+            connect(a, &QAction::triggered, this, [this, item] { emit menuItemChosen(item); });
+        }
+        a->setObjectName(e.objectName);
+    }
+}
+
+QAction* MainWindow::menuAction(MenuItem item) const {
+    return actions_[static_cast<std::size_t>(item)];
+}
+
+void MainWindow::showMenuState(const MenuState& m) {
+    menuAction(MenuItem::Full)->setChecked(m.full);
+    menuAction(MenuItem::Compact)->setChecked(m.compact);
+    menuAction(MenuItem::Minimize)->setChecked(m.minimize);
+    menuAction(MenuItem::StartWithWindows)->setChecked(m.startWithWindows);
+    menuAction(MenuItem::AlwaysOnTop)->setChecked(m.alwaysOnTop);
+    menuAction(MenuItem::AlwaysOnTop)->setVisible(m.alwaysOnTopVisible);
+    if (lcDisplay().isDebugEnabled()) {
+        QStringList checked;
+        for (const QAction* a : menu_->actions())
+            if (a->isChecked()) checked << a->text();
+        if (checked != loggedChecks_) qCDebug(lcDisplay).noquote() << "menu checks:" << checked.join(", ");
+        loggedChecks_ = checked;
+    }
+}
+
+void MainWindow::showPopupMenu() { menu_->popup(nextMenuPlace_.value_or(QCursor::pos())); }
+
+void MainWindow::showWindow() {
+    if (!isVisible()) shownFor_.start();
+    show();
+    // Once it stands where it was put, the window system's idea of its place is learnt.
+    settle_->start();
+}
+
+void MainWindow::hideWindow() {
+    if (settledOnScreen()) {
+        // Hidden, Qt shows it again where it believes it is: make that where it really is.
+        const QPoint real = windows_.position(*this);
+        if (real != pos()) move(real);
+    }
+    shownFor_.invalidate();
+    hide();
+}
+
+void MainWindow::setNormalState() {
+    const Qt::WindowStates state = windowState();
+    qCDebug(lcDisplay) << "main window restored from" << state;
+    if (!(state & (Qt::WindowMinimized | Qt::WindowMaximized))) return;
+    // A window brought back from the taskbar is the one the user asked for: it comes active.
+    setWindowState((state & ~(Qt::WindowMinimized | Qt::WindowMaximized)) | Qt::WindowActive);
+}
+
+void MainWindow::moveTo(TwipsPoint pos) {
+    // Placed by us even at 0,0, where move() alone changes nothing and would leave the
+    // window manager to place the window wherever it likes.
+    const QPoint target = twipsToPixels(pos, twipsPerPixel(this));
+    setAttribute(Qt::WA_Moved);
+    move(target);
+    windows_.placed(*this, target);
+    // Once the native window exists (the first-run wizard creates it as its owner), its
+    // frame is placed directly as well.
+    if (QWindow* native = windowHandle()) native->setFramePosition(target);
+}
+
+TwipsPoint MainWindow::position() const {
+    // Just shown, the window system may not have it in place yet (a frame not yet moved to
+    // where it goes): the place it was given is the one to trust then. Later, Qt's idea may
+    // have missed a move the window system made without telling (weston's XWayland).
+    return pixelsToTwips(settledOnScreen() ? windows_.position(*this) : pos(), twipsPerPixel(this));
+}
+
+bool MainWindow::settledOnScreen() const {
+    return isVisible() && shownFor_.isValid() && shownFor_.elapsed() >= kSettleMs;
+}
+
+void MainWindow::setTopMost(bool on) { windows_.setAbove(*this, on); }
+
+void MainWindow::bringToFront() {
+    raise();
+    activateWindow();
+}
+
+void MainWindow::processPendingEvents() { QCoreApplication::processEvents(); }
+
+void MainWindow::showStatus(const DisplayUpdate& d) {
+    lblDisplay_[0]->setText(QString::fromStdString(d.main.status));
+    lblDisplay_[1]->setText(QString::fromStdString(d.main.time));
+    lblDisplay_[2]->setText(QString::fromStdString(d.main.power));
+    barPercent_->setValue(std::clamp(d.bar, 0, 100));
+    const QString key = QString::fromStdString(d.largeKey);
+    if (key != pictureKey_) {
+        imgStatus_->setPixmap(icons_.pixmap(d.largeKey));
+        pictureKey_ = key;
+    }
+}
+
+QString MainWindow::displayText(int index) const { return lblDisplay_.at(index)->text(); }
+
+QString MainWindow::promptText(int index) const { return lblPrompt_.at(index)->text(); }
+
+int MainWindow::barValue() const { return barPercent_->value(); }
+
+void MainWindow::endProgram() {
+    ended_ = true;
+    emit programEnding();
+    hide();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (ended_) {
+        event->accept();
+        return;
+    }
+    // The logic decides; a Yes ends the program through endProgram().
+    event->ignore();
+    emit closeRequested();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == imgStatus_ && event->type() == QEvent::MouseButtonRelease) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (me->button() == Qt::RightButton) {
+            emit statusPictureRightReleased(me->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace orvane

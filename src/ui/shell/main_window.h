@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <optional>
+
+#include "ui/common/twips.h"
+#include "core/shell/views.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QTimer;
+
+namespace orvane {
+
+class StatusIcons;
+class WindowSystem;
+
+// frmMain: the status frame, and the owner of the pop-up menu.
+class MainWindow : public QWidget, public MainView {
+    Q_OBJECT
+public:
+    MainWindow(StatusIcons& icons, WindowSystem& windows, QWidget* parent = nullptr);
+
+    void showWindow() override;
+    void hideWindow() override;
+    void setNormalState() override;
+    void moveTo(TwipsPoint pos) override;
+    TwipsPoint position() const override;
+    void setTopMost(bool on) override;
+    void bringToFront() override;
+    void processPendingEvents() override;
+    void showStatus(const DisplayUpdate& update) override;
+    void showMenuState(const MenuState& menu) override;
+    void showPopupMenu() override;
+    void endProgram() override;
+
+    QMenu* popupMenu() const { return menu_; }
+    // Where the next menu opens, when not at the pointer (a tray host may say where).
+    void setNextMenuPlace(std::optional<QPoint> at) { nextMenuPlace_ = at; }
+    QAction* menuAction(MenuItem item) const;
+    QString displayText(int index) const;
+    QString promptText(int index) const;
+    int barValue() const;
+    QString pictureKey() const { return pictureKey_; }
+    bool programEnded() const { return ended_; }
+    double layoutScale() const { return layout_.pixelsPerTwip(); }
+
+signals:
+    // The close box, Alt+F4 or the system menu: the user asks to close.
+    void closeRequested();
+    void menuItemChosen(orvane::MenuItem item);
+    void statusPictureRightReleased(QPoint globalPos);
+    void programEnding();
+    // The window has stood still at a new place for a moment, where the window system has it.
+    void placeSettled();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenu();
+    void settled();
+    bool settledOnScreen() const;
+
+    StatusIcons& icons_;
+    WindowSystem& windows_;
+    TwipLayout layout_;
+    QGroupBox* fraStatus_ = nullptr;
+    std::array<QLabel*, 3> lblPrompt_{};
+    std::array<QLabel*, 3> lblDisplay_{};
+    QProgressBar* barPercent_ = nullptr;
+    QLabel* imgStatus_ = nullptr;
+    QMenu* menu_ = nullptr;
+    QTimer* settle_ = nullptr;
+    QElapsedTimer shownFor_;
+    static constexpr int kSettleMs = 500;
+    std::array<QAction*, 9> actions_{};
+    QString pictureKey_;
+    QStringList loggedChecks_;
+    std::optional<QPoint> nextMenuPlace_;
+    bool ended_ = false;
+    bool correcting_ = false;
+};
+
+}  // namespace orvane

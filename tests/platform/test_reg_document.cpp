@@ -1,0 +1,204 @@
+// The registry-export document on its own, with no file under it: its grammar as an import
+// reads it, its rendering, and edits that leave every line they do not touch as it was.
+#include "platform/reg_document.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/store/settings_store.h"
+#include "fakes/fakes.h"
+#include "support/test_support.h"
+
+namespace orvane {
+
+namespace {
+
+using namespace orvane::test;
+using namespace std::string_literals;
+
+const std::string kHive = "HKEY_CURRENT_USER\\";
+const std::string kWindow = kHive + std::string(keys::kWindow);
+const std::string kSetting = kHive + std::string(keys::kSetting);
+const std::string kHeader = "Windows Registry Editor Version 5.00\n\n";
+const std::string kSection = "[" + kWindow + "]\n";
+
+std::string textOf(const std::optional<RegValue>& v) {
+    return v ? std::string(v->data.begin(), v->data.end()) : "<absent>";
+}
+
+SettingValue read(const RegDocument& doc, const std::string& key, const std::string& name) {
+    return SettingsStore::ReadValue(doc.value(key, name));
+}
+
+TEST(RegDocument, RendersEveryKindOfValueAsRegeditTextAndReadsItBack) {
+    RegDocument doc;
+    EXPECT_EQ(doc.setValues(kWindow, {{"X", sz("1")}}), RegDocument::Edit::NoKey);
+    EXPECT_TRUE(doc.createKey(kWindow));
+    EXPECT_FALSE(doc.createKey(kWindow));
+    for (const char* parent : {"Software", "software\\MERROWIN", "Software\\Merrowin\\Orvane"})
+        EXPECT_TRUE(doc.keyExists(kHive + parent)) << parent;
+
+    const std::vector<std::pair<std::string, RegValue>> values = {
+        {"CompactX", sz("7680")},
+        {"Quote \"q\" \\ back\\", sz("C:\\dir\\\"x\"\\")},
+        {"Ünïcødé ☃", sz("grüße 日本 🎉")},
+        {"Empty", sz("")},
+        {"Multi line", sz("a\nb\r\n")},
+        {"NoNul", RegValue{1, {'a', 'b'}}},
+        {"Latin1", sz("\xE9t\xE9")},
+        {"Count", RegValue{4, {0xfb, 0xff, 0xff, 0xff}}},
+        {"Number", RegValue{4, {0x1f, 0, 0, 0x80}}},
+        {"Expand", RegValue{2, {'%', 0, 'A', 0, 0, 0}}},
+        {"Blob", RegValue{3, std::vector<std::uint8_t>(100, 0xab)}},
+        {"NoBytes", RegValue{3, {}}},
+        {"Qword", RegValue{11, {1, 2, 3, 4, 5, 6, 7, 8}}},
+        {"", sz("default")},
+    };
+    EXPECT_EQ(doc.setValues(kWindow, values), RegDocument::Edit::Changed);
+    EXPECT_EQ(doc.setValues(kWindow, {values[0]}), RegDocument::Edit::Unchanged);
+
+    const std::string text = doc.render();
+    EXPECT_EQ(text.rfind(kHeader + "[HKEY_CURRENT_USER\\Software]\n\n", 0), 0u) << text;
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    for (const std::string& line :
+         {"\n\n" + kSection + "\"CompactX\"=\"7680\"\n"s, "\"Count\"=dword:fffffffb\n"s,
+          "\"Quote \\\"q\\\" \\\\ back\\\\\"=\"C:\\\\dir\\\\\\\"x\\\"\\\\\"\n"s,
+          "\"Number\"=dword:8000001f\n"s, "\"Empty\"=\"\"\n"s, "\"NoNul\"=hex(1):61,62\n"s,
+          "\"Qword\"=hex(b):01,02,03"s, "\"Blob\"=hex:ab,ab"s, ",\\\n  ab,"s, "@=\"default\"\n"s})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+
+    const RegDocument back = RegDocument::parse(text);
+    for (const auto& [name, v] : values) {
+        const auto got = back.value(kWindow, name);
+        ASSERT_TRUE(got) << name;
+        EXPECT_EQ(got->type, v.type) << name;
+        EXPECT_EQ(got->data, v.data) << name;
+    }
+    EXPECT_EQ(back.render(), text) << "a second rendering changes nothing";
+}
+
+TEST(RegDocument, ReadsHandWrittenFilesByTheRegistryRules) {
+    const std::string s = kHeader + kSection;
+    std::string utf16 = "\xFF\xFE";
+    for (char c : kHeader + "[hkey_current_user\\software\\merrowin\\orvane\\window]\n"
+                            "\"Display\"=\"\xE9\"\n") {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    const SettingValue absent;
+    const struct {
+        std::string file;
+        SettingValue want;
+    } cases[] = {
+        {s + "\"Display\"=dword:00000001\n", SettingValue::number(1)},
+        {s + "\"Display\"=DWORD:1F\n", SettingValue::number(31)},
+        {s + "\"Display\"=dword:ffffffff\n", SettingValue::number(-1)},
+        {s + "\"Display\"=hex(4):01,00,00,00\n", SettingValue::number(1)},
+        {s + "\"Display\"=hex(4):01,00\n", absent},
+        {s + "\"Display\"=hex(2):31,00\n", absent},
+        {s + "\"Display\"=hex:31,00\n", absent},
+        {s + "\"Display\"=\"\"\n", SettingValue::text("")},
+        {s + "\"display\"=\"2\"\n", SettingValue::text("2")},
+        {s + "\"Display\"=hex(1):61,62\n", SettingValue::text("a")},
+        {s + "\"Display\"=hex(1):61,62,00\n", SettingValue::text("ab")},
+        {s + "\"Display\"=hex(1):\n", absent},
+        {s + "\"Display\"=-\n", absent},
+        {s + "\"Display\"=1\n", absent},
+        {s + "\"Display\"=\"unterminated\n", absent},
+        {s + "\"Display\"=hex(4):02,\\\n  00,\\\n  00,00\n\"C\"=\"c\"\n", SettingValue::number(2)},
+        {s + "\"B\"=hex:01,\\\n  02\n\"Display\"=\"c\"\n", SettingValue::text("c")},
+        {s + "\"Display\"=\"1\"\n\"Display\"=-\n", absent},
+        {s + "\"Display\"=-\n\"Display\"=\"2\"\n", SettingValue::text("2")},
+        {s + "\"Display\"=\"1\"\n" + kSection + "\"display\"=\"2\"\n", SettingValue::text("2")},
+        {kHeader + "\"Display\"=\"1\"\n" + kSection, absent},
+        {kHeader + "[hkey_current_user\\SOFTWARE\\merrowin\\ORVANE\\window]\n\"dISPLAY\"=\"1\"\n",
+         SettingValue::text("1")},
+        {kHeader + "[HKEY_LOCAL_MACHINE\\" + std::string(keys::kWindow) + "]\n\"Display\"=\"1\"\n", absent},
+        {"\xEF\xBB\xBF" + kHeader + "[" + kWindow + "]\r\n\"Display\"=\"1\"\r\n", SettingValue::text("1")},
+        {utf16, SettingValue::text("\xC3\xA9")},
+        {s + "junk\n\"Display\" = \"1\"\n\x01\x02\0\xff\n\"Y\"=oops\n"s, SettingValue::text("1")},
+        {s + "\"Display\"=\"1\"\n[-HKEY_CURRENT_USER\\Software\\Merrowin]\n", absent},
+        {s + "[HKEY_CURRENT_USER\\Software\\Other\n\"Display\"=\"1\"\n", absent},
+        {kHeader + "[HKEY_CURRENT_USER\\Other]\n\"B\"=hex:01,\\\n" + kSection + "\"Display\"=\"1\"\n",
+         SettingValue::text("1")},
+        {"", absent},
+    };
+    for (const auto& c : cases) EXPECT_EQ(read(RegDocument::parse(c.file), kWindow, "Display"), c.want) << c.file;
+}
+
+TEST(RegDocument, EditsKeepEverythingTheyDoNotChange) {
+    const std::string junk = "\x01\x02 \0\xfe binary junk"s;
+    RegDocument doc = RegDocument::parse(
+        kHeader + "\"Orphan\"=\"x\"\n; my settings\n" + kSection + "\"X\"=\"1\"\n" + junk +
+        "\n\"Gone\"=-\n@=\"keep\"\n\"Y\"=\"2\"\n"
+        "\"Bin\"=hex:01,\\\n    02\n\n; next\n[HKEY_CURRENT_USER\\Software]\n"
+        "\"Z\"=\"3\"\r\n");
+    EXPECT_EQ(doc.setValues(kWindow, {{"x", sz("10")}, {"New", sz("n")}, {"Gone", sz("back")}}),
+              RegDocument::Edit::Changed);
+    EXPECT_TRUE(doc.createKey(kHive + "Software\\New"));
+    EXPECT_EQ(doc.render(),
+              kHeader + "\"Orphan\"=\"x\"\n; my settings\n" + kSection + "\"x\"=\"10\"\n" + junk +
+                  "\n\"Gone\"=-\n@=\"keep\"\n\"Y\"=\"2\"\n\"Bin\"=hex:01,\\\n    02\n"
+                  "\"New\"=\"n\"\n\"Gone\"=\"back\"\n\n; next\n[HKEY_CURRENT_USER\\Software]\n"
+                  "\"Z\"=\"3\"\n\n[HKEY_CURRENT_USER\\Software\\New]\n");
+    EXPECT_EQ(textOf(doc.value(kWindow, "Gone")), std::string("back\0", 5));
+    EXPECT_EQ(textOf(doc.value(kWindow, "Bin")), "\x01\x02");
+    EXPECT_EQ(textOf(doc.value(kHive + "Software", "z")), std::string("3\0", 2));
+    EXPECT_FALSE(doc.value(kWindow, "Orphan"));
+
+    // Text that is no export at all is kept below a header of its own.
+    RegDocument garbage = RegDocument::parse("garbage only");
+    EXPECT_FALSE(garbage.keyExists(kWindow));
+    EXPECT_TRUE(garbage.createKey(kWindow));
+    EXPECT_EQ(garbage.render(), kHeader +
+                                    "garbage only\n\n[HKEY_CURRENT_USER\\Software]\n\n"
+                                    "[HKEY_CURRENT_USER\\Software\\Merrowin]\n\n"
+                                    "[HKEY_CURRENT_USER\\Software\\Merrowin\\Orvane]\n\n" +
+                                    kSection);
+}
+
+// Files cut short or converted twice: a line is never read as part of another, and an edit
+// never changes what the lines it did not touch mean.
+TEST(RegDocument, BrokenLineEndsNeitherSwallowNorRevealValues) {
+    const std::string setting = "[" + kSetting + "]\n";
+    const std::string other = "[HKEY_CURRENT_USER\\Software\\Other]\n\"Z\"=\"z\"\n";
+    const std::string openHex = "\"Blob\"=hex:01,02,\\\n";
+    const struct {
+        const char* what;
+        std::string file;
+    } cases[] = {
+        {"open hex line before a header", kHeader + setting + "\"First Use\"=\"1\"\n" + openHex + other},
+        {"open hex line at the end", kHeader + other + setting + "\"First Use\"=\"1\"\n" + openHex},
+        {"open hex line alone in its key", kHeader + other + setting + openHex},
+        {"CR CR LF", "Windows Registry Editor Version 5.00\r\r\n\r\r\n" + setting.substr(0, setting.size() - 1) +
+                         "\r\r\n\"First Use\"=\"1\"\r\r\n" + other.substr(0, other.find('\n')) +
+                         "\r\r\n\"Z\"=\"z\"\r\r\r\n"},
+    };
+    for (const auto& c : cases) {
+        RegDocument doc = RegDocument::parse(c.file);
+        const bool hasFirstUse = c.file.find("First Use") != std::string::npos;
+        const auto check = [&](const RegDocument& d, const char* when) {
+            if (hasFirstUse) {
+                EXPECT_EQ(read(d, kSetting, "First Use"), SettingValue::text("1")) << c.what << when;
+            }
+            EXPECT_EQ(textOf(d.value(kHive + "Software\\Other", "Z")), std::string("z\0", 2)) << c.what << when;
+            EXPECT_FALSE(d.value(kSetting, "Blob")) << c.what << when;
+        };
+        check(doc, ", as read");
+        // Learning's one commit, then a key made after the broken line.
+        doc.createKey(kSetting);
+        ASSERT_NE(doc.setValues(kSetting, {{"Data", sz("1.8")}, {"Count", sz("10")}}), RegDocument::Edit::NoKey);
+        doc.createKey(kWindow);
+        ASSERT_EQ(doc.setValues(kWindow, {{"X", sz("150")}}), RegDocument::Edit::Changed);
+        const RegDocument back = RegDocument::parse(doc.render());
+        EXPECT_EQ(read(back, kSetting, "Data"), SettingValue::text("1.8")) << c.what << "\n" << doc.render();
+        EXPECT_EQ(read(back, kSetting, "Count"), SettingValue::text("10")) << c.what;
+        EXPECT_EQ(read(back, kWindow, "X"), SettingValue::text("150")) << c.what << "\n" << doc.render();
+        check(back, ", after the edits");
+    }
+}
+
+}  // namespace
+}  // namespace orvane
