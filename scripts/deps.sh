@@ -13,7 +13,8 @@ test_set=(libbenchmark-dev
           python3-dbusmock python3-gi dbus dbus-daemon libglib2.0-bin
           xvfb xauth x11-utils xdotool trayer imagemagick
           umockdev gir1.2-umockdev-1.0 upower desktop-file-utils openbox
-          weston xwayland clang libclang-rt-dev appstream)
+          weston xwayland clang libclang-rt-dev appstream
+          g++-mingw-w64-x86-64 wine64)
 package_set=(build-essential dpkg-dev debhelper lintian libgtest-dev libgmock-dev)
 
 usage() {

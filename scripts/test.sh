@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds and runs every test: first the ASan/UBSan build, then the release build, then,
-# where clang and its libFuzzer are installed, a bounded fuzzing run of the store.
+# Builds and runs every test: first the ASan/UBSan build, then the release build (with the
+# Debian package), then the Qt-free logic alone, then the logic and the Windows backend
+# cross-built with mingw-w64 and run under Wine, then, where clang and its libFuzzer are
+# installed, a bounded fuzzing run of the store.
 # All always run; the exit status is non-zero when any fails. The last line printed
 # is a ctest-style summary covering them all.
 #
@@ -71,6 +73,12 @@ run_preset() {
 
 run_preset asan
 run_preset release -DORVANE_BUILD_BENCH=ON
+run_preset core
+if command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
+  run_preset windows
+else
+  echo "=== windows: skipped, mingw-w64 is not installed (scripts/deps.sh test)"
+fi
 if command -v clang++ >/dev/null &&
    [[ -f $(clang++ -print-runtime-dir 2>/dev/null)/libclang_rt.fuzzer-$(uname -m).a ]]; then
   run_preset fuzz -DORVANE_BUILD_TESTS=OFF -DORVANE_FUZZ_SECONDS="${ORVANE_FUZZ_SECONDS:-60}"

@@ -23,10 +23,12 @@ std::string ShellLinkOpener::schemeOf(const std::string& address) {
 LinkOpenResult ShellLinkOpener::open(const std::string& address) {
     const std::string scheme = schemeOf(address);
     if (scheme.empty()) return LinkOpenResult::NoHandler;
-    char program[MAX_PATH] = {};
-    DWORD size = MAX_PATH;
-    if (FAILED(AssocQueryStringA(ASSOCF_NONE, ASSOCSTR_EXECUTABLE, scheme.c_str(), "open", program, &size)) ||
-        program[0] == '\0')
+    // The command, not the program: a handler whose program is gone is still a handler, and
+    // its failure to start is told as such.
+    char command[2048] = {};
+    DWORD size = sizeof command;
+    const HRESULT found = AssocQueryStringA(ASSOCF_NONE, ASSOCSTR_COMMAND, scheme.c_str(), "open", command, &size);
+    if ((FAILED(found) && found != E_POINTER) || (SUCCEEDED(found) && command[0] == '\0'))
         return LinkOpenResult::NoHandler;
     // The shell fills in the handler's own command line; the address is never run itself,
     // since its scheme has a handler.
