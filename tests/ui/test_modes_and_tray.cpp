@@ -110,6 +110,27 @@ private slots:
         }
     }
 
+    // A window manager's iconify animation moves the frame of a window it minimizes (openbox
+    // to the screen's bottom). That place is never taken: not stored, not moved to (which
+    // would restore the window), and the window's place stays where it stood.
+    void minimizedWindowKeepsItsPlace() {
+        Program p(dir_->path(), Program::Run::Returning);
+        QVERIFY(p.host->start());
+        QSignalSpy settled(&p.main(), &MainWindow::placeSettled);
+        p.main().move(100, 60);
+        QVERIFY(settled.wait());
+        QCOMPARE(p.get(Setting::X), std::string("1500"));
+        p.main().showMinimized();
+        QTRY_VERIFY(p.main().isMinimized());
+        p.main().move(149, 786);
+        QVERIFY(!settled.wait(1000));
+        QVERIFY(p.main().isMinimized());
+        QCOMPARE(p.get(Setting::X), std::string("1500"));
+        QCOMPARE(p.get(Setting::Y), std::string("900"));
+        QCOMPARE(p.main().position().x, 1500.0);
+        QCOMPARE(p.main().position().y, 900.0);
+    }
+
     void trayEventsActByMode() {
         Program p(dir_->path(), Program::Run::Returning);
         QVERIFY(p.host->start());

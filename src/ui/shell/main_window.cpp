@@ -121,11 +121,12 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    if (isVisible() && !ended_) settle_->start();
+    if (isVisible() && !isMinimized() && !ended_) settle_->start();
 }
 
 void MainWindow::settled() {
-    if (!isVisible()) return;
+    // Moving a minimized window would ask the window manager to restore it.
+    if (!isVisible() || isMinimized()) return;
     // Qt's idea of the place can be stale under a window manager: tell it the real one first
     // (once), and report when that has settled too.
     const QPoint real = windows_.position(*this);
@@ -135,6 +136,7 @@ void MainWindow::settled() {
         return;
     }
     correcting_ = false;
+    settledAt_ = real;
     qCDebug(lcDisplay) << "main window settled at" << real;
     emit placeSettled();
 }
@@ -222,6 +224,7 @@ TwipsPoint MainWindow::position() const {
     // Just shown, the window system may not have it in place yet (a frame not yet moved to
     // where it goes): the place it was given is the one to trust then. Later, Qt's idea may
     // have missed a move the window system made without telling (weston's XWayland).
+    if (isMinimized() && settledAt_) return pixelsToTwips(*settledAt_, twipsPerPixel(this));
     return pixelsToTwips(settledOnScreen() ? windows_.position(*this) : pos(), twipsPerPixel(this));
 }
 

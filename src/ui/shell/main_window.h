@@ -89,6 +89,9 @@ private:
     std::optional<QPoint> nextMenuPlace_;
     bool ended_ = false;
     bool correcting_ = false;
+    // Where the window last stood still while not minimized: a minimized window's place is
+    // wherever the window manager's iconify animation left it.
+    std::optional<QPoint> settledAt_;
 };
 
 }  // namespace orvane
