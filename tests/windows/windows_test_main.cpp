@@ -1,6 +1,6 @@
-// The Windows tests' main, the shared helpers, and the
-// second process the single-instance test starts ("--instance NAME": exit 0 when it got the
-// instance, 1 when another copy holds it).
+// The Windows tests' main and shared helpers, and the second process the single-instance
+// test starts ("--instance NAME": exit 0 when it got the instance, 1 when another copy holds
+// it).
 #include <gtest/gtest.h>
 
 #include <atomic>
