@@ -151,12 +151,18 @@ TEST(ResizeForm, EveryModePassesThroughFullAndRecreatesMissingKeys) {
     mode = "Minimize";
     r.c.ResizeForm(mode);
     EXPECT_TRUE(r.main.visible);
-    r.c.trayMayHaveAppeared();  // only Minimize checked hides it, and a tray must be there
+    r.c.trayAvailabilityChanged();  // only Minimize checked hides it, and a tray must be there
     EXPECT_TRUE(r.main.visible);
     r.c.onMenuItem(MenuItem::Minimize);
     EXPECT_TRUE(r.main.visible);
     r.tray.trayExists = true;
-    r.c.trayMayHaveAppeared();
+    r.c.trayAvailabilityChanged();
+    EXPECT_FALSE(r.main.visible);
+    r.tray.trayExists = false;  // the panel went away: the window is the way to the menu again
+    r.c.trayAvailabilityChanged();
+    EXPECT_TRUE(r.main.visible);
+    r.c.onMenuItem(MenuItem::Compact);
+    r.c.trayAvailabilityChanged();  // the panel is the way there in Compact mode
     EXPECT_FALSE(r.main.visible);
     r.c.onMenuItem(MenuItem::Full);
 
@@ -282,6 +288,10 @@ TEST(TrayEvents, EachModeAndEventDoesWhatTheTableSays) {
         {MenuItem::Full, TrayEvent::Activate, {"main.front", "main.normal", "main.show"}},
         {MenuItem::Compact, TrayEvent::Activate, {"compact.front"}},
         {MenuItem::Minimize, TrayEvent::Activate, {}},
+        // A host drawing the menu itself: what comes before our menu, without it.
+        {MenuItem::Full, TrayEvent::HostMenuOpening, {"main.front"}},
+        {MenuItem::Compact, TrayEvent::HostMenuOpening, {}},
+        {MenuItem::Minimize, TrayEvent::HostMenuOpening, {}},
     };
     for (const Row& row : rows) {
         Rig r;

@@ -301,6 +301,11 @@ void MainController::toggleStartWithDesktop() {
 
 void MainController::onTrayEvent(TrayEvent event) {
     if (!started_ || unloading_) return;
+    if (event == TrayEvent::HostMenuOpening) {
+        // What comes before our own menu is shown; the host draws the menu.
+        if (menu_.full) v_.main.bringToFront();
+        return;
+    }
     if (event == TrayEvent::Activate) {
         // Where the double click is missing, the activation does what it would do in Full
         // mode; elsewhere it is the click the table knows.
@@ -354,8 +359,13 @@ void MainController::compactClosed() {
     v_.main.bringToFront();
 }
 
-void MainController::trayMayHaveAppeared() {
-    if (started_ && !unloading_ && menu_.minimize && v_.tray.available()) v_.main.hideWindow();
+void MainController::trayAvailabilityChanged() {
+    if (!started_ || unloading_ || !menu_.minimize) return;
+    if (v_.tray.available()) {
+        v_.main.hideWindow();
+    } else {
+        v_.main.showWindow();
+    }
 }
 
 void MainController::compactIconDoubleClicked() {

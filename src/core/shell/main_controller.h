@@ -84,8 +84,9 @@ public:
     // A window has settled at a new place, or the on-top state changed: the window settings
     // are written at once, so that no end of the program loses them.
     void windowSettingsChanged();
-    // A tray that was missing may be there now: Minimize can hide the window it had to keep.
-    void trayMayHaveAppeared();
+    // A tray came or went: in Minimize mode the main window is hidden while there is an icon
+    // to click, and shown while there is none, so the menu can always be reached.
+    void trayAvailabilityChanged();
     // Where the running program file is, for the start-with-the-desktop entry.
     void setProgramPath(std::string path) { programPath_ = std::move(path); }
 

@@ -98,10 +98,11 @@ enum class MenuItem {
 
 // The tray icon's mouse events, as the logic acts on them.
 enum class TrayEvent {
-    LeftButtonUp,      // a click; also the first half of a double click
+    LeftButtonUp,  // a click; also the first half of a double click
     LeftDoubleClick,
     RightButtonUp,
-    Activate,          // a StatusNotifierItem host's one activation: it has no double click
+    Activate,         // a StatusNotifierItem host's one activation: it has no double click
+    HostMenuOpening,  // a host is about to draw the pop-up menu itself
 };
 
 }  // namespace orvane

@@ -4,7 +4,6 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QTimer>
 #include <cstdlib>
 
 #include "core/alarms/control_center_model.h"
@@ -23,7 +22,7 @@ AppHost::AppHost(Services services, QObject* parent)
       services_(services),
       windows_(makeWindowSystem()),
       main_(std::make_unique<MainWindow>(icons_, *windows_)),
-      tray_(new TrayIcon(icons_, this)),
+      tray_(new TrayIcon(icons_, *main_->popupMenu(), this)),
       compact_(new CompactHost(icons_, *windows_, this)) {
     wizard_ = std::make_unique<WizardRunner>(
         services_.store, services_.messages, [this](QWidget* owner) -> QDialog* { return makeControlCenter(owner); },
@@ -36,6 +35,7 @@ AppHost::AppHost(Services services, QObject* parent)
             [this] { controller_->requestClose(CloseReason::User); });
     connect(main_.get(), &MainWindow::menuItemChosen, this, &AppHost::onMenuItem);
     connect(main_.get(), &MainWindow::statusPictureRightReleased, this, &AppHost::showMenu);
+    connect(main_.get(), &MainWindow::menuKeyPressed, this, &AppHost::showMenuByKeyboard);
     connect(main_.get(), &MainWindow::placeSettled, this, [this] { controller_->windowSettingsChanged(); });
     connect(main_.get(), &MainWindow::programEnding, this, [this] {
         tray_->remove();
@@ -43,9 +43,12 @@ AppHost::AppHost(Services services, QObject* parent)
         emit finished();
     });
     connect(tray_, &TrayIcon::clicked, this, &AppHost::onTrayClicked);
+    connect(tray_, &TrayIcon::availabilityChanged, this,
+            [this] { controller_->trayAvailabilityChanged(); });
     connect(compact_, &CompactHost::placeSettled, this, [this] { controller_->windowSettingsChanged(); });
     connect(compact_, &CompactHost::created, this, [this](CompactWindow* w) {
         connect(w, &CompactWindow::iconRightReleased, this, &AppHost::showMenu);
+        connect(w, &CompactWindow::menuKeyPressed, this, &AppHost::showMenuByKeyboard);
         connect(w, &CompactWindow::dragFinished, this, [this, w] {
             qCDebug(lcDisplay) << "compact panel dropped at" << w->pos();
             controller_->compactDragFinished();
@@ -68,17 +71,7 @@ AppHost::~AppHost() {
 }
 
 bool AppHost::start() {
-    if (!controller_->startUp()) return false;
-    if (!tray_->available()) {
-        // Started before the desktop's tray (an autostart racing the panel): look again a few
-        // times, so Minimize can hide the window it had to keep. Nothing runs once a tray is there.
-        for (int seconds : {2, 5, 15, 45}) {
-            QTimer::singleShot(seconds * 1000, this, [this] {
-                if (tray_->available()) controller_->trayMayHaveAppeared();
-            });
-        }
-    }
-    return true;
+    return controller_->startUp();
 }
 
 void AppHost::terminate() {
@@ -135,5 +128,12 @@ void AppHost::onTrayClicked(TrayEvent event, std::optional<QPoint> menuAt) {
 }
 
 void AppHost::showMenu(QPoint globalPos) { main_->popupMenu()->popup(globalPos); }
+
+void AppHost::showMenuByKeyboard(QPoint globalPos) {
+    QMenu* menu = main_->popupMenu();
+    menu->popup(globalPos);
+    // Opened from the keyboard, the first item is where the arrow keys start.
+    if (!menu->actions().isEmpty()) menu->setActiveAction(menu->actions().first());
+}
 
 }  // namespace orvane

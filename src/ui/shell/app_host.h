@@ -52,6 +52,7 @@ public:
 
 private:
     void showMenu(QPoint globalPos);
+    void showMenuByKeyboard(QPoint globalPos);
     void onPowerChanged();
 
     // The Control Center, owned by the main window from the menu or by the wizard.

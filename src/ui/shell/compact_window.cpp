@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -87,6 +88,13 @@ CompactWindow::CompactWindow(StatusIcons& icons, WindowSystem& windows, QWidget*
     imgIcon_->setAlignment(Qt::AlignCenter);
     imgIcon_->setPixmap(icons_.pixmap("ACS"));
     imgIcon_->installEventFilter(this);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            emit menuKeyPressed(imgIcon_->mapToGlobal(QPoint(0, imgIcon_->height())));
+        });
+    }
 
     // Runs only while the window manager moves the panel.
     settle_ = new QTimer(this);

@@ -32,6 +32,8 @@ signals:
     // The icon was dragged and dropped somewhere.
     void dragFinished();
     void iconRightReleased(QPoint globalPos);
+    // The Menu key or Shift+F10: the menu opens at `globalPos`.
+    void menuKeyPressed(QPoint globalPos);
     void iconDoubleClicked();
     void closing();
 

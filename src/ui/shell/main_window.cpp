@@ -9,12 +9,14 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
 
 #include "ui/common/log_categories.h"
+#include "ui/common/popup_place.h"
 #include "ui/common/status_icons.h"
 #include "ui/common/twips.h"
 #include "ui/desktop/window_system.h"
@@ -106,6 +108,14 @@ MainWindow::MainWindow(StatusIcons& icons, WindowSystem& windows, QWidget* paren
     imgStatus_->installEventFilter(this);
 
     buildMenu();
+    // The keyboard's way to the menu: the Menu key, and Shift+F10 as on other desktops.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            emit menuKeyPressed(imgStatus_->mapToGlobal(QPoint(0, imgStatus_->height())));
+        });
+    }
 
     // Runs only after the window moved, until it stands still.
     settle_ = new QTimer(this);
@@ -181,7 +191,10 @@ void MainWindow::showMenuState(const MenuState& m) {
     }
 }
 
-void MainWindow::showPopupMenu() { menu_->popup(nextMenuPlace_.value_or(QCursor::pos())); }
+void MainWindow::showPopupMenu() {
+    // A place a tray host gave is where its icon is, maybe inside its panel.
+    menu_->popup(nextMenuPlace_ ? popupPlace(*nextMenuPlace_, menu_->sizeHint()) : QCursor::pos());
+}
 
 void MainWindow::showWindow() {
     if (!isVisible()) shownFor_.start();

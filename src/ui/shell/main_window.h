@@ -56,6 +56,8 @@ signals:
     void closeRequested();
     void menuItemChosen(orvane::MenuItem item);
     void statusPictureRightReleased(QPoint globalPos);
+    // The Menu key or Shift+F10: the menu opens at `globalPos`.
+    void menuKeyPressed(QPoint globalPos);
     void programEnding();
     // The window has stood still at a new place for a moment, where the window system has it.
     void placeSettled();

@@ -6,32 +6,46 @@
 #include <QSystemTrayIcon>
 
 #include "ui/common/log_categories.h"
-#include "ui/desktop/status_notifier_item.h"
 #include "ui/common/status_icons.h"
+#include "ui/desktop/status_notifier_item.h"
 
 namespace orvane {
 
-TrayIcon::TrayIcon(StatusIcons& icons, QObject* parent)
+TrayIcon::TrayIcon(StatusIcons& icons, QMenu& menu, QObject* parent)
     : QObject(parent),
       icons_(icons),
-      xembed_(new QSystemTrayIcon(this)),
-      sni_(new StatusNotifierItem(QDBusConnection::sessionBus(), this)) {
-    // Where Qt's own icon gets the clicks (a platform other than an XEmbed tray), they come
-    // as Qt reports them.
-    connect(xembed_, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason r) {
-                if (r == QSystemTrayIcon::Trigger)
-                    emit clicked(TrayEvent::LeftButtonUp, std::nullopt);
-                if (r == QSystemTrayIcon::DoubleClick)
-                    emit clicked(TrayEvent::LeftDoubleClick, std::nullopt);
-                if (r == QSystemTrayIcon::Context)
-                    emit clicked(TrayEvent::RightButtonUp, std::nullopt);
-            });
+      item_(new StatusNotifierItem(QDBusConnection::sessionBus(), this)) {
+    item_->setMenu(menu);
     // A StatusNotifierItem host has no double click: its one activation stands for it.
-    connect(sni_, &StatusNotifierItem::activated, this,
+    connect(item_, &StatusNotifierItem::activated, this,
             [this](QPoint) { emit clicked(TrayEvent::Activate, std::nullopt); });
-    connect(sni_, &StatusNotifierItem::contextMenuRequested, this,
+    connect(item_, &StatusNotifierItem::contextMenuRequested, this,
             [this](QPoint at) { emit clicked(TrayEvent::RightButtonUp, at); });
+    connect(item_, &StatusNotifierItem::menuAboutToShow, this,
+            [this] { emit clicked(TrayEvent::HostMenuOpening, std::nullopt); });
+    connect(item_, &StatusNotifierItem::watcherChanged, this, [this] {
+        if (!added_) return;
+        if (item_->watcherPresent() && !usingItem_) useStatusNotifierItem();
+        if (!item_->watcherPresent() && usingItem_) useXEmbed();
+        checkAvailability();
+    });
+    connect(item_, &StatusNotifierItem::trayChanged, this, &TrayIcon::checkAvailability);
+    // An XEmbed tray that comes or goes (a panel started late, or restarted). Qt's X11 platform
+    // says so through its native interface, a QObject whose class is private to Qt.
+    if (QObject* native = reinterpret_cast<QObject*>(QGuiApplication::platformNativeInterface());
+        native && native->metaObject()->indexOfSignal("systemTrayWindowChanged(QScreen*)") >= 0) {
+        connect(native, SIGNAL(systemTrayWindowChanged(QScreen*)), this,
+                SLOT(onXEmbedTrayChanged()));
+    }
+}
+
+void TrayIcon::onXEmbedTrayChanged() {
+    // Qt docks an icon only if a tray was there when it was shown: shown again, it docks now.
+    if (added_ && !usingItem_ && xembed_ && QSystemTrayIcon::isSystemTrayAvailable()) {
+        xembed_->hide();
+        xembed_->show();
+    }
+    checkAvailability();
 }
 
 TrayIcon::~TrayIcon() {
@@ -40,53 +54,88 @@ TrayIcon::~TrayIcon() {
 
 void TrayIcon::add(const std::string& tip) {
     shownKey_.clear();
-    const QString text = QString::fromStdString(tip);
-    sniShown_ = StatusNotifierItem::hostAvailable(QDBusConnection::sessionBus());
-    if (sniShown_) {
-        sni_->setIcon(StatusIcons::appIcon());
-        sni_->setToolTip(text);
-        sni_->show();
-        return;
+    added_ = true;
+    icon_ = StatusIcons::appIcon();
+    tip_ = QString::fromStdString(tip);
+    item_->watcherPresent() ? useStatusNotifierItem() : useXEmbed();
+    wasAvailable_ = available();
+}
+
+void TrayIcon::useStatusNotifierItem() {
+    qCDebug(lcDisplay) << "tray: a StatusNotifierItem";
+    usingItem_ = true;
+    if (xembed_) xembed_->hide();
+    if (qApp) qApp->removeEventFilter(this);
+    item_->setIcon(icon_);
+    item_->setToolTip(tip_);
+    item_->show();
+}
+
+void TrayIcon::useXEmbed() {
+    qCDebug(lcDisplay) << "tray: an XEmbed icon";
+    usingItem_ = false;
+    item_->hide();
+    if (!xembed_) {
+        xembed_ = new QSystemTrayIcon(this);
+        // Where Qt's own icon gets the clicks (a platform other than an XEmbed tray), they
+        // come as Qt reports them.
+        connect(xembed_, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason r) {
+                    if (r == QSystemTrayIcon::Trigger)
+                        emit clicked(TrayEvent::LeftButtonUp, std::nullopt);
+                    if (r == QSystemTrayIcon::DoubleClick)
+                        emit clicked(TrayEvent::LeftDoubleClick, std::nullopt);
+                    if (r == QSystemTrayIcon::Context)
+                        emit clicked(TrayEvent::RightButtonUp, std::nullopt);
+                });
     }
     // Qt's XEmbed icon acts on the press; its events are taken before it sees them.
     qApp->installEventFilter(this);
-    xembed_->setIcon(StatusIcons::appIcon());
-    xembed_->setToolTip(text);
+    xembed_->setIcon(icon_);
+    xembed_->setToolTip(tip_);
     xembed_->show();
 }
 
+void TrayIcon::checkAvailability() {
+    if (!added_) return;
+    const bool now = available();
+    if (now == wasAvailable_) return;
+    wasAvailable_ = now;
+    qCDebug(lcDisplay) << "tray available:" << now;
+    emit availabilityChanged();
+}
+
 void TrayIcon::modify(const std::string& smallIconKey, const std::string& tip) {
-    const QString text = QString::fromStdString(tip);
-    qCDebug(lcDisplay).noquote() << "tip:" << text;
+    tip_ = QString::fromStdString(tip);
+    qCDebug(lcDisplay).noquote() << "tip:" << tip_;
     // Repainting an unchanged icon costs the tray host a redraw for nothing.
     if (smallIconKey != shownKey_) {
-        const QIcon icon = icons_.icon(smallIconKey);
-        sniShown_ ? sni_->setIcon(icon) : xembed_->setIcon(icon);
+        icon_ = icons_.icon(smallIconKey);
+        usingItem_ ? item_->setIcon(icon_) : xembed_->setIcon(icon_);
         shownKey_ = smallIconKey;
     }
-    if (sniShown_) {
-        sni_->setToolTip(text);
-    } else if (xembed_->toolTip() != text) {
-        xembed_->setToolTip(text);
+    if (usingItem_) {
+        item_->setToolTip(tip_);
+    } else if (xembed_->toolTip() != tip_) {
+        xembed_->setToolTip(tip_);
     }
 }
 
 void TrayIcon::remove() {
-    sni_->hide();
-    xembed_->hide();
+    added_ = false;
+    item_->hide();
+    if (xembed_) xembed_->hide();
     if (qApp) qApp->removeEventFilter(this);
 }
 
 bool TrayIcon::available() const {
-    return sniShown_ ? sni_->isShown() : QSystemTrayIcon::isSystemTrayAvailable();
-}
-
-QString TrayIcon::toolTip() const {
-    return sniShown_ ? sni_->toolTip() : xembed_->toolTip();
+    if (!added_) return false;
+    return usingItem_ ? item_->shownInTray() : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 bool TrayIcon::isShown() const {
-    return sniShown_ ? sni_->isShown() : xembed_->isVisible();
+    if (!added_) return false;
+    return usingItem_ ? item_->isShown() : xembed_->isVisible();
 }
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QPoint>
+#include <QString>
 #include <optional>
 
 #include "core/shell/views.h"
 
+class QMenu;
 class QSystemTrayIcon;
 
 namespace orvane {
@@ -14,12 +17,14 @@ class StatusIcons;
 class StatusNotifierItem;
 
 // The notification-area icon; its picture and tip follow each display update. Where the
-// session has a StatusNotifierItem host it is such an item, else an XEmbed tray icon, whose
-// clicks count when the button is released, as the table of tray events has it.
+// session has a StatusNotifierWatcher it is a StatusNotifierItem whose menu the host draws,
+// else an XEmbed tray icon, whose clicks count when the button is released, as the table of
+// tray events has it. A watcher that appears or goes later moves the icon over.
 class TrayIcon : public QObject, public TrayView {
     Q_OBJECT
 public:
-    TrayIcon(StatusIcons& icons, QObject* parent = nullptr);
+    // `menu` is the pop-up menu hosts draw themselves.
+    TrayIcon(StatusIcons& icons, QMenu& menu, QObject* parent = nullptr);
     ~TrayIcon() override;
 
     void add(const std::string& tip) override;
@@ -27,23 +32,37 @@ public:
     void remove() override;
     bool available() const override;
 
-    QString toolTip() const;
+    QString toolTip() const { return tip_; }
     bool isShown() const;
-    bool isStatusNotifierItem() const { return sniShown_; }
+    bool isStatusNotifierItem() const { return usingItem_; }
 
 signals:
     // A click, with the place for a menu when the host gave one.
     void clicked(orvane::TrayEvent event, std::optional<QPoint> menuAt);
+    // available() may have changed: a tray came or went.
+    void availabilityChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+private slots:
+    void onXEmbedTrayChanged();
+
 private:
+    void useStatusNotifierItem();
+    void useXEmbed();
+    void checkAvailability();
+
     StatusIcons& icons_;
-    QSystemTrayIcon* xembed_;
-    StatusNotifierItem* sni_;
-    bool sniShown_ = false;
+    // Made only when needed: Qt decides once, when it is made, which kind of tray it talks to.
+    QSystemTrayIcon* xembed_ = nullptr;
+    StatusNotifierItem* item_;
+    QIcon icon_;
+    QString tip_;
     std::string shownKey_;
+    bool added_ = false;
+    bool usingItem_ = false;
+    bool wasAvailable_ = false;
 };
 
 }  // namespace orvane

@@ -1,0 +1,226 @@
+# shellcheck shell=bash
+# Real desktops inside Xvfb for the end-to-end tests, each with its own panel as the tray host:
+#   . "$(dirname "${BASH_SOURCE[0]}")/desktop-lib.sh"
+#   desktop_session xfce           # Xvfb 1600x1000, private buses, mocked UPower, private HOME
+#   desktop_start_wm; desktop_start_panel; desktop_wait_host
+# Desktops: xfce (xfwm4 + xfce4-panel), lxqt (openbox + lxqt-panel), gnome (gnome-shell --x11
+# with the AppIndicator extension), sway (sway + waybar, as uid 65534: sway refuses root; the
+# program runs there through XWayland) and plasma (kwin_x11 + kded5's watcher + plasmashell).
+# The window manager and the panel start apart, so a test can start the program in between.
+. "$(dirname "${BASH_SOURCE[0]}")/upower-mock.sh"
+
+DESKTOP_USER=65534
+SCREEN_W=1600 SCREEN_H=1000
+
+desktop_packages() {
+  case $1 in
+    xfce) echo xfwm4 xfce4-panel ;;
+    lxqt) echo openbox lxqt-panel ;;
+    gnome) echo gnome-shell ;;
+    sway) echo sway waybar swaymsg ;;
+    plasma) echo kwin_x11 kded5 plasmashell ;;
+  esac
+}
+
+# "${AS_USER[@]}" CMD...: as the desktop's user (sway's: uid 65534), else as we are. Not a
+# function: a function run in the background is a subshell, and $! would not be the program.
+AS_USER=(env)
+
+# desktop_session NAME: everything a desktop needs before its programs start.
+desktop_session() {
+  DESKTOP=$1
+  export HOME=$HARNESS_DIR/home XDG_CONFIG_HOME=$HARNESS_DIR/home/.config
+  export XDG_DATA_HOME=$HARNESS_DIR/home/.local/share XDG_CACHE_HOME=$HARNESS_DIR/home/.cache
+  export XDG_RUNTIME_DIR=$HARNESS_DIR/run
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME DESKTOP_SESSION WAYLAND_DISPLAY XDG_CURRENT_DESKTOP
+  start_xvfb ${SCREEN_W}x${SCREEN_H}x24 || return 1
+  # The desktops start helpers (settings daemons, portals) through the bus. sway runs as an
+  # ordinary user whose helpers, started by a bus running as root, could not serve it.
+  if [ "$DESKTOP" = sway ]; then
+    start_private_bus session || return 1
+  else
+    HARNESS_SERVICEDIR=/usr/share/dbus-1/services start_private_bus session || return 1
+  fi
+  start_upower_mock true && mock_discharging 85 7530 || return 1
+  case $DESKTOP in
+    xfce)
+      export XDG_CURRENT_DESKTOP=XFCE
+      mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+      cp /etc/xdg/xfce4/panel/default.xml "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" ;;
+    lxqt)
+      export XDG_CURRENT_DESKTOP=LXQt
+      mkdir -p "$XDG_CONFIG_HOME/lxqt"
+      cp /usr/share/lxqt/panel.conf "$XDG_CONFIG_HOME/lxqt/panel.conf" ;;
+    gnome)
+      export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11 GNOME_SHELL_SESSION_MODE=user
+      gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']" &&
+        gsettings set org.gnome.shell welcome-dialog-last-shown-version '999' || return 1 ;;
+    sway)
+      export XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland WLR_BACKENDS=x11 WLR_RENDERER=pixman
+      export WLR_LIBINPUT_NO_DEVICES=1
+      chmod 755 "$HARNESS_DIR"
+      AS_USER=(setpriv --reuid=$DESKTOP_USER --regid=$DESKTOP_USER --clear-groups)
+      chown -R $DESKTOP_USER:$DESKTOP_USER "$HOME" "$XDG_RUNTIME_DIR" ;;
+    plasma)
+      export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5 KDE_FULL_SESSION=true XDG_SESSION_TYPE=x11
+      export DESKTOP_SESSION=plasma
+      # As startplasma does: what the bus starts (kded5's helpers) sees the session.
+      dbus-update-activation-environment XDG_CURRENT_DESKTOP KDE_SESSION_VERSION KDE_FULL_SESSION \
+        XDG_SESSION_TYPE DESKTOP_SESSION DISPLAY HOME XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME \
+        XDG_RUNTIME_DIR ;;
+    *) hlog "unknown desktop $DESKTOP"; return 1 ;;
+  esac
+}
+
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# desktop_start_wm: the window manager (gnome-shell and sway also bring their panel's host
+# along: for them the panel is the AppIndicator extension or waybar).
+desktop_start_wm() {
+  case $DESKTOP in
+    xfce) xfwm4 --compositor=off >"$HARNESS_DIR/wm.log" 2>&1 & track $! ;;
+    lxqt) openbox >"$HARNESS_DIR/wm.log" 2>&1 & track $! ;;
+    gnome) gnome-shell --x11 --replace >"$HARNESS_DIR/wm.log" 2>&1 & track $! ;;
+    plasma) kwin_x11 --replace >"$HARNESS_DIR/wm.log" 2>&1 & track $! ;;
+    sway)
+      cat >"$HARNESS_DIR/sway.config" <<EOF
+output * resolution ${SCREEN_W}x${SCREEN_H} position 0,0 bg #204060 solid_color
+xwayland enable
+exec printenv DISPLAY >$XDG_RUNTIME_DIR/sway.display
+EOF
+      "${AS_USER[@]}" sway -c "$HARNESS_DIR/sway.config" >"$HARNESS_DIR/wm.log" 2>&1 & track $!
+      WAIT_S=30 wait_for test -s "$XDG_RUNTIME_DIR/sway.display" ||
+        { hlog "sway did not start: $(tail -5 "$HARNESS_DIR/wm.log")"; return 1; }
+      SWAY_DISPLAY=$(cat "$XDG_RUNTIME_DIR/sway.display")
+      WAYLAND_SOCKET_NAME=$(cd "$XDG_RUNTIME_DIR" && ls wayland-? | head -1)
+      SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock | head -1)
+      export SWAYSOCK
+      return 0 ;;
+  esac
+  WAIT_S=60 wait_for wm_ready || { hlog "$DESKTOP's window manager did not start: $(tail -5 "$HARNESS_DIR/wm.log")"; return 1; }
+  if [ "$DESKTOP" = plasma ]; then
+    # Its watcher is kded5's: loaded only in a full session, started before the shell.
+    kded5 >"$HARNESS_DIR/kded5.log" 2>&1 & track $!
+    WAIT_S=60 wait_for has_name session org.kde.StatusNotifierWatcher ||
+      { hlog "kded5 brought no StatusNotifierWatcher: $(tail -5 "$HARNESS_DIR/kded5.log")"; return 1; }
+  fi
+}
+
+# desktop_start_panel: the panel with its tray; PANEL_PID is what stops it again.
+desktop_start_panel() {
+  case $DESKTOP in
+    xfce) xfce4-panel >"$HARNESS_DIR/panel.log" 2>&1 & PANEL_PID=$! ;;
+    lxqt) lxqt-panel >"$HARNESS_DIR/panel.log" 2>&1 & PANEL_PID=$! ;;
+    plasma) plasmashell --no-respawn >"$HARNESS_DIR/panel.log" 2>&1 & PANEL_PID=$! ;;
+    sway)
+      cat >"$HARNESS_DIR/waybar.json" <<'EOF'
+{ "layer": "top", "position": "top", "height": 30, "modules-left": ["sway/workspaces"],
+  "modules-right": ["tray", "clock"], "tray": { "icon-size": 18, "spacing": 8 } }
+EOF
+      printf '* { font-family: sans-serif; font-size: 13px; } window#waybar { background: #303030; color: #ffffff; }\n' \
+        >"$HARNESS_DIR/waybar.css"
+      "${AS_USER[@]}" env WAYLAND_DISPLAY="$WAYLAND_SOCKET_NAME" waybar -c "$HARNESS_DIR/waybar.json" \
+        -s "$HARNESS_DIR/waybar.css" >"$HARNESS_DIR/panel.log" 2>&1 & PANEL_PID=$! ;;
+    gnome) return 0 ;;  # the extension came with the shell
+  esac
+  track "$PANEL_PID"
+}
+
+watcher_property() {
+  gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
+    -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1" 2>/dev/null
+}
+host_registered() { watcher_property IsStatusNotifierHostRegistered | grep -q true; }
+item_registered() { watcher_property RegisteredStatusNotifierItems | grep -q "StatusNotifierItem-$1-"; }
+overview_active() {
+  gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell -m org.freedesktop.DBus.Properties.Get \
+    org.gnome.Shell OverviewActive 2>/dev/null | grep -q true
+}
+
+# desktop_wait_host: a StatusNotifierHost is there, and the desktop settled enough to click.
+desktop_wait_host() {
+  WAIT_S=90 wait_for host_registered ||
+    { hlog "no StatusNotifierHost on $DESKTOP: $(tail -5 "$HARNESS_DIR/panel.log" "$HARNESS_DIR/wm.log" 2>/dev/null)"; return 1; }
+  if [ "$DESKTOP" = gnome ]; then
+    # GNOME starts in the overview, which takes the clicks: leave it as a person would.
+    WAIT_S=30 wait_for overview_active
+    local i
+    for i in 1 2 3; do
+      overview_active || break
+      xdotool key Escape
+      WAIT_S=5 wait_for eval '! overview_active' && break
+    done
+    ! overview_active || { hlog "GNOME's overview stays open"; return 1; }
+  fi
+}
+
+# program_display: the X display the program's windows are on (XWayland under sway).
+program_display() { if [ "$DESKTOP" = sway ]; then echo "$SWAY_DISPLAY"; else echo "$DISPLAY"; fi; }
+# px CMD...: an X tool on the program's display (XWayland lets in only the session's user).
+px() { "${AS_USER[@]}" env DISPLAY="$(program_display)" "$@"; }
+
+# desktop_start_program PROGRAM: as the desktop's user, logging to $log; sets $pid.
+desktop_start_program() {
+  log=$HARNESS_DIR/orvane.log
+  : >"$log"
+  [ "$DESKTOP" = sway ] && chown -R $DESKTOP_USER:$DESKTOP_USER "$XDG_CONFIG_HOME" "$log"
+  local env_extra=()
+  [ "$DESKTOP" = sway ] && env_extra=(DISPLAY="$SWAY_DISPLAY" WAYLAND_DISPLAY="$WAYLAND_SOCKET_NAME")
+  "${AS_USER[@]}" env "${env_extra[@]}" QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" \
+    "$1" >>"$log" 2>&1 &
+  pid=$!
+  track "$pid"
+}
+
+# green_pixels FILE / amber_pixels FILE: "X Y" of each green pixel (a battery over half full, as
+# the program draws it) or amber one (under half) in the strips along the top and bottom edges,
+# where panels are; sorted.
+green_pixels() { coloured_pixels "$1" '$4 >= 120 && $3 <= 90 && $5 <= 90 && $4 - $3 >= 80'; }
+amber_pixels() { coloured_pixels "$1" '$3 >= 180 && $4 >= 110 && $4 <= 210 && $5 <= 100 && $3 - $4 >= 25'; }
+coloured_pixels() {
+  local shot=$HARNESS_DIR/screen.png
+  import -window root "$shot" 2>/dev/null || return 1
+  convert "$shot" -depth 8 \( -clone 0 -crop ${SCREEN_W}x44+0+0 \) \
+    \( -clone 0 -crop ${SCREEN_W}x60+0+$((SCREEN_H - 60)) \) -delete 0 txt:- 2>/dev/null |
+    awk -F'[,: ()]+' -v H=$SCREEN_H '
+      /^#/ { img++; next }
+      '"$2"' { print $1, (img == 2 ? $2 + H - 60 : $2) }' |
+    sort >"$1"
+}
+
+# centre_of FILE: "X Y" of the largest cluster of the pixels listed (stray ones, such as the
+# coloured fringes of anti-aliased text, are left out); fails when it is under 6 pixels.
+centre_of() {
+  sort -n -k1,1 -k2,2 "$1" | awk '
+    function close_cluster() { if (n > bestn) { bestn = n; bx = sx / n; by = sy / n } n = sx = sy = 0 }
+    NR > 1 && ($1 - px > 3) { close_cluster() }
+    { n++; sx += $1; sy += $2; px = $1 }
+    END { close_cluster(); if (bestn < 6) exit 1; printf "%d %d\n", bx, by }'
+}
+
+# tray_icon_place: "X Y" of the program's tray icon, found on the screen as a person finds it:
+# the battery that turns amber when the battery falls under half, and green again above it.
+# Other icons (a green launcher, the desktop's own applets) do not follow the battery.
+tray_icon_place() {
+  local low=$HARNESS_DIR/amber.txt full=$HARNESS_DIR/green.txt turned=$HARNESS_DIR/turned.txt
+  mock_display "{'Percentage': <45.0>, 'TimeToEmpty': <int64 5400>}" || return 1
+  WAIT_S=30 wait_for eval "amber_pixels $low && centre_of $low" || { hlog "no amber icon in the panels"; return 1; }
+  mock_display "{'Percentage': <85.0>, 'TimeToEmpty': <int64 7530>}" || return 1
+  icon_turned() { green_pixels "$full" && comm -12 "$low" "$full" >"$turned" && centre_of "$turned"; }
+  WAIT_S=30 wait_for icon_turned || { hlog "the amber icon did not turn green again"; return 1; }
+  centre_of "$turned"
+}
+
+# crop_sum X Y W H: a checksum of that part of the screen.
+crop_sum() {
+  import -window root -crop "${3}x${4}+${1}+${2}" png:- 2>/dev/null | md5sum | cut -d' ' -f1
+}
+
+# menu_area X Y: where a host's menu opens next to an icon at X,Y ("X Y W H").
+menu_area() {
+  local x=$(( $1 > 260 ? $1 - 260 : 0 )) w=520
+  [ $((x + w)) -gt $SCREEN_W ] && w=$((SCREEN_W - x))
+  if [ "$2" -lt $((SCREEN_H / 2)) ]; then echo "$x 0 $w 320"; else echo "$x $((SCREEN_H - 320)) $w 320"; fi
+}
