@@ -14,7 +14,11 @@ test_set=(libbenchmark-dev
           xvfb xauth x11-utils xdotool trayer imagemagick
           umockdev gir1.2-umockdev-1.0 upower desktop-file-utils openbox
           weston xwayland clang libclang-rt-dev appstream
-          g++-mingw-w64-x86-64 wine64)
+          g++-mingw-w64-x86-64 wine64
+          at-spi2-core gir1.2-atspi-2.0
+          # the desktops whose panels the tray is tried on
+          xfce4-panel xfwm4 lxqt-panel gnome-shell gnome-shell-extension-appindicator
+          sway waybar kwin-x11 plasma-desktop plasma-workspace)
 package_set=(build-essential dpkg-dev debhelper lintian libgtest-dev libgmock-dev)
 
 usage() {

@@ -44,6 +44,10 @@ desktop_session() {
     HARNESS_SERVICEDIR=/usr/share/dbus-1/services start_private_bus session || return 1
   fi
   start_upower_mock true && mock_discharging 85 7530 || return 1
+  # ORVANE_BUS_TRACE=1 keeps a trace of the session bus, for a failure to be read afterwards.
+  if [ -n "${ORVANE_BUS_TRACE:-}" ]; then
+    dbus-monitor --session >"$HARNESS_DIR/session-bus.txt" 2>&1 & track $!
+  fi
   case $DESKTOP in
     xfce)
       export XDG_CURRENT_DESKTOP=XFCE
@@ -90,7 +94,7 @@ output * resolution ${SCREEN_W}x${SCREEN_H} position 0,0 bg #204060 solid_color
 xwayland enable
 exec printenv DISPLAY >$XDG_RUNTIME_DIR/sway.display
 EOF
-      "${AS_USER[@]}" sway -c "$HARNESS_DIR/sway.config" >"$HARNESS_DIR/wm.log" 2>&1 & track $!
+      "${AS_USER[@]}" sway ${SWAY_DEBUG:+-d} -c "$HARNESS_DIR/sway.config" >"$HARNESS_DIR/wm.log" 2>&1 & track $!
       WAIT_S=30 wait_for test -s "$XDG_RUNTIME_DIR/sway.display" ||
         { hlog "sway did not start: $(tail -5 "$HARNESS_DIR/wm.log")"; return 1; }
       SWAY_DISPLAY=$(cat "$XDG_RUNTIME_DIR/sway.display")
@@ -133,7 +137,14 @@ watcher_property() {
     -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1" 2>/dev/null
 }
 host_registered() { watcher_property IsStatusNotifierHostRegistered | grep -q true; }
-item_registered() { watcher_property RegisteredStatusNotifierItems | grep -q "StatusNotifierItem-$1-"; }
+# item_registered PID: the program's item is in the watcher's list, by its name or its path.
+item_registered() {
+  local owner
+  owner=$(gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus \
+    -m org.freedesktop.DBus.GetNameOwner "org.kde.StatusNotifierItem-$1-1" 2>/dev/null | cut -d"'" -f2)
+  [ -n "$owner" ] && watcher_property RegisteredStatusNotifierItems |
+    grep -qE "StatusNotifierItem-$1-|'$owner[/@]"
+}
 overview_active() {
   gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell -m org.freedesktop.DBus.Properties.Get \
     org.gnome.Shell OverviewActive 2>/dev/null | grep -q true
@@ -200,11 +211,19 @@ centre_of() {
     END { close_cluster(); if (bestn < 6) exit 1; printf "%d %d\n", bx, by }'
 }
 
+# panel_greens_before: what is green in the panels before the program's icon is there.
+panel_greens_before() { green_pixels "$HARNESS_DIR/green-before.txt"; }
+
 # tray_icon_place: "X Y" of the program's tray icon, found on the screen as a person finds it:
-# the battery that turns amber when the battery falls under half, and green again above it.
-# Other icons (a green launcher, the desktop's own applets) do not follow the battery.
+# a new green battery in a panel, which turns amber when the battery falls under half and green
+# again above it. Other icons (a green launcher, the desktop's own applets) do not follow the
+# battery.
 tray_icon_place() {
   local low=$HARNESS_DIR/amber.txt full=$HARNESS_DIR/green.txt turned=$HARNESS_DIR/turned.txt
+  local before=$HARNESS_DIR/green-before.txt new=$HARNESS_DIR/green-new.txt
+  [ -f "$before" ] || : >"$before"
+  icon_drawn() { green_pixels "$full" && comm -13 "$before" "$full" >"$new" && centre_of "$new"; }
+  WAIT_S=30 wait_for icon_drawn || { hlog "no new green icon in the panels"; return 1; }
   mock_display "{'Percentage': <45.0>, 'TimeToEmpty': <int64 5400>}" || return 1
   WAIT_S=30 wait_for eval "amber_pixels $low && centre_of $low" || { hlog "no amber icon in the panels"; return 1; }
   mock_display "{'Percentage': <85.0>, 'TimeToEmpty': <int64 7530>}" || return 1

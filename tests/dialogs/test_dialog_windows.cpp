@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -10,14 +11,15 @@
 #include <functional>
 #include <memory>
 
-#include "ui/alarms/control_center_window.h"
-#include "ui/dialogs/about_window.h"
-#include "ui/common/dialog_slot.h"
-#include "ui/dialogs/wizard_window.h"
 #include "fakes/fakes.h"
 #include "platform/linux/desktop_link_opener.h"
 #include "platform/linux/reg_file_backend.h"
 #include "support/test_support.h"
+#include "ui/alarms/control_center_window.h"
+#include "ui/common/dialog_slot.h"
+#include "ui/dialogs/about_window.h"
+#include "ui/dialogs/link_label.h"
+#include "ui/dialogs/wizard_window.h"
 
 using namespace orvane;
 using namespace orvane::test;
@@ -275,8 +277,8 @@ private slots:
         w.setAttribute(Qt::WA_DeleteOnClose, false);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QLabel* email = w.emailLabel();
-        QLabel* web = w.websiteLabel();
+        LinkLabel* email = w.emailLabel();
+        LinkLabel* web = w.websiteLabel();
         const QPoint strip((email->geometry().left() + email->geometry().right()) / 2,
                            (email->geometry().bottom() + web->geometry().top() + 1) / 2);
         QVERIFY(!w.childAt(strip));
@@ -314,6 +316,51 @@ private slots:
         QCOMPARE(shown, (QStringList{"Browser Not Found|Could not find default Internet Browser",
                                      "URL Failed|Attemp failed. Address mailto:" ORVANE_TEST_EMAIL " cannot be opened"}));
         QVERIFY(w.isVisible());
+    }
+
+    void aboutBoxLinksByKeyboardAndForAssistiveTechnology() {
+        ScriptedMessages messages;
+        RecordingLinkOpener opener;
+        AboutWindow w(messages, opener);
+        w.setAttribute(Qt::WA_DeleteOnClose, false);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QWindow* window = w.windowHandle();
+        QCOMPARE(QApplication::focusWidget(), w.okButton());
+        // Tab: OK, the e-mail link, the web link, OK again; Enter and Space open a link and
+        // leave the box open (Enter is not the default button's there).
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.emailLabel());
+        QTest::keyClick(window, Qt::Key_Return);
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.websiteLabel());
+        QTest::keyClick(window, Qt::Key_Space);
+        QTest::keyClick(window, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(opener.opened, (std::vector<std::string>{"mailto:" ORVANE_TEST_EMAIL,
+                                                          ORVANE_TEST_WEB, ORVANE_TEST_WEB}));
+        QVERIFY(w.isVisible());
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.okButton());
+        QTest::keyClick(window, Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), w.websiteLabel());
+
+        // What a screen reader is told: two links by their texts, each with a press action.
+        for (auto [label, address] :
+             {std::pair{w.emailLabel(), std::string("mailto:" ORVANE_TEST_EMAIL)},
+              std::pair{w.websiteLabel(), std::string(ORVANE_TEST_WEB)}}) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(label);
+            QVERIFY(a);
+            QCOMPARE(a->role(), QAccessible::Link);
+            QCOMPARE(a->text(QAccessible::Name), label->text());
+            QVERIFY(a->state().focusable);
+            QAccessibleActionInterface* act = a->actionInterface();
+            QVERIFY(act);
+            QCOMPARE(act->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+            opener.opened.clear();
+            act->doAction(QAccessibleActionInterface::pressAction());
+            QCOMPARE(opener.opened, std::vector<std::string>{address});
+        }
+        QVERIFY(messages.shown.empty());
     }
 
     void desktopOpenerAsksForTheSchemeHandlerWithoutAShell() {

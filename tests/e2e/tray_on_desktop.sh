@@ -43,6 +43,7 @@ seed_store X=6000 Y=6000 Display=2
 desktop_start_wm || fail "the window manager did not start"
 if [ $late = 0 ]; then
   desktop_start_panel && desktop_wait_host || fail "the panel did not start"
+  panel_greens_before
 fi
 step "starting the program"
 desktop_start_program "$app"
@@ -63,49 +64,62 @@ place=$(tray_icon_place) || fail "no icon of the program in the panel"
 read -r ix iy <<<"$place"
 step "icon at $ix,$iy"
 
-# Right click: the panel draws the menu; then "Full", the fourth item, by keyboard. waybar's
-# menu takes no keyboard on sway: there the pointer goes to the first item with a check box.
+# choose_from_panel_menu N BOX: a right click on the icon, then the Nth item of the menu the
+# panel draws, by keyboard. waybar's menu takes no keyboard on sway: there the pointer goes to
+# the item with the BOXth check box of the menu.
 read -r ax ay aw ah < <(menu_area "$ix" "$iy")
 area=${aw}x${ah}+${ax}+${ay}
 shot_area() { import -window root png:- 2>/dev/null | convert - -crop "$area" +repage "$1"; }
-shot_area "$HARNESS_DIR/menu-before.png"
-opened=$(grep -c 'tray host opens the menu' "$log")
-xdotool mousemove "$ix" "$iy"
-xdotool click 3
-WAIT_S=15 wait_for eval '[ "$(grep -c "tray host opens the menu" "$log")" -gt "$opened" ]' ||
-  fail "a right click on the icon opened no menu"
 menu_drawn() {
   shot_area "$HARNESS_DIR/menu.png" &&
     ! cmp -s <(convert "$HARNESS_DIR/menu-before.png" rgb:-) <(convert "$HARNESS_DIR/menu.png" rgb:-)
 }
-WAIT_S=10 wait_for menu_drawn || fail "the menu was not drawn"
-step "menu open"
-if [ "$desktop" = sway ]; then
-  # The menu is what changed; its check boxes stand in a column near its left edge.
+choose_from_panel_menu() {
+  local opened mw mh mx my box_middle
+  shot_area "$HARNESS_DIR/menu-before.png"
+  opened=$(grep -c 'tray host opens the menu' "$log")
+  xdotool mousemove "$ix" "$iy" click 3
+  WAIT_S=15 wait_for eval '[ "$(grep -c "tray host opens the menu" "$log")" -gt "$opened" ]' ||
+    fail "a right click on the icon opened no menu"
+  WAIT_S=10 wait_for menu_drawn || fail "the menu was not drawn"
+  if [ "$desktop" != sway ]; then
+    xdotool key $(printf 'Down %.0s' $(seq "$1")) Return
+    return
+  fi
+  # The menu is the largest patch that changed (a window's border may change too); its check
+  # boxes stand in a column near its left edge.
   read -r mw mh mx my < <(convert "$HARNESS_DIR/menu-before.png" "$HARNESS_DIR/menu.png" -compose difference \
-    -composite -colorspace gray -threshold 8% -format '%@' info: | tr 'x+' '  ')
-  box_top=$(convert "$HARNESS_DIR/menu.png" -crop "1x$((mh - 4))+$((mx + 14))+$((my + 4))" -colorspace gray \
-    -depth 8 txt:- | awk -F'[,: ()]+' 'NR > 1 && $3 < 170 { print $2; exit }')
-  [ -n "$box_top" ] || fail "no check box in the menu drawn at ${mw}x${mh}+$((ax + mx))+$((ay + my))"
-  xdotool mousemove $((ax + mx + 60)) $((ay + my + 4 + box_top + 6))
-  xdotool click 1
-else
-  xdotool key Down Down Down Down Return
-fi
+    -composite -colorspace gray -threshold 8% -define connected-components:verbose=true \
+    -connected-components 8 null: | awk '/gray\(255\)|#FFFFFF|srgb\(255/ && $4 > best { best = $4; box = $2 }
+      END { gsub(/[x+]/, " ", box); print box }')
+  # A box's top and bottom edges are the rows that are dark all across its column.
+  box_middle=$(convert "$HARNESS_DIR/menu.png" -crop "10x${mh}+$((mx + 10))+${my}" +repage -colorspace gray \
+    -depth 8 txt:- | awk -F'[,: ()]+' -v want="$2" '
+      NR > 1 { seen[$2] = 1; if ($3 >= 170) light[$2] = 1 }
+      END { for (y = 0; y in seen; y++) if (!light[y] && (y == 0 || light[y - 1])) edge[++n] = y
+            if (n >= 2 * want) print int((edge[2 * want - 1] + edge[2 * want]) / 2) }')
+  [ -n "$box_middle" ] || fail "no check box $2 in the menu drawn at ${mw}x${mh}+$((ax + mx))+$((ay + my))"
+  xdotool mousemove $((ax + mx + 60)) $((ay + my + box_middle)) click 1
+}
+
+# Minimize, from the panel's menu: Full brings the main window back.
+choose_from_panel_menu 4 1
 WAIT_S=15 wait_for grep -q 'menu checks: Full' "$log" || fail "choosing Full in the panel's menu did nothing"
 WAIT_S=15 wait_for main_shown || fail "Full chose no main window"
 WAIT_S=10 wait_for grep -q '"Display"="0"' "$store" || fail "Full was not stored: $(grep Display "$store")"
 main=$(main_window)
+step "Full chosen"
 
 # The left click, as this desktop's panel turns it into an activation.
 clicks=(click 1)
 [ "$desktop" = gnome ] && clicks=(click --repeat 2 --delay 120 1)
 state_is() { px xprop -id "$main" WM_STATE | grep -q "window state: $1"; }
+activations() { grep -c 'tray event 3' "$log"; }
 if [ "$desktop" = sway ]; then
-  activated=$(grep -c 'tray event 3' "$log")
+  # sway has no minimizing: the click must reach the program all the same.
+  activated=$(activations)
   xdotool mousemove "$ix" "$iy" "${clicks[@]}"
-  WAIT_S=10 wait_for eval '[ "$(grep -c "tray event 3" "$log")" -gt "$activated" ]' ||
-    fail "a left click on the icon did not reach the program"
+  WAIT_S=10 wait_for eval '[ "$(activations)" -gt "$activated" ]' || fail "a left click on the icon did not reach the program"
 else
   px xdotool windowminimize "$main"
   WAIT_S=10 wait_for state_is Iconic || fail "the main window did not minimize"
@@ -113,5 +127,58 @@ else
   WAIT_S=10 wait_for state_is Normal || fail "a left click on the icon did not restore the main window"
 fi
 main_shown || fail "the main window is gone after the left click"
-echo "PASS ($desktop$([ $late = 1 ] && echo ', panel started after the program')): icon shown," \
-  "the panel's menu chose Full, the left click restored the window"
+step "left click restored the main window"
+
+# Full, where opening the menu also brings the main window forward: the panel's menu must stay
+# open for it. Compact, the fifth item, shows the compact panel.
+xdotool key Escape  # GNOME's double click left the menu open
+choose_from_panel_menu 5 2
+WAIT_S=15 wait_for grep -q 'menu checks: Compact' "$log" || fail "choosing Compact in the panel's menu did nothing"
+compact_window() { px xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane compact$' 2>/dev/null | tail -1; }
+WAIT_S=15 wait_for eval '[ -n "$(compact_window)" ]' || fail "Compact showed no compact panel"
+WAIT_S=10 wait_for grep -q '"Display"="1"' "$store" || fail "Compact was not stored: $(grep Display "$store")"
+panel=$(compact_window)
+step "Compact chosen"
+
+# Compact: the left click brings the panel forward, away from another window that has the focus.
+if [ "$desktop" != sway ]; then
+  active() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p'; }
+  xmessage -geometry +600+500 "another window" 2>/dev/null & track $!
+  other() { xdotool search --onlyvisible --classname xmessage 2>/dev/null | head -1; }
+  WAIT_S=10 wait_for eval '[ -n "$(other)" ]' || fail "no other window to take the focus"
+  read -r ox oy _ _ < <(win_geometry "$(other)")
+  xdotool mousemove $((ox + 10)) $((oy + 5)) click 1
+  WAIT_S=10 wait_for eval '[ $(( $(active) )) = $(other) ]' || fail "the other window did not take the focus"
+  xdotool mousemove "$ix" "$iy" "${clicks[@]}"
+  WAIT_S=10 wait_for eval '[ $(( $(active) )) = "$panel" ]' ||
+    fail "a left click in Compact mode did not bring the panel forward (active: $(active))"
+fi
+
+# What Plasma's users see of the item: the tip under the program's name, the activation token
+# answered, and a menu asked for with ContextMenu (older hosts) standing on the bottom panel.
+if [ "$desktop" = plasma ]; then
+  item=org.kde.StatusNotifierItem-$pid-1
+  item_call() { gdbus call --session -d "$item" -o /StatusNotifierItem -m "$@"; }
+  tip=$(item_call org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem ToolTip)
+  case $tip in *"'Orvane', 'Status: 85% Remaining | Time: 2:05 | Pwr: Battery'"*) ;;
+    *) fail "the tip is not the status under the program's name: $tip" ;; esac
+  item_call org.kde.StatusNotifierItem.ProvideXdgActivationToken "token-1" >/dev/null ||
+    fail "ProvideXdgActivationToken was refused"
+  before=" $(px xdotool search --onlyvisible --pid "$pid" | tr '\n' ' ') "
+  new_window() {
+    local w
+    for w in $(px xdotool search --onlyvisible --pid "$pid"); do
+      case $before in *" $w "*) ;; *) echo "$w"; return 0 ;; esac
+    done
+    return 1
+  }
+  item_call org.kde.StatusNotifierItem.ContextMenu "$ix" "$iy" >/dev/null || fail "ContextMenu was refused"
+  WAIT_S=10 wait_for new_window || fail "ContextMenu opened no menu"
+  read -r _ _ _ work_bottom < <(xprop -root _NET_WORKAREA | tr -d ',' | awk '{ print $3, $4, $5, $6 + $4 }')
+  read -r mx my mw mh < <(win_geometry "$(new_window)")
+  [ $((my + mh)) -le "$work_bottom" ] && [ "$my" -ge 0 ] ||
+    fail "the menu at ${mw}x${mh}+$mx+$my covers the panel below $work_bottom"
+  xdotool key Escape
+fi
+echo "PASS ($desktop$([ $late = 1 ] && echo ', panel started after the program')): icon shown;" \
+  "Full and Compact chosen in the panel's menu; the left click restored the window"

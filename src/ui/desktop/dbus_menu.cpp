@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
-#include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QGuiApplication>
@@ -125,7 +124,7 @@ QVariantMap only(const QVariantMap& all, const QStringList& names) {
 
 }  // namespace
 
-class DBusMenuAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
+class DBusMenuAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.canonical.dbusmenu")
     Q_PROPERTY(uint Version READ version)
@@ -219,10 +218,7 @@ signals:
     void ItemActivationRequested(int id, uint timestamp);
 
 private:
-    void refuse(int id) {
-        if (calledFromDBus())
-            sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no menu item %1").arg(id));
-    }
+    void refuse(int id) { menu_->refuse(id); }
 
     DBusMenuExporter* menu_;
 
@@ -314,6 +310,12 @@ void DBusMenuExporter::event(int id, const QString& eventId) {
             if (a) a->trigger();
         },
         Qt::QueuedConnection);
+}
+
+// QtDBus gives the call's context to the exported object, not to its adaptor.
+void DBusMenuExporter::refuse(int id) {
+    if (calledFromDBus())
+        sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no menu item %1").arg(id));
 }
 
 void DBusMenuExporter::opening() {

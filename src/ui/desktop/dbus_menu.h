@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusVariant>
 #include <QList>
 #include <QMetaType>
@@ -42,6 +44,15 @@ struct DBusMenuEvent {  // (isvu)
 };
 using DBusMenuEventList = QList<DBusMenuEvent>;
 
+QDBusArgument& operator<<(QDBusArgument& arg, const DBusMenuItem& item);
+const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuItem& item);
+QDBusArgument& operator<<(QDBusArgument& arg, const DBusMenuItemKeys& keys);
+const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuItemKeys& keys);
+QDBusArgument& operator<<(QDBusArgument& arg, const DBusMenuLayoutItem& item);
+const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuLayoutItem& item);
+QDBusArgument& operator<<(QDBusArgument& arg, const DBusMenuEvent& e);
+const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuEvent& e);
+
 // Registers the types above with QtDBus; needed before they cross the bus.
 void registerDBusMenuTypes();
 
@@ -51,7 +62,7 @@ class DBusMenuAdaptor;
 // themselves (GNOME's AppIndicator, Xfce, LXQt, waybar, Plasma) read its items, captions and
 // marks from here, and report the item chosen, which is then triggered as if clicked in the
 // menu itself. Item ids are the positions in the menu, from 1; 0 is the menu.
-class DBusMenuExporter : public QObject {
+class DBusMenuExporter : public QObject, protected QDBusContext {
     Q_OBJECT
 public:
     explicit DBusMenuExporter(QMenu& menu, QObject* parent = nullptr);
@@ -75,6 +86,8 @@ private:
     // A host chose or opened something.
     void event(int id, const QString& eventId);
     void opening();
+    // Answers the call being handled with an error: there is no item `id`.
+    void refuse(int id);
     // Marks or visibility changed: hosts hear only what differs from what they were told.
     void scheduleUpdate();
     void sendUpdate();

@@ -292,7 +292,11 @@ void StatusNotifierItem::seenBy(const QString& reader) {
 }
 
 void StatusNotifierItem::emitItemSignal(const QString& name) {
-    if (shown_) bus_.send(QDBusMessage::createSignal(kItemPath, kItemInterface, name));
+    // A host that has not read the item yet will read it as it is: telling it now only makes it
+    // read twice, and GNOME's AppIndicator drops a new picture that comes while it still
+    // converts the last one.
+    if (shown_ && !readers_.isEmpty())
+        bus_.send(QDBusMessage::createSignal(kItemPath, kItemInterface, name));
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
@@ -356,7 +360,9 @@ void StatusNotifierItem::onWatcherOwner(const QString& owner) {
 void StatusNotifierItem::registerWithWatcher() {
     QDBusMessage call = QDBusMessage::createMethodCall(
         kWatcher, kWatcherPath, kWatcher, QStringLiteral("RegisterStatusNotifierItem"));
-    call << service_;
+    // By the item's path, so the watcher takes the sender's unique name: watchers that resolve a
+    // well-known name first (GNOME's AppIndicator) can lose the item in that race under load.
+    call << kItemPath;
     auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     const QString owner = watcherOwner_;
     connect(pending, &QDBusPendingCallWatcher::finished, this,

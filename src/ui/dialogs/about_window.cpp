@@ -6,8 +6,9 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "ui/common/twips.h"
 #include "ui/common/status_icons.h"
+#include "ui/common/twips.h"
+#include "ui/dialogs/link_label.h"
 
 namespace orvane {
 
@@ -94,15 +95,23 @@ void AboutWindow::build() {
     label("lblCopyright", copyright, kCopyright);
     label("lblInfo", author, kInfo)->setFont(bold);
 
-    lblEmail_ = label("lblEmail", email, kEmail);
-    lblWebsite_ = label("lblWebsite", web, kWebsite);
-    for (QLabel* link : {lblEmail_, lblWebsite_}) {
-        QPalette blue = link->palette();
+    const auto link = [this, &layout](const char* name, const QString& text, const TwipRect& box) {
+        auto* l = new LinkLabel(text, this);
+        l->setObjectName(name);
+        l->setGeometry(layout.place(box));
+        l->setMouseTracking(true);
+        QPalette blue = l->palette();
         blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-        link->setPalette(blue);
-        link->setCursor(Qt::PointingHandCursor);
-        link->installEventFilter(this);
-    }
+        l->setPalette(blue);
+        return l;
+    };
+    lblEmail_ = link("lblEmail", email, kEmail);
+    lblWebsite_ = link("lblWebsite", web, kWebsite);
+    connect(lblEmail_, &LinkLabel::activated, this, [this] { model_.Email(); });
+    connect(lblWebsite_, &LinkLabel::activated, this, [this] { model_.Website(); });
+    // Tab goes from OK to the e-mail link, then the web link.
+    setTabOrder(cmdOK_, lblEmail_);
+    setTabOrder(lblEmail_, lblWebsite_);
     setMouseTracking(true);
     cmdOK_->setFocus();
 }
@@ -131,22 +140,6 @@ void AboutWindow::mouseMoveEvent(QMouseEvent* event) {
         hover(HoverTarget::OtherControl);
     }
     QDialog::mouseMoveEvent(event);
-}
-
-bool AboutWindow::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == lblEmail_ || watched == lblWebsite_) && event->type() == QEvent::MouseButtonRelease) {
-        const auto* me = static_cast<QMouseEvent*>(event);
-        const auto* link = static_cast<QWidget*>(watched);
-        if (me->button() == Qt::LeftButton && link->rect().contains(me->position().toPoint())) {
-            if (watched == lblEmail_) {
-                model_.Email();
-            } else {
-                model_.Website();
-            }
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void AboutWindow::showEvent(QShowEvent* event) {

@@ -9,6 +9,8 @@ class QPushButton;
 
 namespace orvane {
 
+class LinkLabel;
+
 // frmAbout: modeless, deletes itself when closed (keep one with DialogSlot<AboutWindow>).
 class AboutWindow : public QDialog {
     Q_OBJECT
@@ -20,23 +22,22 @@ public:
                 AboutInfo info = buildInfo());
 
     AboutModel& model() { return model_; }
-    QLabel* emailLabel() const { return lblEmail_; }
-    QLabel* websiteLabel() const { return lblWebsite_; }
+    LinkLabel* emailLabel() const { return lblEmail_; }
+    LinkLabel* websiteLabel() const { return lblWebsite_; }
     QPushButton* okButton() const { return cmdOK_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
     void hover(HoverTarget target);
 
     AboutModel model_;
-    QLabel* lblEmail_ = nullptr;
-    QLabel* lblWebsite_ = nullptr;
+    LinkLabel* lblEmail_ = nullptr;
+    LinkLabel* lblWebsite_ = nullptr;
     QPushButton* cmdOK_ = nullptr;
 };
 
