@@ -43,7 +43,6 @@ seed_store X=6000 Y=6000 Display=2
 desktop_start_wm || fail "the window manager did not start"
 if [ $late = 0 ]; then
   desktop_start_panel && desktop_wait_host || fail "the panel did not start"
-  panel_greens_before
 fi
 step "starting the program"
 desktop_start_program "$app"

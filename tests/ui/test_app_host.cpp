@@ -1,14 +1,14 @@
 #include <QAction>
 #include <QApplication>
-#include <QPushButton>
-#include <QSlider>
-#include <QPointer>
-#include <QTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -20,7 +20,6 @@
 using namespace orvane;
 using namespace orvane::test;
 
-
 class AppHostTest : public QObject {
     Q_OBJECT
 private slots:
@@ -31,22 +30,33 @@ private slots:
 
     void firstRunWritesTheDefaultsAndShowsTheStatus() {
         Program p(dir_->path());
-        // The wizard comes first: set three hours and press Done.
+        // The wizard comes first: its Control Center resets the learnt data (which redraws the
+        // status before there is a tray icon), then three hours and Done.
         bool mainShownDuringWizard = true;
+        const auto press = [](QWidget* w, const QString& caption) {
+            for (auto* b : w->findChildren<QPushButton*>())
+                if (b->text() == caption) b->click();
+        };
         QTimer::singleShot(0, [&] {
             auto* wizard = QApplication::activeModalWidget();
             QVERIFY(wizard);
             QCOMPARE(wizard->windowTitle(), QString("Personalizing Orvane"));
             mainShownDuringWizard = p.main().isVisible() || p.host->tray().isShown();
+            QTimer::singleShot(0, [&] {
+                auto* center = QApplication::activeModalWidget();
+                QVERIFY(center && center != wizard);
+                p.messages.answers = {MsgAnswer::Yes, MsgAnswer::Ok};
+                press(center, "&Reset");
+                press(center, "&Ok");
+            });
+            press(wizard, "Launch &Control Center");
             wizard->findChild<QSlider*>()->setValue(180);
-            for (auto* b : wizard->findChildren<QPushButton*>()) {
-                if (b->text() == "&Done") b->click();
-            }
+            press(wizard, "&Done");
         });
         QVERIFY(p.host->start());
         QVERIFY(!mainShownDuringWizard);
-        QCOMPARE(p.messages.shown.size(), std::size_t(1));
-        QCOMPARE(QString::fromStdString(p.messages.shown[0].title), QString("Welcome to Orvane"));
+        QCOMPARE(p.messages.shown.size(), std::size_t(3));  // reset question and its answer
+        QCOMPARE(QString::fromStdString(p.messages.shown[2].title), QString("Welcome to Orvane"));
         QCOMPARE(p.get(Setting::Data), std::string("1.8"));
         QCOMPARE(p.get(Setting::Count), std::string("10"));
         QCOMPARE(p.get(Setting::FirstUse), std::string("1"));
@@ -61,7 +71,8 @@ private slots:
         QCOMPARE(w.barValue(), 85);
         QCOMPARE(w.pictureKey(), QString("80L"));
         QCOMPARE(w.promptText(1), QString("Battery Time:"));
-        QCOMPARE(p.host->tray().toolTip(), QString("Status: 85% Remaining | Time: 2:05 | Pwr: Battery"));
+        QCOMPARE(p.host->tray().toolTip(),
+                 QString("Status: 85% Remaining | Time: 2:05 | Pwr: Battery"));
 
         // The layout keeps the design's proportions: the status value sits right of its prompt.
         auto* frame = w.findChild<QGroupBox*>("fraStatus");
@@ -79,9 +90,20 @@ private slots:
         Program p(dir_->path(), Program::Run::Returning);
         QVERIFY(p.host->start());
         const QList<QAction*> items = p.main().popupMenu()->actions();
-        const QStringList names{"sbjExit", "sbjLine1", "sbjControlCenter", "sbjLine2", "sbjRefresh",
-                                "sbjLine0", "sbjFull", "sbjCompact", "sbjMinimize", "sbjLine3",
-                                "sbjStartWithWindows", "sbjAlwaysOnTop", "sbjLine4", "sbjAbout"};
+        const QStringList names{"sbjExit",
+                                "sbjLine1",
+                                "sbjControlCenter",
+                                "sbjLine2",
+                                "sbjRefresh",
+                                "sbjLine0",
+                                "sbjFull",
+                                "sbjCompact",
+                                "sbjMinimize",
+                                "sbjLine3",
+                                "sbjStartWithWindows",
+                                "sbjAlwaysOnTop",
+                                "sbjLine4",
+                                "sbjAbout"};
         QCOMPARE(items.size(), names.size());
         for (int i = 0; i < names.size(); ++i) QCOMPARE(items[i]->objectName(), names[i]);
         QCOMPARE(items[10]->text(), QString("Start with Windows"));
@@ -100,7 +122,8 @@ private slots:
 
         p.messages.answers = {MsgAnswer::No};
         p.main().close();
-        QCOMPARE(p.messages.shown.back().text, std::string("Are you sure you want to exit Orvane?"));
+        QCOMPARE(p.messages.shown.back().text,
+                 std::string("Are you sure you want to exit Orvane?"));
         QVERIFY(p.main().isVisible());
         QCOMPARE(finished.count(), 0);
 
@@ -173,7 +196,8 @@ private slots:
         });
         QVERIFY(p.host->start());
         QCOMPARE(messagesDuringWizard, std::size_t(0));
-        QCOMPARE(p.messages.shown.size(), std::size_t(1));  // the welcome only; no alarm at start-up
+        QCOMPARE(p.messages.shown.size(),
+                 std::size_t(1));  // the welcome only; no alarm at start-up
         QCOMPARE(p.main().displayText(0), QString("51% Charging"));
         QCOMPARE(p.main().displayText(2), QString("AC Power"));
         QCOMPARE(p.get(Setting::Data), std::string());

@@ -84,11 +84,15 @@ add_test(NAME e2e.on_top_from_minimize
 add_test(NAME e2e.link_handler_fails
   COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --
           ${CMAKE_SOURCE_DIR}/tests/e2e/link_handler_fails.sh $<TARGET_FILE:orvane>)
+# An XEmbed tray that comes after the program and goes again.
+add_test(NAME e2e.xembed_tray_comes_and_goes
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/xembed_tray_comes_and_goes.sh $<TARGET_FILE:orvane>)
 # The menu and About's links by keyboard, and About's links as a screen reader finds them.
 add_test(NAME e2e.keyboard_menu_and_links
   COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --
           ${CMAKE_SOURCE_DIR}/tests/e2e/keyboard_menu_and_links.sh $<TARGET_FILE:orvane>)
-set_tests_properties(e2e.keyboard_menu_and_links e2e.tray_clicks_on_release e2e.on_top_from_compact
+set_tests_properties(e2e.keyboard_menu_and_links e2e.xembed_tray_comes_and_goes e2e.tray_clicks_on_release e2e.on_top_from_compact
   e2e.on_top_from_minimize e2e.link_handler_fails PROPERTIES
   LABELS "e2e;x11" TIMEOUT 90 SKIP_RETURN_CODE 77 ENVIRONMENT "ORVANE_MAKER_WEB=${ORVANE_MAKER_WEB}")
 

@@ -241,6 +241,10 @@ bool StatusNotifierItem::handleMessage(const QDBusMessage& message,
             return true;
         }
         seenBy(message.service());
+        if (member == QLatin1String("GetAll") ||
+            (member == QLatin1String("Get") &&
+             args.value(1).toString() == QLatin1String("IconPixmap")))
+            qCDebug(lcDisplay).noquote() << "tray icon read by" << message.service();
         if (member == QLatin1String("GetAll")) return reply({properties()});
         if (member == QLatin1String("Get") && args.size() >= 2) {
             const QVariant value = property(args.at(1).toString());

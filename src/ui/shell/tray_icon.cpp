@@ -106,8 +106,12 @@ void TrayIcon::checkAvailability() {
 }
 
 void TrayIcon::modify(const std::string& smallIconKey, const std::string& tip) {
-    tip_ = QString::fromStdString(tip);
-    qCDebug(lcDisplay).noquote() << "tip:" << tip_;
+    const QString text = QString::fromStdString(tip);
+    qCDebug(lcDisplay).noquote() << "tip:" << text;
+    // A display before the icon is added (the Control Center opened from the first-run
+    // wizard): adding it sets the first picture and tip.
+    if (!added_) return;
+    tip_ = text;
     // Repainting an unchanged icon costs the tray host a redraw for nothing.
     if (smallIconKey != shownKey_) {
         icon_ = icons_.icon(smallIconKey);
