@@ -46,16 +46,9 @@ wait_for has_focus "$main" || fail "the main window did not take the focus"
 # menu_by_key KEYS...: those keys open a new window of the program: the menu.
 menu_by_key() {
   local before
-  before=" $(xdotool search --onlyvisible --pid "$pid" | tr '\n' ' ') "
-  new_menu() {
-    local m
-    for m in $(xdotool search --onlyvisible --pid "$pid"); do
-      case $before in *" $m "*) ;; *) echo "$m"; return 0 ;; esac
-    done
-    return 1
-  }
+  before=$(windows_of "$pid")
   xdotool key "$@"
-  WAIT_S=5 wait_for new_menu || return 1
+  WAIT_S=5 wait_for new_window_of "$pid" "$before"
 }
 
 # The Menu key on the main window; Exit is ready, four down is Compact.

@@ -163,14 +163,8 @@ if [ "$desktop" = plasma ]; then
     *) fail "the tip is not the status under the program's name: $tip" ;; esac
   item_call org.kde.StatusNotifierItem.ProvideXdgActivationToken "token-1" >/dev/null ||
     fail "ProvideXdgActivationToken was refused"
-  before=" $(px xdotool search --onlyvisible --pid "$pid" | tr '\n' ' ') "
-  new_window() {
-    local w
-    for w in $(px xdotool search --onlyvisible --pid "$pid"); do
-      case $before in *" $w "*) ;; *) echo "$w"; return 0 ;; esac
-    done
-    return 1
-  }
+  before=$(windows_of "$pid")
+  new_window() { new_window_of "$pid" "$before"; }
   item_call org.kde.StatusNotifierItem.ContextMenu "$ix" "$iy" >/dev/null || fail "ContextMenu was refused"
   WAIT_S=10 wait_for new_window || fail "ContextMenu opened no menu"
   read -r _ _ _ work_bottom < <(xprop -root _NET_WORKAREA | tr -d ',' | awk '{ print $3, $4, $5, $6 + $4 }')

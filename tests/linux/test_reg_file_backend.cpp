@@ -2,24 +2,26 @@
 // writers (the user, a second instance, a killed writer) may do to the file.
 #include "platform/linux/reg_file_backend.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <grp.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "platform/linux/autostart_backend.h"
-#include "platform/settings_backend_contract.h"
 #include "core/store/settings_store.h"
 #include "fakes/fakes.h"
+#include "platform/linux/autostart_backend.h"
+#include "platform/settings_backend_contract.h"
 #include "support/test_support.h"
 
 namespace orvane {
@@ -69,8 +71,10 @@ TEST(RegFile, KeysValuesAndTheStartupEntryLandInTheirFiles) {
     EXPECT_EQ(textOf(f.user.queryValue(kKey, "NoNul")), "ab");
     const std::string text = readText(f.path);
     EXPECT_EQ(text.rfind(kHeader + "[HKEY_CURRENT_USER\\Software]\n\n", 0), 0u) << text;
-    EXPECT_NE(text.find(kSection + "\"CompactX\"=\"7680\"\n\"Always On Top\"=\"1\"\n\"NoNul\"=hex(1):61,62\n"),
-              std::string::npos) << text;
+    EXPECT_NE(text.find(kSection +
+                        "\"CompactX\"=\"7680\"\n\"Always On Top\"=\"1\"\n\"NoNul\"=hex(1):61,62\n"),
+              std::string::npos)
+        << text;
     EXPECT_EQ(modeOf(f.dir / "Merrowin"), 0700u);
 }
 
@@ -79,14 +83,16 @@ class RegFileBackends : public BackendsUnderTest {
 public:
     SettingsBackend& user() override { return user_; }
     SettingsBackend& machine() override { return machine_; }
-    void plantUserValue(const std::string& key, const std::string& name, const RegValue& v) override {
+    void plantUserValue(const std::string& key, const std::string& name,
+                        const RegValue& v) override {
         ASSERT_TRUE(user_.setValue(key, name, v));
     }
     void plantMachineValue(const std::string&, const std::string&, const RegValue& v) override {
         // An administrator's entry for every user.
         std::filesystem::create_directories(dir_ / "xdg/autostart");
         writeText(dir_ / "xdg/autostart/orvane.desktop",
-                  "[Desktop Entry]\nType=Application\nExec=" + std::string(v.data.begin(), v.data.end() - 1) + "\n");
+                  "[Desktop Entry]\nType=Application\nExec=" +
+                      std::string(v.data.begin(), v.data.end() - 1) + "\n");
     }
     void deleteUserKey(const std::string& key) override {
         // As a hand edit or an import of a .reg file would.
@@ -183,8 +189,9 @@ TEST(RegFile, ForeignOrPlantedLockFileNeverStopsSaving) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            if (asRoot && (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
-                           ::setresuid(kNobody, kNobody, kNobody) != 0))
+            if (asRoot &&
+                (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
+                 ::setresuid(kNobody, kNobody, kNobody) != 0))
                 ::_exit(3);
             if (::access(dir.path().c_str(), W_OK | X_OK) != 0) ::_exit(4);  // TMPDIR closed to it
             RegFileBackend b(path);
@@ -195,7 +202,8 @@ TEST(RegFile, ForeignOrPlantedLockFileNeverStopsSaving) {
         int status = 0;
         ::waitpid(child, &status, 0);
         ASSERT_TRUE(WIFEXITED(status));
-        if (WEXITSTATUS(status) == 3 || WEXITSTATUS(status) == 4) GTEST_SKIP() << "cannot run as an ordinary user here";
+        if (WEXITSTATUS(status) == 3 || WEXITSTATUS(status) == 4)
+            GTEST_SKIP() << "cannot run as an ordinary user here";
         EXPECT_EQ(WEXITSTATUS(status), 0) << (planted ? "planted symlink" : "foreign lock file");
         RegFileBackend b(path);
         EXPECT_EQ(textOf(b.queryValue(kKey, "Y")), std::string("2\0", 2));
@@ -221,16 +229,28 @@ TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
             {key, "Payload", sz(std::string(100 + n % 7 * 900, static_cast<char>('a' + n % 26)))}};
     };
     // Shared with the writer: the commit it has begun and the last it has finished.
-    auto* progress = static_cast<std::atomic<long>*>(
-        ::mmap(nullptr, 2 * sizeof(std::atomic<long>), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    auto* progress = static_cast<std::atomic<long>*>(::mmap(nullptr, 2 * sizeof(std::atomic<long>),
+                                                            PROT_READ | PROT_WRITE,
+                                                            MAP_SHARED | MAP_ANONYMOUS, -1, 0));
     ASSERT_NE(progress, MAP_FAILED);
     new (&progress[0]) std::atomic<long>(0);
     new (&progress[1]) std::atomic<long>(0);
     std::mt19937 random(std::random_device{}());
     const unsigned seed = random();
     random.seed(seed);
+    // Kills land anywhere within a commit or two: how long one takes here (a sanitizer build, a
+    // busy machine, a slow disk) sets the range.
+    const auto started = std::chrono::steady_clock::now();
+    for (int i = 0; i < 10; ++i) ASSERT_TRUE(b.commit(commit(0)));
+    const auto commitTime = std::max<std::chrono::microseconds::rep>(
+        1, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                                 started)
+                   .count() /
+               10);
+    // The file now holds commit 0: the "old" commit of the first kill.
     int kills = 0;
     while (kills < 200 || progress[1] < 400) {
+        const long finished = progress[1];
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -241,7 +261,13 @@ TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
                 progress[1] = n;
             }
         }
-        ::usleep(std::uniform_int_distribution<useconds_t>(0, 2000)(random));
+        // Each writer finishes one commit first, so the run ends however slow a commit is.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (progress[1] == finished && std::chrono::steady_clock::now() < deadline) ::usleep(50);
+        ASSERT_GT(progress[1], finished) << "the writer finished no commit in 20 s, seed " << seed;
+        ::usleep(
+            static_cast<useconds_t>(std::uniform_int_distribution<std::chrono::microseconds::rep>(
+                0, 2 * commitTime)(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
@@ -262,7 +288,8 @@ TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
         for (const ValueWrite& w : commit(n))
             ASSERT_EQ(b.queryValue(key, w.name)->data, w.value.data) << w.name << ", seed " << seed;
     }
-    std::printf("%d kills over %ld commits, seed %u\n", kills, progress[1].load(), seed);
+    std::printf("%d kills over %ld commits (%lld us each), seed %u\n", kills, progress[1].load(),
+                static_cast<long long>(commitTime), seed);
     ::munmap(progress, 2 * sizeof(std::atomic<long>));
 }
 
