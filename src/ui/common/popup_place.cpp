@@ -1,7 +1,10 @@
 #include "ui/common/popup_place.h"
 
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QScreen>
+#include <QShortcut>
+#include <QWidget>
 #include <algorithm>
 #include <limits>
 
@@ -45,6 +48,15 @@ QPoint popupPlace(QPoint at, QSize size) {
     }
     if (!screen) return at;
     return popupPlace(at, size, screen->availableGeometry());
+}
+
+void addMenuKeys(QWidget& window, QWidget& anchor, std::function<void(QPoint)> open) {
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, &window);
+        QObject::connect(shortcut, &QShortcut::activated, &window,
+                         [&anchor, open] { open(anchor.mapToGlobal(QPoint(0, anchor.height()))); });
+    }
 }
 
 }  // namespace orvane

@@ -3,6 +3,9 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <functional>
+
+class QWidget;
 
 namespace orvane {
 
@@ -14,5 +17,9 @@ QPoint popupPlace(QPoint at, QSize size, const QRect& available);
 
 // The same on the screen that holds `at` (the nearest screen for a point off every screen).
 QPoint popupPlace(QPoint at, QSize size);
+
+// The keyboard's way to a window's pop-up menu: the Menu key, and Shift+F10 as on other
+// desktops. `open` gets the place under `anchor`, where the menu then opens.
+void addMenuKeys(QWidget& window, QWidget& anchor, std::function<void(QPoint)> open);
 
 }  // namespace orvane

@@ -6,12 +6,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
-#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
 
+#include "ui/common/popup_place.h"
 #include "ui/common/status_icons.h"
 #include "ui/common/twips.h"
 #include "ui/desktop/window_system.h"
@@ -88,13 +88,7 @@ CompactWindow::CompactWindow(StatusIcons& icons, WindowSystem& windows, QWidget*
     imgIcon_->setAlignment(Qt::AlignCenter);
     imgIcon_->setPixmap(icons_.pixmap("ACS"));
     imgIcon_->installEventFilter(this);
-    for (const QKeySequence& keys :
-         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
-        auto* shortcut = new QShortcut(keys, this);
-        connect(shortcut, &QShortcut::activated, this, [this] {
-            emit menuKeyPressed(imgIcon_->mapToGlobal(QPoint(0, imgIcon_->height())));
-        });
-    }
+    addMenuKeys(*this, *imgIcon_, [this](QPoint at) { emit menuKeyPressed(at); });
 
     // Runs only while the window manager moves the panel.
     settle_ = new QTimer(this);

@@ -9,7 +9,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
-#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -108,14 +107,7 @@ MainWindow::MainWindow(StatusIcons& icons, WindowSystem& windows, QWidget* paren
     imgStatus_->installEventFilter(this);
 
     buildMenu();
-    // The keyboard's way to the menu: the Menu key, and Shift+F10 as on other desktops.
-    for (const QKeySequence& keys :
-         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
-        auto* shortcut = new QShortcut(keys, this);
-        connect(shortcut, &QShortcut::activated, this, [this] {
-            emit menuKeyPressed(imgStatus_->mapToGlobal(QPoint(0, imgStatus_->height())));
-        });
-    }
+    addMenuKeys(*this, *imgStatus_, [this](QPoint at) { emit menuKeyPressed(at); });
 
     // Runs only after the window moved, until it stands still.
     settle_ = new QTimer(this);
