@@ -58,6 +58,9 @@ public:
                                                const std::string& name) = 0;
     // Where the values live, for messages that must name it ("" when it has no file).
     virtual std::string location() const { return {}; }
+    // Why the store is there but cannot be read, for the user to hear ("" when it can be read,
+    // or does not exist yet). Nothing is written over such a store.
+    virtual std::string problem() const { return {}; }
 };
 
 }  // namespace orvane

@@ -69,6 +69,23 @@ TEST(StartUp, FirstRunAsksThenWritesTheDefaultsLast) {
     }
 }
 
+TEST(StartUp, UnreadableStoreIsNamedAndNoFirstRunIsMade) {
+    Rig r;
+    r.user.problemText = "it is a folder";
+    r.user.failWrites = true;  // as the file store does over what it cannot read
+    ASSERT_TRUE(r.c.startUp());
+    ASSERT_EQ(r.messages.shown.size(), 1u);
+    EXPECT_EQ(r.messages.shown[0].text,
+              "Orvane cannot read its settings file memory: it is a folder.\r\rIt starts with its "
+              "default settings and saves nothing there until the file can be read.");
+    EXPECT_EQ(r.messages.shown[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(r.at("wizard"), r.journal.lines.size()) << "no first-run wizard";
+    // Running on the defaults: Full mode, the status shown.
+    EXPECT_TRUE(r.c.menu().full);
+    EXPECT_TRUE(r.main.visible);
+    EXPECT_EQ(r.tray.tip, "Status: 85% Remaining | Time: 2:05 | Pwr: Battery");
+}
+
 TEST(StartUp, SecondCopySaysSoAndTouchesNothing) {
     Rig r;
     r.instance.available = false;

@@ -40,7 +40,11 @@ public:
     // The text of a string value, or "<absent>".
     std::string text(const std::string& keyPath, const std::string& name);
 
+    std::string location() const override { return "memory"; }
+    std::string problem() const override { return problemText; }
+
     bool failWrites = false;
+    std::string problemText;          // a store that is there but cannot be read
     std::vector<std::string> writes;  // value names in the order they were set
     std::vector<std::vector<std::string>> commits;  // the value names of each commit
 

@@ -139,15 +139,62 @@ TEST(RegFile, NothingIsCachedAndBadFilesNeverBreakIt) {
     EXPECT_TRUE(b.keyExists(kKey));
     EXPECT_NE(readText(path).find("garbage only"), std::string::npos);
 
-    // A folder where the file should be, and a file where its folder should be.
+}
+
+// What can stand where the file should be: each is named for the user, read without blocking
+// (a FIFO held start-up in open() for good), and never written over.
+TEST(RegFile, UnreadableStoresAreNamedAndLeftAlone) {
+    TempDir dir;
     ::mkdir((dir / "isdir.reg").c_str(), 0700);
     writeText(dir / "plainfile", "x");
-    for (const std::string& bad : {dir / "isdir.reg", dir / "plainfile/Orvane.reg"}) {
-        RegFileBackend broken(bad);
-        EXPECT_FALSE(broken.createKey(kKey)) << bad;
-        EXPECT_FALSE(broken.setValue(kKey, "X", sz("1"))) << bad;
-        EXPECT_FALSE(broken.queryValue(kKey, "X")) << bad;
+    ASSERT_EQ(::mkfifo((dir / "fifo.reg").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("fifo.reg", (dir / "tofifo.reg").c_str()), 0);
+    ASSERT_EQ(::symlink("loop2.reg", (dir / "loop1.reg").c_str()), 0);
+    ASSERT_EQ(::symlink("loop1.reg", (dir / "loop2.reg").c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/null", (dir / "device.reg").c_str()), 0);
+    writeText(dir / "huge.reg", "");
+    ASSERT_EQ(::truncate((dir / "huge.reg").c_str(), (16 << 20) + 1), 0);
+    struct Row {
+        std::string path;
+        std::string problem;
+    };
+    const Row rows[] = {
+        {dir / "isdir.reg", "it is a folder"},
+        {dir / "plainfile/Orvane.reg", dir / "plainfile is a file, not a folder"},
+        {dir / "plainfile/Merrowin/Orvane.reg", dir / "plainfile is a file, not a folder"},
+        {dir / "fifo.reg", "it is not a file but a device, a pipe or a socket"},
+        {dir / "tofifo.reg", "it is not a file but a device, a pipe or a socket"},
+        {dir / "device.reg", "it is not a file but a device, a pipe or a socket"},
+        {dir / "loop1.reg", "it is a symbolic link that leads round in a loop"},
+        {dir / "huge.reg", "it is larger than 16 MiB"},
+    };
+    ::alarm(20);  // a read that blocks ends the test here, not at the suite's timeout
+    for (const Row& r : rows) {
+        RegFileBackend broken(r.path);
+        EXPECT_EQ(broken.problem(), r.problem) << r.path;
+        EXPECT_FALSE(broken.queryValue(kKey, "X")) << r.path;
+        EXPECT_FALSE(broken.createKey(kKey)) << r.path;
+        EXPECT_FALSE(broken.setValue(kKey, "X", sz("1"))) << r.path;
     }
+    ::alarm(0);
+    struct stat st {};
+    EXPECT_TRUE(::lstat((dir / "tofifo.reg").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+    EXPECT_EQ(::stat((dir / "huge.reg").c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, (16 << 20) + 1);
+
+    // No problem: a file, none yet, none yet behind a link (kept in another folder, made
+    // there on the first write, the link staying a link).
+    ASSERT_EQ(::symlink("elsewhere/real.reg", (dir / "linked.reg").c_str()), 0);
+    for (const std::string& fine : {dir / "new/Orvane.reg", dir / "linked.reg"}) {
+        RegFileBackend b(fine);
+        EXPECT_EQ(b.problem(), "") << fine;
+        ASSERT_TRUE(b.createKey(kKey)) << fine;
+        ASSERT_TRUE(b.setValue(kKey, "X", sz("1"))) << fine;
+        EXPECT_EQ(textOf(b.queryValue(kKey, "X")), std::string("1\0", 2)) << fine;
+        EXPECT_EQ(b.problem(), "") << fine;
+    }
+    EXPECT_TRUE(::lstat((dir / "linked.reg").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+    EXPECT_NE(readText(dir / "elsewhere/real.reg").find("\"X\"=\"1\""), std::string::npos);
 }
 
 TEST(RegFile, FileStaysPrivateUnderAPermissiveUmask) {

@@ -25,6 +25,13 @@ MessageRequest welcome() {
             "Welcome to Orvane", MsgButtons::Ok, MsgIcon::Information};
 }
 
+MessageRequest unreadableStore(const std::string& where, const std::string& why) {
+    return {"Orvane cannot read its settings file " + where + ": " + why + "." + kCr + kCr +
+                "It starts with its default settings and saves nothing there until the file can "
+                "be read.",
+            kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation};
+}
+
 MessageRequest exitQuestion() {
     return {"Are you sure you want to exit Orvane?", kAppTitle, MsgButtons::YesNo,
             MsgIcon::Exclamation, MsgAnswer::Yes};
@@ -42,8 +49,12 @@ bool MainController::startUp() {
         s_.messages.show(alreadyRunning());
         return false;
     }
+    // A store that is there but cannot be read is left as it is: the user hears why, and the
+    // program runs on its defaults (a first-run set-up could keep none of its answers).
+    const std::string problem = s_.store.userProblem();
+    if (!problem.empty()) s_.messages.show(unreadableStore(s_.store.userLocation(), problem));
     s_.store.EnsureKeys();
-    if (FirstUse()) {
+    if (problem.empty() && FirstUse()) {
         v_.wizard.run();
         s_.messages.show(welcome());
         std::vector<std::pair<Setting, std::string>> defaults;

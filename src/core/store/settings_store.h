@@ -34,6 +34,9 @@ public:
 
     // Where the machine-wide values live, for a message that must name it.
     std::string machineLocation() const { return machine_.location(); }
+    // Where the user's values live, and why they cannot be read ("" when they can).
+    std::string userLocation() const { return user_.location(); }
+    std::string userProblem() const { return user_.problem(); }
 
     // The registry's own encoding of a value and the reading rules for one raw value:
     // a string loses its last byte (its NUL), a 4-byte number reads as a number, anything

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -46,7 +47,8 @@ enum class ReadResult { Ok, Missing, Failed };
 
 ReadResult readFile(const std::string& path, std::string& out) {
     out.clear();
-    Fd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking: a FIFO planted there would hold the program in open() for good.
+    Fd f(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (f.fd < 0)
         return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
     struct stat st {};
@@ -100,13 +102,20 @@ bool makeDirs(const std::string& dir) {
     return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// A settings file kept elsewhere through a symlink is updated where it really lives.
+// A settings file kept elsewhere through a symlink is updated where it really lives, and
+// made there when the link points at a file not made yet: the link itself stays.
 std::string resolveLink(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char buf[PATH_MAX];
-    if (::realpath(path.c_str(), buf) == nullptr) return path;
-    return buf;
+    std::string target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return target;
+        char buf[PATH_MAX];
+        const ssize_t n = ::readlink(target.c_str(), buf, sizeof buf - 1);
+        if (n <= 0) return target;
+        const std::string link(buf, static_cast<std::size_t>(n));
+        target = link.front() == '/' ? link : dirOf(target) + "/" + link;
+    }
+    return target;  // a loop: reading it fails, and nothing is written
 }
 
 // Only a writer holding the lock creates temporary files, so one found while holding it
@@ -150,7 +159,7 @@ enum class Change { None, Changed, Failed };
 
 template <class Edit>
 bool update(const std::string& path, Edit edit) {
-    if (!makeDirs(dirOf(path))) return false;
+    if (!makeDirs(dirOf(path)) || !makeDirs(dirOf(resolveLink(path)))) return false;
     Fd lock(openLock(path));
     bool locked = false;
     if (lock.fd >= 0) {
@@ -208,7 +217,46 @@ bool writeFileAtomically(const std::string& path, const std::string& content, mo
 
 RegFileBackend::RegFileBackend(std::string path) : path_(std::move(path)) {}
 
-std::string RegFileBackend::defaultPath() { return xdgConfigHome() + "/Merrowin/Orvane.reg"; }
+std::string RegFileBackend::problem() const {
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0) {
+        switch (errno) {
+            case ENOENT: {
+                // Not made yet, which is fine where it can be made.
+                const std::string target = resolveLink(path_);
+                for (std::string dir = dirOf(target); dir != "/" && dir != "."; dir = dirOf(dir)) {
+                    if (::stat(dir.c_str(), &st) == 0)
+                        return S_ISDIR(st.st_mode) ? std::string()
+                                                   : dir + " is a file, not a folder";
+                }
+                return {};
+            }
+            case ENOTDIR:
+                for (std::string dir = dirOf(path_); dir != "/" && dir != "."; dir = dirOf(dir)) {
+                    if (::stat(dir.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+                        return dir + " is a file, not a folder";
+                }
+                return "a part of its path is not a folder";
+            case ELOOP:
+                return "it is a symbolic link that leads round in a loop";
+            case EACCES:
+                return "it may not be read (permission denied)";
+            default:
+                return std::strerror(errno);
+        }
+    }
+    if (S_ISDIR(st.st_mode)) return "it is a folder";
+    if (!S_ISREG(st.st_mode)) return "it is not a file but a device, a pipe or a socket";
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxFileSize) return "it is larger than 16 MiB";
+    Fd f(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (f.fd < 0)
+        return errno == EACCES ? "it may not be read (permission denied)" : std::strerror(errno);
+    return {};
+}
+
+std::string RegFileBackend::defaultPath() {
+    return xdgConfigHome() + "/Merrowin/Orvane.reg";
+}
 
 bool RegFileBackend::createKey(const std::string& keyPath) {
     if (hasLineBreak(keyPath)) return false;

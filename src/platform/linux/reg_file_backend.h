@@ -27,6 +27,7 @@ public:
     std::optional<RegValue> queryValue(const std::string& keyPath,
                                        const std::string& name) override;
     std::string location() const override { return path_; }
+    std::string problem() const override;
 
 private:
     std::string path_;
