@@ -32,6 +32,9 @@ public:
     virtual PowerSnapshot read() const = 0;
     // Called on the UI thread once for each real change of the snapshot.
     virtual void setChangeListener(std::function<void()> listener) = 0;
+    // Reads the status afresh now, for a source that does not hear of every change by itself
+    // ("Refresh Status"). The listener is not called: the caller handles the reading.
+    virtual void refresh() {}
 };
 
 }  // namespace orvane

@@ -356,6 +356,11 @@ TEST(MenuCommands, RefreshRunsTheWholeHandlerAndLearnsNothingWithoutADrop) {
     EXPECT_EQ(r.c.lastUpdate(), 36030);
     EXPECT_EQ(r.user.text(kS, "Count"), "<absent>");
     ASSERT_EQ(r.messages.shown.size(), 1u);  // the alarm that held since start-up speaks now
+
+    // A reading the source never reported (sysfs without a uevent) is read and shown.
+    r.power.unheard = discharging(84, 7000);
+    r.c.onMenuItem(MenuItem::Refresh);
+    EXPECT_EQ(r.tray.tip, "Status: 84% Remaining | Time: 1:56 | Pwr: Battery");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -93,8 +94,13 @@ public:
     void setChangeListener(std::function<void()> listener) override { listener_ = std::move(listener); }
     // Sets the reading and notifies the way a real source does.
     void change(const PowerSnapshot& next);
+    // A source that heard nothing of this reading until asked (sysfs without a uevent).
+    void refresh() override {
+        if (unheard) snapshot = *unheard;
+    }
 
     PowerSnapshot snapshot;
+    std::optional<PowerSnapshot> unheard;
 
 private:
     std::function<void()> listener_;

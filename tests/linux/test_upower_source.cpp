@@ -192,6 +192,20 @@ TEST(SysfsSource, RereadsOnUeventAndNotifiesRealChanges) {
     EXPECT_EQ(notifications, 1);
 }
 
+TEST(SysfsSource, RefreshReadsWhatNoUeventTold) {
+    const test::TempDir root;
+    test::writePowerSupply(root.path(), "BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}});
+    SysfsPowerSource source(QString::fromStdString(root.path()));  // uevents at most once a minute
+    int notifications = 0;
+    source.setChangeListener([&] { ++notifications; });
+    for (int capacity : {79, 60, 21}) {
+        test::writePowerSupply(root.path(), "BAT0", {{"capacity", std::to_string(capacity)}});
+        source.refresh();
+        EXPECT_EQ(source.read().batteryLifePercent, capacity);
+    }
+    EXPECT_EQ(notifications, 0) << "the caller handles what it asked for";
+}
+
 }  // namespace
 }  // namespace orvane
 

@@ -258,6 +258,9 @@ void MainController::onMenuItem(MenuItem item) {
             if (askExit()) requestClose(CloseReason::Program);
             return;
         case MenuItem::Refresh:
+            // As if the platform had reported a change: a source that hears of changes only
+            // some of the time reads afresh first.
+            s_.power.refresh();
             sysInfo_PowerStatusChanged();
             break;
         case MenuItem::Full:

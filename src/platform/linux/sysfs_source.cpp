@@ -87,6 +87,14 @@ void SysfsPowerSource::handleUevent() {
     rereadTimer_->start(*delay);
 }
 
+void SysfsPowerSource::refresh() {
+    snapshot_ = readSysfsPowerSupply(root_.toStdString());
+    throttle_.readDone(RereadThrottle::Clock::now());
+    qCDebug(lcPower) << "sysfs refreshed" << snapshot_.acStatus << snapshot_.batteryStatus
+                     << snapshot_.batteryLifePercent << snapshot_.batteryLifeTime
+                     << snapshot_.batteryFullTime;
+}
+
 void SysfsPowerSource::reread() {
     const PowerSnapshot next = readSysfsPowerSupply(root_.toStdString());
     throttle_.readDone(RereadThrottle::Clock::now());

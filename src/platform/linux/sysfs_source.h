@@ -25,6 +25,8 @@ public:
 
     PowerSnapshot read() const override { return snapshot_; }
     void setChangeListener(std::function<void()> listener) override;
+    // Some changes come with no uevent, and uevents are taken at most once a minute.
+    void refresh() override;
 
     QString root() const { return root_; }
     // What a power_supply uevent does; public so tests can drive it without the kernel.
