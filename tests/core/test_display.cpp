@@ -43,6 +43,9 @@ TEST(ComposeDisplay, DecidesTextsKeysAndBarFromOneReading) {
         {0, 1, 255, 40, "Unknown", "UnknownS", 0, "No Data", "Battery", "Unkn", "N/A", "Batt"},
         {1, 1, 250, 40, "AC Power", "ACS", 0, "No Data", "AC Power", "AC P", "N/A", "AC"},
         {0, 2, -3, 40, "Unknown", "UnknownS", 0, "No Data", "Battery", "Unkn", "N/A", "Batt"},
+        // Statuses compare as signed numbers: a negative one is below 8, discharging.
+        {0, -1, 62, 90, "62% Remaining", "60S", 62, "1:30", "Battery", "62% ", "1:30", "Batt"},
+        {0, -32768, 5, -1, "5% Remaining", "10S", 5, "No Data", "Battery", "5% R", "N/A", "Batt"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.status_text) + " status " + std::to_string(r.status));

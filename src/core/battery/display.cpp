@@ -49,7 +49,6 @@ DisplayUpdate ComposeDisplay(const PowerSnapshot& reading, std::int16_t minutes)
     if (p.batteryStatus < 128 && (p.batteryLifePercent < 0 || p.batteryLifePercent > 100)) {
         p.batteryStatus = PowerSnapshot::kUnknown;
     }
-    if (p.batteryStatus < 0) p.batteryStatus = PowerSnapshot::kUnknown;
 
     DisplayUpdate d;
     StatusAndKey sk = statusTextAndKey(p);

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "core/battery/decimal.h"
-#include "platform/clock.h"
 #include "core/store/settings_store.h"
+#include "platform/clock.h"
 
 namespace orvane {
 
@@ -25,7 +25,8 @@ Decimal toDecimal(double v) {
     char buf[64];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
     if (ec != std::errc()) return Decimal(0);
-    return parseDecimal(std::string_view(buf, static_cast<std::size_t>(end - buf))).value_or(Decimal(0));
+    return parseDecimal(std::string_view(buf, static_cast<std::size_t>(end - buf)))
+        .value_or(Decimal(0));
 }
 
 }  // namespace
@@ -43,11 +44,11 @@ bool TimeOfDayMeasuredTheInterval(const ClockReading& from, const ClockReading& 
     return std::fabs(wall - awake) <= kJumpSeconds;
 }
 
-double ElapsedMinutesSince(std::int32_t lastUpdate, double now) {
+double ElapsedMinutesSince(std::int32_t lastUpdate, double now, double awakeSeconds) {
     double seconds = now - lastUpdate;
-    // The stamp is rounded, so it may lie up to half a second ahead of now; anything further
-    // back means the clock has passed midnight since.
-    if (seconds < -1.0) seconds += kDay;
+    // As many whole days as bring it nearest the awake clock: one past midnight, none where
+    // the rounded stamp lies half a second ahead of now.
+    if (std::isfinite(awakeSeconds)) seconds += kDay * std::round((awakeSeconds - seconds) / kDay);
     return seconds > 0 ? seconds / 60.0 : 0.0;
 }
 
@@ -57,8 +58,10 @@ void RecordBatteryData(SettingsStore& store, std::int16_t drop, double elapsedMi
     std::optional<Decimal> storedData = parseDecimal(store.get(Setting::Data).toText());
     std::int32_t count = store.get(Setting::Count).toInt16();
     Decimal data = storedData.value_or(Decimal(0));
-    // Hand-edited nonsense (a negative average or weight) is no learnt data: start afresh.
-    if (data < 0 || count < 0) {
+    if (elapsedMinutes / drop < kLeastMinutesPerPoint) return;
+    // Hand-edited nonsense (a negative average or weight), or what a glitch left, is no learnt
+    // data: start afresh.
+    if (data < 0 || count < 0 || (data > 0 && data < toDecimal(kLeastMinutesPerPoint))) {
         data = 0;
         count = 0;
     }
@@ -73,7 +76,8 @@ void RecordBatteryData(SettingsStore& store, std::int16_t drop, double elapsedMi
     // The weight stops growing at the cap, so a new observation never counts for less
     // than 1/20002. Both values go in one commit: a reader never sees one without the other.
     const std::int32_t newCount = count > kCountCap ? kCountCap : count + 1;
-    store.save({{Setting::Data, formatDecimal(average)}, {Setting::Count, std::to_string(newCount)}});
+    store.save(
+        {{Setting::Data, formatDecimal(average)}, {Setting::Count, std::to_string(newCount)}});
 }
 
 }  // namespace orvane

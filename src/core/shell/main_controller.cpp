@@ -164,10 +164,12 @@ void MainController::UpdateDisplay() {
     if (menu_.compact && v_.compact.exists()) v_.compact.showStatus(d);
     const ClockReading now = ReadClocks(s_.clock);
     lastUpdate_ = timeOfDay();
+    updated_ = true;
     // After a sleep or a jump of the wall clock the interval starts again here.
-    if (levelChanged || intervalStart_ == 0 || !TimeOfDayMeasuredTheInterval(intervalClocks_, now)) {
+    if (levelChanged || !intervalOpen_ || !TimeOfDayMeasuredTheInterval(intervalClocks_, now)) {
         intervalStart_ = lastUpdate_;
         intervalClocks_ = now;
+        intervalOpen_ = true;
     }
 }
 
@@ -232,9 +234,10 @@ void MainController::sysInfo_PowerStatusChanged() {
         const PowerSnapshot power = s_.power.read();
         const int drop = LeadingNumber(shown_.status) - power.batteryLifePercent;
         const ClockReading now = ReadClocks(s_.clock);
-        if (power.acStatus != 1 && lastUpdate_ > 0 && drop > 0 &&
+        if (power.acStatus != 1 && updated_ && intervalOpen_ && drop > 0 &&
             TimeOfDayMeasuredTheInterval(intervalClocks_, now)) {
-            const double elapsed = ElapsedMinutesSince(intervalStart_, now.timeOfDay);
+            const double elapsed =
+                ElapsedMinutesSince(intervalStart_, now.timeOfDay, now.awake - intervalClocks_.awake);
             if (elapsed > 0) RecordBatteryData(s_.store, static_cast<std::int16_t>(std::min(drop, 32767)), elapsed);
         }
         lastUpdate_ = timeOfDay();

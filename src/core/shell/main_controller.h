@@ -95,7 +95,7 @@ public:
     // 0 (as after a reset of the learnt data) keeps the next change from learning.
     void setLastUpdate(std::int32_t seconds) {
         lastUpdate_ = seconds;
-        if (seconds == 0) intervalStart_ = 0;
+        if (seconds == 0) updated_ = intervalOpen_ = false;
     }
     const MenuState& menu() const { return menu_; }
 
@@ -125,8 +125,11 @@ private:
     MenuState menu_;
     StatusTexts shown_;
     std::int32_t lastUpdate_ = 0;
+    // A display update to learn from was made: midnight's stamp is 0 as well.
+    bool updated_ = false;
     // When the charge now shown was first shown: where the next observation starts.
     std::int32_t intervalStart_ = 0;
+    bool intervalOpen_ = false;
     ClockReading intervalClocks_;
     bool started_ = false;
     bool unloading_ = false;
