@@ -413,6 +413,9 @@ private slots:
         write(apps + "/vendor/mail.desktop", "[Desktop Entry]\nExec=/nonexistent/mailer %U\n");
         write(apps + "/plain.desktop", "[Desktop Entry]\nExec=plain --x\n");
         write(apps + "/dbus.desktop", "[Desktop Entry]\nDBusActivatable=true\n");
+        // Not installed (its TryExec is not there); one that would run the address itself.
+        write(apps + "/gone.desktop", "[Desktop Entry]\nTryExec=/nonexistent/web\nExec=/bin/true %u\n");
+        write(apps + "/self.desktop", "[Desktop Entry]\nExec=%u\n");
         write(dir.path() + "/xdg-mime",
               "#!/bin/sh\ncase $3 in *https) echo web.desktop;; *mailto) echo "
               "vendor-mail.desktop;; esac\n",
@@ -420,10 +423,13 @@ private slots:
         const QByteArray oldData = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", (dir.path() + "/data").toLocal8Bit());
 
-        QCOMPARE(DesktopLinkOpener::launchCommand("plain.desktop", "https://a.example/"),
-                 (QStringList{"plain", "--x", "https://a.example/"}));
-        QVERIFY(DesktopLinkOpener::launchCommand("dbus.desktop", "https://a.example/").isEmpty());
-        QVERIFY(DesktopLinkOpener::launchCommand("../web.desktop", "https://a.example/").isEmpty());
+        using Kind = DesktopLinkOpener::Launch::Kind;
+        const auto launch = [](const char* id) { return DesktopLinkOpener::launchCommand(id, "https://a.example/"); };
+        QCOMPARE(launch("plain.desktop").command, (QStringList{"plain", "--x", "https://a.example/"}));
+        QCOMPARE(launch("dbus.desktop").kind, Kind::NoCommand);
+        QCOMPARE(launch("../web.desktop").kind, Kind::NoCommand);
+        QCOMPARE(launch("gone.desktop").kind, Kind::NotInstalled);
+        QCOMPARE(launch("self.desktop").kind, Kind::Refused);
 
         DesktopLinkOpener opener(dir.path() + "/xdg-mime");
         QCOMPARE(opener.open("https://maker.example/a b"), LinkOpenResult::Opened);
@@ -432,6 +438,11 @@ private slots:
         QVERIFY(args.open(QIODevice::ReadOnly));
         QCOMPARE(args.readAll(),
                  QByteArray("--new|https://maker.example/a%20b|100%|Web|--icon|web|"));
+        QCOMPARE(opener.open("mailto:someone@maker.example"), LinkOpenResult::Failed);
+        // The results the About box turns into "Browser Not Found" and "URL Failed".
+        write(dir.path() + "/xdg-mime",
+              "#!/bin/sh\ncase $3 in *https) echo gone.desktop;; *mailto) echo self.desktop;; esac\n", true);
+        QCOMPARE(opener.open("https://maker.example/"), LinkOpenResult::NoHandler);
         QCOMPARE(opener.open("mailto:someone@maker.example"), LinkOpenResult::Failed);
         qputenv("XDG_DATA_HOME", oldData);
     }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/linux/autostart_backend.h"
+#include "platform/linux/desktop_entry.h"
 #include "platform/linux/reg_file_backend.h"
 #include "platform/linux/single_instance_lock.h"
 #include "support/test_support.h"
@@ -80,6 +81,44 @@ TEST(DefaultLocations, FollowTheXdgVariablesAndIgnoreRelativeOnes) {
         EXPECT_EQ(c.location(), c.want) << c.var << "=" << (c.value ? c.value : "(unset)");
     }
     for (const auto& [var, v] : saved) v ? ::setenv(var.c_str(), v->c_str(), 1) : ::unsetenv(var.c_str());
+}
+
+// A link handler's Exec line, as the desktop entry specification has it ("The Exec key") and
+// GLib runs it; the address is never a program, nor split from a word it stands in.
+TEST(DesktopEntry, ExecLinesRunTheProgramWithTheAddress) {
+    DesktopEntry entry;
+    entry.values = {{"Name", "Web Reader"}, {"Icon", "web"}};
+    const std::string file = "/usr/share/applications/web.desktop";
+    const std::string url = "https://a.example/b?c=1&d";
+    using Words = std::vector<std::string>;
+    struct Row {
+        const char* exec;
+        std::optional<Words> command;
+    };
+    const Row rows[] = {
+        {"browser %u", Words{"browser", url}},
+        {"browser", Words{"browser", url}},  // no code: the address comes last
+        {"browser --new %U", Words{"browser", "--new", url}},
+        {"rec --url=%u", Words{"rec", "--url=" + url}},          // inside a word: one argument
+        {"rec \"--url=%u\"", Words{"rec", "--url=" + url}},
+        {"browser %u %f %U", Words{"browser", url}},             // the address once
+        {"browser %i --name %c --entry %k", Words{"browser", "--icon", "web", "--name", "Web Reader", "--entry", file, url}},
+        {"browser 100%% %d %D %n %N %v %m %u", Words{"browser", "100%", url}},
+        {"\"/opt/My Browser/run\" %u", Words{"/opt/My Browser/run", url}},
+        {"/usr/bin/100%%-browser %u", Words{"/usr/bin/100%-browser", url}},
+        {"\"\" %u", std::nullopt},         // an empty program
+        {"%u", std::nullopt},                // the address as the program
+        {"%U --flag", std::nullopt},
+        {"%k", std::nullopt},                // the entry's file as the program
+        {"%c", std::nullopt},                // its name as the program
+        {"/bin/%c", std::nullopt},
+        {"%i browser", std::nullopt},
+        {"browser \"%u", std::nullopt},     // a quote never closed
+        {"", std::nullopt},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(execCommand(r.exec, url, entry, file), r.command) << r.exec;
+    }
 }
 
 TEST(AutostartBackend, ServesOnlyTheRunValue) {

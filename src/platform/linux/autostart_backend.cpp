@@ -144,10 +144,10 @@ std::string AutostartBackend::execLine(const std::string& path) {
 }
 
 std::string AutostartBackend::programOf(const std::string& exec) {
-    const std::vector<std::string> words = splitExec(exec);
-    if (words.empty()) return {};
+    const std::optional<std::vector<std::string>> words = splitExec(exec);
+    if (!words || words->empty()) return {};
     std::string out;
-    const std::string& raw = words.front();
+    const std::string& raw = words->front();
     for (std::size_t i = 0; i < raw.size(); ++i) {
         out += raw[i];
         if (raw[i] == '%' && i + 1 < raw.size() && raw[i + 1] == '%') ++i;

@@ -89,7 +89,7 @@ std::string escapeDesktopValue(std::string_view s) {
     return out;
 }
 
-std::vector<std::string> splitExec(std::string_view exec) {
+std::optional<std::vector<std::string>> splitExec(std::string_view exec) {
     std::vector<std::string> words;
     std::size_t i = 0;
     while (i < exec.size()) {
@@ -104,6 +104,7 @@ std::vector<std::string> splitExec(std::string_view exec) {
                     ++i;
                 word += exec[i];
             }
+            if (i >= exec.size()) return std::nullopt;
             ++i;  // the closing quote
         } else {
             while (i < exec.size() && exec[i] != ' ' && exec[i] != '\t') word += exec[i++];
@@ -111,6 +112,54 @@ std::vector<std::string> splitExec(std::string_view exec) {
         words.push_back(std::move(word));
     }
     return words;
+}
+
+std::optional<std::vector<std::string>> execCommand(std::string_view exec, const std::string& address,
+                                                    const DesktopEntry& entry,
+                                                    const std::string& entryFile) {
+    const std::optional<std::vector<std::string>> words = splitExec(exec);
+    if (!words || words->empty()) return std::nullopt;
+    std::vector<std::string> command;
+    bool given = false;
+    for (std::size_t w = 0; w < words->size(); ++w) {
+        const std::string& word = (*words)[w];
+        if (word == "%i") {
+            if (w == 0) return std::nullopt;
+            if (const auto icon = entry.get("Icon"); icon && !icon->empty()) {
+                command.push_back("--icon");
+                command.push_back(*icon);
+            }
+            continue;
+        }
+        std::string out;
+        bool coded = false;
+        for (std::size_t i = 0; i < word.size(); ++i) {
+            if (word[i] != '%' || i + 1 >= word.size()) {
+                out += word[i];
+                continue;
+            }
+            const char code = word[++i];
+            if (code == '%') {
+                out += '%';
+                continue;
+            }
+            coded = true;
+            if (std::string_view("fFuU").find(code) != std::string_view::npos) {
+                if (!given) out += address;
+                given = true;
+            } else if (code == 'c') {
+                out += entry.get("Name").value_or("");
+            } else if (code == 'k') {
+                out += entryFile;
+            }
+        }
+        // The program must be named, not made of what a field code stands for.
+        if (w == 0 && (coded || out.empty())) return std::nullopt;
+        if (coded && out.empty()) continue;
+        command.push_back(std::move(out));
+    }
+    if (!given) command.push_back(address);
+    return command;
 }
 
 }  // namespace orvane

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "platform/linux/desktop_entry.h"
@@ -52,43 +53,28 @@ QString findEntry(const QString& desktopId) {
     return {};
 }
 
+// TryExec names a program that must be there for the entry to count as installed.
+bool installed(const std::string& tryExec) {
+    if (tryExec.empty()) return true;
+    const QString program = QString::fromStdString(tryExec);
+    if (program.startsWith('/')) return QFileInfo(program).isExecutable() && QFileInfo(program).isFile();
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
 }  // namespace
 
-QStringList DesktopLinkOpener::launchCommand(const QString& desktopId, const QString& address) {
+DesktopLinkOpener::Launch DesktopLinkOpener::launchCommand(const QString& desktopId, const QString& address) {
     const QString file = findEntry(desktopId);
     if (file.isEmpty()) return {};
     const DesktopEntry entry = readDesktopEntry(file.toStdString());
+    if (!installed(entry.get("TryExec").value_or(""))) return {Launch::Kind::NotInstalled, {}};
     const std::optional<std::string> exec = entry.get("Exec");
     if (!exec) return {};
+    const auto words = execCommand(*exec, address.toStdString(), entry, file.toStdString());
+    if (!words) return {Launch::Kind::Refused, {}};
     QStringList command;
-    bool given = false;
-    for (const std::string& word : splitExec(*exec)) {
-        const QString w = QString::fromStdString(word);
-        if (w == QLatin1String("%u") || w == QLatin1String("%U") || w == QLatin1String("%f") || w == QLatin1String("%F")) {
-            command << address;
-            given = true;
-        } else if (w == QLatin1String("%i")) {
-            if (const auto icon = entry.get("Icon")) command << QStringLiteral("--icon") << QString::fromStdString(*icon);
-        } else if (w == QLatin1String("%c")) {
-            command << QString::fromStdString(entry.get("Name").value_or(""));
-        } else if (w == QLatin1String("%k")) {
-            command << file;
-        } else {
-            // Any other field code stands for nothing; "%%" is a percent sign.
-            QString out;
-            for (int i = 0; i < w.size(); ++i) {
-                if (w[i] == '%' && i + 1 < w.size()) {
-                    if (w[i + 1] == '%') out += '%';
-                    ++i;
-                    continue;
-                }
-                out += w[i];
-            }
-            if (!out.isEmpty() || !w.startsWith('%')) command << out;
-        }
-    }
-    if (!command.isEmpty() && !given) command << address;
-    return command;
+    for (const std::string& w : *words) command << QString::fromStdString(w);
+    return {Launch::Kind::Command, command};
 }
 
 LinkOpenResult DesktopLinkOpener::open(const std::string& address) {
@@ -98,8 +84,19 @@ LinkOpenResult DesktopLinkOpener::open(const std::string& address) {
     const QString handler = defaultHandler(url.scheme().toLower());
     qCDebug(lcLinks).noquote() << "link" << url.toString() << "handler" << handler;
     if (handler.isEmpty()) return LinkOpenResult::NoHandler;
-    const QStringList command = launchCommand(handler, QString::fromUtf8(url.toEncoded()));
-    if (command.isEmpty()) return QDesktopServices::openUrl(url) ? LinkOpenResult::Opened : LinkOpenResult::Failed;
+    const Launch launch = launchCommand(handler, QString::fromUtf8(url.toEncoded()));
+    switch (launch.kind) {
+        case Launch::Kind::NotInstalled:
+            return LinkOpenResult::NoHandler;
+        case Launch::Kind::Refused:
+            qCDebug(lcLinks) << "link handler's Exec line refused";
+            return LinkOpenResult::Failed;
+        case Launch::Kind::NoCommand:
+            return QDesktopServices::openUrl(url) ? LinkOpenResult::Opened : LinkOpenResult::Failed;
+        case Launch::Kind::Command:
+            break;
+    }
+    const QStringList& command = launch.command;
     qCDebug(lcLinks).noquote() << "link runs" << command.join(' ');
     return QProcess::startDetached(command.front(), command.mid(1)) ? LinkOpenResult::Opened : LinkOpenResult::Failed;
 }

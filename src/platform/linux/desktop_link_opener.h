@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "platform/link_opener.h"
 
@@ -23,10 +24,19 @@ public:
     // question cannot be asked.
     QString defaultHandler(const QString& scheme) const;
 
-    // The program and its arguments that the desktop entry `desktopId` runs for `address`,
-    // looked up in $XDG_DATA_HOME and $XDG_DATA_DIRS; empty when the entry is not found or
-    // names no command.
-    static QStringList launchCommand(const QString& desktopId, const QString& address);
+    // What the desktop entry `desktopId` (looked up in $XDG_DATA_HOME and $XDG_DATA_DIRS) runs
+    // for `address`.
+    struct Launch {
+        enum class Kind {
+            Command,       // `command`: the program and its arguments
+            NoCommand,     // not found, or started another way (through D-Bus)
+            NotInstalled,  // its TryExec program is not there
+            Refused,       // an Exec line that is broken or runs no program of its own
+        };
+        Kind kind = Kind::NoCommand;
+        QStringList command;
+    };
+    static Launch launchCommand(const QString& desktopId, const QString& address);
 
 private:
     QString xdgMime_;
