@@ -341,6 +341,17 @@ TEST(MenuCommands, StartWithDesktopBelievesOnlyWhatReadsBack) {
     EXPECT_FALSE(r.c.menu().startWithWindows);
     ASSERT_EQ(r.messages.shown.size(), 1u);
     EXPECT_EQ(r.messages.shown[0].icon, MsgIcon::Exclamation);
+
+    // Where the program's own file is not known, "on" is never written as the empty value
+    // that means "off" (and would mask a system-wide entry).
+    r.machine.failWrites = false;
+    r.c.setProgramPath("");
+    r.machine.writes.clear();
+    r.c.onMenuItem(MenuItem::StartWithWindows);
+    EXPECT_FALSE(r.c.menu().startWithWindows);
+    EXPECT_TRUE(r.machine.writes.empty());
+    ASSERT_EQ(r.messages.shown.size(), 2u);
+    EXPECT_NE(r.messages.shown[1].text.find("could not be switched on"), std::string::npos);
 }
 
 TEST(MenuCommands, RefreshRunsTheWholeHandlerAndLearnsNothingWithoutADrop) {

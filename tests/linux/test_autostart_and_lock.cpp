@@ -164,6 +164,15 @@ TEST(AutostartBackend, EntriesRoundTripAndValidate) {
     }
     EXPECT_EQ(AutostartBackend::execLine("/usr/bin/orvane"), "/usr/bin/orvane");
     EXPECT_EQ(AutostartBackend::execLine("/opt/My App/orvane"), "\"/opt/My App/orvane\"");
+    EXPECT_EQ(AutostartBackend::execLine("/x/100%/orvane"), "env /x/100%%/orvane");
+
+    // A path that is not UTF-8 cannot stand in a desktop entry: nothing is written, and the
+    // entry there stays as it was (on, here).
+    ASSERT_TRUE(b.setValue(kRun, "Orvane", sz("/usr/bin/orvane")));
+    for (const std::string bad : {"/opt/\xff/orvane", "/opt/\xc0\xafx", "/opt/\xed\xa0\x80", "/opt/caf\xc3"}) {
+        EXPECT_FALSE(b.setValue(kRun, "Orvane", sz(bad)));
+        EXPECT_EQ(read(b), "/usr/bin/orvane");
+    }
 
     // Entries as a user or another tool may have written them.
     const struct {
@@ -171,6 +180,7 @@ TEST(AutostartBackend, EntriesRoundTripAndValidate) {
         const char* want;
     } cases[] = {
         {"[Desktop Entry]\nExec=/usr/bin/orvane --tray %U\n", "/usr/bin/orvane"},
+        {"[Desktop Entry]\nExec=env \"/opt/a%%b/orvane\"\n", "/opt/a%b/orvane"},
         {"[Desktop Entry]\nExec = \"/opt/a b/orvane\" --x\n", "/opt/a b/orvane"},
         {"[Desktop Entry]\nExec=\"/opt/a\\\\\\\\b\"\n", "/opt/a\\b"},
         {"[Desktop Entry]\nExec=/usr/bin/orvane\nHidden=true\n", ""},
@@ -186,6 +196,26 @@ TEST(AutostartBackend, EntriesRoundTripAndValidate) {
     }
     ::unlink(b.location().c_str());
     EXPECT_EQ(read(b), "<absent>");
+}
+
+// The session starts an entry with GLib (GNOME, Xfce, Cinnamon, ...), which must accept what is
+// written for a program whose path holds a percent sign or a space.
+TEST(AutostartBackend, GlibStartsTheEntryWritten) {
+    if (std::system("command -v gio >/dev/null 2>&1") != 0) GTEST_SKIP() << "no gio (libglib2.0-bin)";
+    TempDir dir;
+    const std::string marker = dir / "started";
+    for (const std::string folder : {"100%", "My Apps", "plain"}) {
+        const std::string program = dir / folder + "/orvane";
+        std::filesystem::create_directories(dir / folder);
+        writeText(program, "#!/bin/sh\necho \"$0\" >>'" + marker + "'\n");
+        ::chmod(program.c_str(), 0755);
+        AutostartBackend b(dir / "autostart", {});
+        ASSERT_TRUE(b.setValue(kRun, "Orvane", sz(program)));
+        const std::string launch = "gio launch '" + b.location() + "' >&2";
+        EXPECT_EQ(std::system(launch.c_str()), 0) << readText(b.location());
+        for (int i = 0; i < 100 && readText(marker).find(program) == std::string::npos; ++i) ::usleep(50000);
+        EXPECT_NE(readText(marker).find(program), std::string::npos) << readText(b.location());
+    }
 }
 
 // The XDG autostart rules: the user's own entry takes effect over the system's, whose folders

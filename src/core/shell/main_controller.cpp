@@ -300,6 +300,13 @@ void MainController::toggleAlwaysOnTop() {
 
 void MainController::toggleStartWithDesktop() {
     const bool wantOn = !menu_.startWithWindows;
+    if (wantOn && programPath_.empty()) {
+        // An empty value is the entry switched off: never write that for "on".
+        s_.messages.show({"Start with Windows could not be switched on: the program's own file "
+                          "could not be found.",
+                          kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation});
+        return;
+    }
     const std::string value = wantOn ? programPath_ : std::string();
     const std::string key(keys::kRun);
     const std::string name(settingInfo(Setting::StartWithDesktop).name);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
@@ -55,6 +56,26 @@ RegValue stringValue(const std::string& text) {
     v.data.assign(text.begin(), text.end());
     v.data.push_back(0);
     return v;
+}
+
+// A desktop entry is UTF-8 text; a path that is not cannot be written into one.
+bool validUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (n == 0 || i + n > s.size()) return false;
+        std::uint32_t cp = n == 1 ? c : c & (0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k) {
+            const auto cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc >> 6) != 0x2) return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past Unicode's end are no UTF-8.
+        static constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < kLeast[n] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
+        i += n;
+    }
+    return true;
 }
 
 bool makeDirs(const std::string& dir) {
@@ -112,6 +133,7 @@ bool AutostartBackend::setValue(const std::string& keyPath, const std::string& n
     // The text ends at the first NUL, as a registry string does.
     std::string path(value.data.begin(), value.data.end());
     path.resize(std::string_view(path.c_str()).size());
+    if (!validUtf8(path)) return false;
 
     std::string content =
         "[Desktop Entry]\n"
@@ -132,6 +154,9 @@ bool AutostartBackend::setValue(const std::string& keyPath, const std::string& n
 std::string AutostartBackend::execLine(const std::string& path) {
     static constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
     std::string out;
+    // A percent sign is written "%%"; GLib, which most sessions start autostart entries with,
+    // takes that literally in the program and refuses the entry, but not in an argument.
+    if (path.find('%') != std::string::npos) out += "env ";
     const bool quote = path.find_first_of(kReserved) != std::string::npos;
     if (quote) out += '"';
     for (char c : path) {
@@ -147,7 +172,9 @@ std::string AutostartBackend::programOf(const std::string& exec) {
     const std::optional<std::vector<std::string>> words = splitExec(exec);
     if (!words || words->empty()) return {};
     std::string out;
-    const std::string& raw = words->front();
+    // "env PROGRAM": the program env starts.
+    const bool viaEnv = words->size() > 1 && (words->front() == "env" || words->front() == "/usr/bin/env");
+    const std::string& raw = (*words)[viaEnv ? 1 : 0];
     for (std::size_t i = 0; i < raw.size(); ++i) {
         out += raw[i];
         if (raw[i] == '%' && i + 1 < raw.size() && raw[i + 1] == '%') ++i;

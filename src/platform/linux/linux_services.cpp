@@ -8,10 +8,27 @@
 #include "platform/linux/single_instance_lock.h"
 #include "platform/linux/system_clock.h"
 
+#include <unistd.h>
+
+#include <climits>
+
 namespace orvane {
+
+namespace {
+
+// The running program file as the kernel names it: its bytes as they are, where a path
+// decoded to text and back may lose any that are not UTF-8.
+std::string runningProgram() {
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
+}  // namespace
 
 PlatformServices makePlatformServices() {
     PlatformServices s;
+    s.programPath = runningProgram();
     s.instance = std::make_unique<SingleInstanceLock>(SingleInstanceLock::defaultPath());
     s.userStore = std::make_unique<RegFileBackend>(RegFileBackend::defaultPath());
     s.machineStore = std::make_unique<AutostartBackend>(AutostartBackend::defaultUserDir(),
