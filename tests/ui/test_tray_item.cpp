@@ -295,6 +295,21 @@ private slots:
         QVERIFY(avail.contains(menu->geometry()));
         QCOMPARE(menu->geometry().bottom(), avail.bottom());
         menu->hide();
+        // A flood of ContextMenu calls opens the menu once, at the last place asked for, and
+        // the item answers the next call as soon as they are read.
+        QSignalSpy opened(menu, &QMenu::aboutToShow);
+        for (int i = 0; i < 500; ++i) {
+            QDBusMessage m = QDBusMessage::createMethodCall(host.item, "/StatusNotifierItem",
+                                                            "org.kde.StatusNotifierItem", "ContextMenu");
+            m << 100 + i % 50 << 100;
+            host.bus.send(m);
+        }
+        QCOMPARE(host.property("Id").toString(), QString("Orvane"));
+        QTRY_COMPARE(opened.size(), 1);
+        QTest::qWait(50);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(menu->pos(), QPoint(149, 100));
+        menu->hide();
         // A place off every screen (a host's nonsense) still opens it where it can be seen.
         host.call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "ContextMenu",
                   {2147483647, 2147483647});

@@ -185,7 +185,13 @@ void MainWindow::showMenuState(const MenuState& m) {
 
 void MainWindow::showPopupMenu() {
     // A place a tray host gave is where its icon is, maybe inside its panel.
-    menu_->popup(nextMenuPlace_ ? popupPlace(*nextMenuPlace_, menu_->sizeHint()) : QCursor::pos());
+    const QPoint at = nextMenuPlace_ ? popupPlace(*nextMenuPlace_, menu_->sizeHint()) : QCursor::pos();
+    // Asked again while it is open (only a host can, the menu holds the pointer): it moves.
+    if (menu_->isVisible()) {
+        menu_->move(at);
+        return;
+    }
+    menu_->popup(at);
 }
 
 void MainWindow::showWindow() {

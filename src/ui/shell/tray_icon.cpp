@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QMouseEvent>
 #include <QSystemTrayIcon>
+#include <utility>
 
 #include "ui/common/log_categories.h"
 #include "ui/common/status_icons.h"
@@ -19,8 +20,20 @@ TrayIcon::TrayIcon(StatusIcons& icons, QMenu& menu, QObject* parent)
     // A StatusNotifierItem host has no double click: its one activation stands for it.
     connect(item_, &StatusNotifierItem::activated, this,
             [this](QPoint) { emit clicked(TrayEvent::Activate, std::nullopt); });
-    connect(item_, &StatusNotifierItem::contextMenuRequested, this,
-            [this](QPoint at) { emit clicked(TrayEvent::RightButtonUp, at); });
+    // A host asking many times at once (or anyone on the bus flooding it) opens one menu, at
+    // the last place asked for.
+    connect(item_, &StatusNotifierItem::contextMenuRequested, this, [this](QPoint at) {
+        const bool pending = menuAt_.has_value();
+        menuAt_ = at;
+        if (pending) return;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                const std::optional<QPoint> at = std::exchange(menuAt_, std::nullopt);
+                if (at) emit clicked(TrayEvent::RightButtonUp, at);
+            },
+            Qt::QueuedConnection);
+    });
     connect(item_, &StatusNotifierItem::menuAboutToShow, this,
             [this] { emit clicked(TrayEvent::HostMenuOpening, std::nullopt); });
     connect(item_, &StatusNotifierItem::watcherChanged, this, [this] {

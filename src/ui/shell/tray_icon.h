@@ -60,6 +60,7 @@ private:
     QIcon icon_;
     QString tip_;
     std::string shownKey_;
+    std::optional<QPoint> menuAt_;  // a ContextMenu not handled yet
     bool added_ = false;
     bool usingItem_ = false;
     bool wasAvailable_ = false;
