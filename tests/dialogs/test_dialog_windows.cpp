@@ -260,7 +260,7 @@ private slots:
         QCOMPARE(slot.show(make), w.data());
         QCOMPARE(w->objectName(), QString("frmAbout"));
         QCOMPARE(w->windowTitle(), QString("About Orvane"));
-        QVERIFY(!w->windowIcon().isNull());
+        QVERIFY(w->windowIcon().isNull());
         QCOMPARE(w->findChild<QLabel*>("lblVersion")->text(),
                  QString("Version " ORVANE_TEST_VERSION));
         QCOMPARE(w->emailLabel()->text(), QString("E-mail: " ORVANE_TEST_EMAIL));

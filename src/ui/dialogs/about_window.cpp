@@ -34,7 +34,6 @@ AboutWindow::AboutWindow(MessageBoxes& messages, LinkOpener& opener, QWidget* ow
       model_(std::move(info), messages, opener) {
     setObjectName("frmAbout");
     setWindowTitle(QString::fromStdString(model_.caption()));
-    setWindowIcon(StatusIcons::appIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     build();
     centreOnScreen(this);
