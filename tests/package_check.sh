@@ -58,7 +58,9 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 rm -rf "$work"
 mkdir -p "$work"
-if ! "$src/scripts/package.sh" --out "$work/dist" >"$work/package.log" 2>&1; then
+# The unit tests the package build would run are the suite's own, run in its other legs.
+if ! DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:+$DEB_BUILD_OPTIONS }nocheck" \
+    "$src/scripts/package.sh" --out "$work/dist" >"$work/package.log" 2>&1; then
   tail -n 60 "$work/package.log"
   echo "FAIL: scripts/package.sh failed (log: $work/package.log)"
   exit 1
