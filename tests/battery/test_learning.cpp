@@ -47,25 +47,26 @@ TEST(RecordBatteryData, WorkedExamplesReadBackFromTheFile) {
         const char* wantCount;
     };
     const Row rows[] = {
-        {nullptr, nullptr, 2, 5, "2.5", "1"},                                   // from nothing
-        {"0", "0", 3, 9, "3", "1"},                                             // after a reset
-        {"1.8", "10", 1, 2.4, "1.854545454545454545454545455", "11"},          // after the wizard
-        {"2", "50", 1, 7, "2", "50"},                                           // deviation 2.5 > 2
-        {"2", "50", 1, 6, "2.078431372549019607843137255", "51"},              // exactly 2 passes
+        {nullptr, nullptr, 2, 5, "2.5", "1"},                          // from nothing
+        {"0", "0", 3, 9, "3", "1"},                                    // after a reset
+        {"1.8", "10", 1, 2.4, "1.854545454545454545454545455", "11"},  // after the wizard
+        {"2", "50", 1, 7, "2", "50"},                                  // deviation 2.5 > 2
+        {"2", "50", 1, 6, "2.078431372549019607843137255", "51"},      // exactly 2 passes
         {"2", "20000", 1, 2, "2", "20001"},
         {"2", "19999", 1, 2, "2", "20000"},
         {"2", "20001", 1, 2, "2", "20000"},  // 20002 is capped
-        {"abc", "7", 1, 4, "0.5", "8"},                                         // Data 0 with a weight
+        {"abc", "7", 1, 4, "0.5", "8"},      // Data 0 with a weight
         {"", "", 1, 4, "4", "1"},
-        {"-3", "-4", 1, 4, "4", "1"},                                           // nonsense starts afresh
-        {"2.5", "40000", 1, 2.5, "2.5", "20000"},                               // held to 16 bits
+        {"-3", "-4", 1, 4, "4", "1"},              // nonsense starts afresh
+        {"2", "-4", 1, 4, "4", "1"},               // a negative weight alone too
+        {"2.5", "40000", 1, 2.5, "2.5", "20000"},  // held to 16 bits
         // A drop faster than any battery's (30 points in a second) is a glitch of the
         // reading: nothing learnt. What such a glitch left is no learnt data: start afresh.
         {nullptr, nullptr, 30, 1.0 / 60, "<absent>", "<absent>"},
-        {"1.8", "10", 2, 0.0999, "1.8", "10"},
-        {nullptr, nullptr, 2, 0.1, "0.05", "1"},                                // 3 s a point passes
+        {"1.8", "10", 2, 0.0199, "1.8", "10"},
+        {nullptr, nullptr, 2, 0.02, "0.01", "1"},  // 0.6 s a point passes
         {"0.0001", "1", 1, 3, "3", "1"},
-        {"0.049", "300", 1, 3, "3", "1"},
+        {"0.0099", "300", 1, 3, "3", "1"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.data ? r.data : "-") + "/" + (r.count ? r.count : "-"));
@@ -97,7 +98,7 @@ TEST(ElapsedMinutes, AcrossMidnightAndRounding) {
     EXPECT_DOUBLE_EQ(ElapsedMinutesSince(36000, 36150, 150.2), 2.5);
     EXPECT_DOUBLE_EQ(ElapsedMinutesSince(86340, 60, 119.7), 2.0);  // passed midnight
     EXPECT_NEAR(ElapsedMinutesSince(86400, 0.4, 0.4), 0.4 / 60, 1e-9);
-    EXPECT_EQ(ElapsedMinutesSince(36001, 36000.6, 0.3), 0.0);      // rounding put the stamp ahead
+    EXPECT_EQ(ElapsedMinutesSince(36001, 36000.6, 0.3), 0.0);  // rounding put the stamp ahead
     EXPECT_EQ(ElapsedMinutesSince(36000, 36000, 0), 0.0);
     EXPECT_DOUBLE_EQ(ElapsedMinutesSince(1, 0.4, 86399.4), 86399.4 / 60);  // a day less a second
     EXPECT_DOUBLE_EQ(ElapsedMinutesSince(0, 43000, 43000), 43000.0 / 60);
@@ -109,18 +110,21 @@ TEST(TimeOfDayMeasuredTheInterval, NoSleepAndNoJumpOfTheWallClock) {
         ClockReading to;
         bool sound;
     } rows[] = {
-        {{36600, 1600, 2100}, true},      // ten minutes awake
-        {{36600, 1600, 2100.9}, true},    // the two running clocks read a moment apart
-        {{37500, 1600, 3000}, false},     // 15 minutes asleep in between
-        {{36605, 1600, 2100}, true},      // whole-second stamps, a slewing clock
-        {{40200, 1600, 2100}, false},     // summer time began
-        {{32400, 1600, 2100}, false},     // ... or ended
-        {{36540, 1600, 2100}, false},     // set back by a minute
+        {{36600, 1600, 2100}, true},                // ten minutes awake
+        {{36600, 1600, 2100.9}, true},              // the two running clocks read a moment apart
+        {{36600, 1600, 2101}, true},                // ... a whole second at most
+        {{36600, 1600, 2101.25}, false},            // more is a sleep, however short
+        {{37500, 1600, 3000}, false},               // 15 minutes asleep in between
+        {{36605, 1600, 2100}, true},                // whole-second stamps, a slewing clock
+        {{40200, 1600, 2100}, false},               // summer time began
+        {{32400, 1600, 2100}, false},               // ... or ended
+        {{36540, 1600, 2100}, false},               // set back by a minute
         {{600, 1000 + 51000, 1500 + 51000}, true},  // across midnight
-        {{36000, 900, 1400}, false},      // the awake clock went back: not the same boot
+        {{36000, 900, 1400}, false},                // the awake clock went back: not the same boot
     };
     for (const auto& r : rows)
-        EXPECT_EQ(TimeOfDayMeasuredTheInterval(from, r.to), r.sound) << r.to.timeOfDay << " " << r.to.awake;
+        EXPECT_EQ(TimeOfDayMeasuredTheInterval(from, r.to), r.sound)
+            << r.to.timeOfDay << " " << r.to.awake;
 }
 
 // The change handler's learning step, on a clock the test controls.
@@ -224,7 +228,7 @@ TEST(ChangeHandler, MidnightAndResetStamps) {
     Handler h(discharging(85), 86340);
     h.at(60, discharging(84));  // two minutes, across midnight
     EXPECT_EQ(h.stored("Data"), "2");
-    h.c.setLastUpdate(0);  // as after a reset of the learnt data: only the time is taken
+    h.c.setLastUpdate(0);          // as after a reset of the learnt data: only the time is taken
     h.at(300.6, discharging(80));  // stamped 301
     EXPECT_EQ(h.stored("Count"), "1");
     h.at(300.9, discharging(79));  // the stamp was rounded ahead of now: nothing to learn

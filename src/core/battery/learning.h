@@ -20,10 +20,10 @@ ClockReading ReadClocks(const Clock& clock);
 // and the wall clock did not jump (summer time, set by hand, stepped by NTP).
 bool TimeOfDayMeasuredTheInterval(const ClockReading& from, const ClockReading& to);
 
-// No battery loses a point of charge faster than this (a whole charge in five minutes): a
+// No battery loses a point of charge faster than this (a whole charge in a minute): a
 // quicker drop is a glitch of the reading (85 % for a moment 55 %), and learnt data below it
 // can only have come from one.
-inline constexpr double kLeastMinutesPerPoint = 0.05;
+inline constexpr double kLeastMinutesPerPoint = 0.01;
 
 // Folds one observed discharge (drop percent points in elapsedMinutes) into the learnt
 // minutes per percent point, "Data", weighted by "Count". Implausible observations are
