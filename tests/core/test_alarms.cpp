@@ -38,7 +38,9 @@ struct Rig : MemoryStores, LogicRig {
 using Heads = std::vector<std::string>;
 
 TEST(Alarms, PercentPairGivesWayToTheCriticalOne) {
-    Rig r(discharging(50), {{"LowBatt", "1"}, {"LowBattVal", "20"}, {"CriticalBatt", "1"}, {"CriticalBattVal", "10"}});
+    Rig r(
+        discharging(50),
+        {{"LowBatt", "1"}, {"LowBattVal", "20"}, {"CriticalBatt", "1"}, {"CriticalBattVal", "10"}});
     r.step(discharging(5));  // one step below both thresholds, e.g. after a resume
     EXPECT_EQ(r.take(), Heads{"Critical battery."});
     r.step(discharging(4));
@@ -53,15 +55,22 @@ TEST(Alarms, PercentPairGivesWayToTheCriticalOne) {
 }
 
 TEST(Alarms, SwitchedOffCriticalSilencesTheLowOneToo) {
-    Rig r(discharging(50), {{"LowBatt", "1"}, {"LowBattVal", "20"}, {"CriticalBatt", "0"}, {"CriticalBattVal", "10"},
-                            {"LowBattTime", "1"}, {"LowBattTimeVal", "60"}, {"CriticalBattTimeVal", "30"}});
+    Rig r(discharging(50), {{"LowBatt", "1"},
+                            {"LowBattVal", "20"},
+                            {"CriticalBatt", "0"},
+                            {"CriticalBattVal", "10"},
+                            {"LowBattTime", "1"},
+                            {"LowBattTimeVal", "60"},
+                            {"CriticalBattTimeVal", "30"}});
     r.step(discharging(5, 20 * 60));
     EXPECT_EQ(r.take(), Heads{});
 }
 
 TEST(Alarms, TimePairAndTimesWithoutAFigure) {
-    Rig r(discharging(80, 3 * 3600),
-          {{"LowBattTime", "1"}, {"LowBattTimeVal", "30"}, {"CriticalBattTime", "1"}, {"CriticalBattTimeVal", "10"}});
+    Rig r(discharging(80, 3 * 3600), {{"LowBattTime", "1"},
+                                      {"LowBattTimeVal", "30"},
+                                      {"CriticalBattTime", "1"},
+                                      {"CriticalBattTimeVal", "10"}});
     r.step(discharging(79, -1));  // no platform time, no learnt data: no figure
     r.step(discharging(78, 0));   // zero minutes is no figure either
     r.step(discharging(77, 59));
@@ -73,8 +82,11 @@ TEST(Alarms, TimePairAndTimesWithoutAFigure) {
 }
 
 TEST(Alarms, UnknownPercentAndAbsentThresholds) {
-    Rig r(discharging(50), {{"LowBatt", "1"}, {"CriticalBatt", "1"}, {"CriticalBattVal", "100"},
-                            {"BatteryFullyCharged", "1"}, {"LowBattTime", "1"}});
+    Rig r(discharging(50), {{"LowBatt", "1"},
+                            {"CriticalBatt", "1"},
+                            {"CriticalBattVal", "100"},
+                            {"BatteryFullyCharged", "1"},
+                            {"LowBattTime", "1"}});
     PowerSnapshot unknown = discharging(50);
     unknown.batteryLifePercent = 255;
     r.step(unknown);  // 255 is above any percent threshold, and is not a full battery
@@ -86,7 +98,10 @@ TEST(Alarms, UnknownPercentAndAbsentThresholds) {
 }
 
 TEST(Alarms, ThresholdsThatAreNotNumbersReadAsZero) {
-    Rig r(discharging(50), {{"LowBatt", "yes"}, {"LowBattVal", "abc"}, {"CriticalBatt", "1"}, {"CriticalBattVal", ""}});
+    Rig r(discharging(50), {{"LowBatt", "yes"},
+                            {"LowBattVal", "abc"},
+                            {"CriticalBatt", "1"},
+                            {"CriticalBattVal", ""}});
     r.step(discharging(1));
     EXPECT_EQ(r.take(), Heads{});
     r.step(discharging(0));
@@ -119,6 +134,10 @@ TEST(Alarms, FullChargeOnceWhenTheDisplayStillShowsLess) {
     r.step(charging(98));
     r.step(charging(100));
     EXPECT_EQ(r.take(), Heads{"Battery is now fully charged."});
+    // Full already when the program starts: 100 is shown from the first update on.
+    Rig atStart(charging(100), {{"BatteryFullyCharged", "1"}});
+    atStart.step(full);
+    EXPECT_EQ(atStart.take(), Heads{});
 }
 
 TEST(Alarms, MessageQuotesTheStatusAsNowShown) {
@@ -127,8 +146,10 @@ TEST(Alarms, MessageQuotesTheStatusAsNowShown) {
     ASSERT_EQ(r.messages.shown.size(), 1u);
     const MessageRequest& m = r.messages.shown[0];
     EXPECT_EQ(m.text,
-              "Low battery.\r\rYou should change to a new battery of switch to outlet power to prevent data lost."
-              "\r\rCurrent status: \r  Status: 9% Remaining\r  Battery Time: 0:25\r  Power Source: Battery");
+              "Low battery.\r\rYou should change to a new battery of switch to outlet power to "
+              "prevent data lost."
+              "\r\rCurrent status: \r  Status: 9% Remaining\r  Battery Time: 0:25\r  Power Source: "
+              "Battery");
     EXPECT_EQ(m.title, "Orvane");
     EXPECT_EQ(m.icon, MsgIcon::Information);
     EXPECT_EQ(m.buttons, MsgButtons::Ok);
@@ -136,7 +157,9 @@ TEST(Alarms, MessageQuotesTheStatusAsNowShown) {
 }
 
 TEST(Alarms, ChangeDuringAnOpenMessageWaitsForItToClose) {
-    Rig r(discharging(50), {{"LowBatt", "1"}, {"LowBattVal", "40"}, {"CriticalBatt", "1"}, {"CriticalBattVal", "20"}});
+    Rig r(
+        discharging(50),
+        {{"LowBatt", "1"}, {"LowBattVal", "40"}, {"CriticalBatt", "1"}, {"CriticalBattVal", "20"}});
     std::vector<std::string> shownWhileOpen;
     int depth = 0;
     r.messages.onShow = [&](const MessageRequest&) {
@@ -161,7 +184,7 @@ TEST(MsgEvent, StateMachine) {
     };
     // Disabled alarms neither show nor re-arm; new text does not re-arm.
     const Row rows[] = {
-        {true, true, true},  {true, true, false},  {false, false, false}, {true, true, false},
+        {true, true, true},   {true, true, false}, {false, false, false}, {true, true, false},
         {true, false, false}, {true, true, true},  {false, true, false},  {true, true, false},
     };
     for (const Row& row : rows) {

@@ -49,7 +49,8 @@ TEST(ComposeDisplay, DecidesTextsKeysAndBarFromOneReading) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.status_text) + " status " + std::to_string(r.status));
-        const DisplayUpdate d = ComposeDisplay(snap(r.ac, r.status, r.percent), static_cast<std::int16_t>(r.minutes));
+        const DisplayUpdate d =
+            ComposeDisplay(snap(r.ac, r.status, r.percent), static_cast<std::int16_t>(r.minutes));
         EXPECT_EQ(d.main.status, r.status_text);
         EXPECT_EQ(d.smallKey, r.key);
         EXPECT_EQ(d.largeKey, std::string(r.key).substr(0, std::string(r.key).size() - 1) + "L");
@@ -59,7 +60,8 @@ TEST(ComposeDisplay, DecidesTextsKeysAndBarFromOneReading) {
         EXPECT_EQ(d.compact.status, r.compact_status);
         EXPECT_EQ(d.compact.time, r.compact_time);
         EXPECT_EQ(d.compact.power, r.compact_power);
-        EXPECT_EQ(d.tip, "Status: " + d.main.status + " | Time: " + d.main.time + " | Pwr: " + d.main.power);
+        EXPECT_EQ(d.tip, "Status: " + d.main.status + " | Time: " + d.main.time +
+                             " | Pwr: " + d.main.power);
     }
 }
 
@@ -73,9 +75,18 @@ TEST(DisplayHelpers, TimeTextsAndReadBacks) {
         {"AC Power", 1}, {"Battery", 0}, {"Unknown", 255}, {"", 255}};
     for (const auto& [text, code] : sources) EXPECT_EQ(GetPowerSourceCode(text), code) << text;
 
-    const std::pair<const char*, int> leading[] = {
-        {"85% Remaining", 85}, {"100%", 100},     {"57% Charging", 57}, {"  9% Remaining", 9},
-        {"No Battery", 0},     {"AC Power", 0},   {"", 0},              {"99999999999999999999%", 1000000}};
+    const std::pair<const char*, int> leading[] = {{"85% Remaining", 85},
+                                                   {"100%", 100},
+                                                   {"57% Charging", 57},
+                                                   {"  9% Remaining", 9},
+                                                   {"No Battery", 0},
+                                                   {"AC Power", 0},
+                                                   {"", 0},
+                                                   {"99999999999999999999%", 1000000},
+                                                   {"-99999999%", -1000000},
+                                                   {"5000000%", 1000000},
+                                                   {"2.5%", 2},
+                                                   {"-5.5x", -6}};
     for (const auto& [text, n] : leading) EXPECT_EQ(LeadingNumber(text), n) << text;
 }
 

@@ -40,7 +40,8 @@ TEST(StartUp, FirstRunAsksThenWritesTheDefaultsLast) {
 
     // The first-run values in one commit, in order, "First Use" last; then the mode is applied.
     ASSERT_FALSE(r.user.commits.empty());
-    EXPECT_EQ(r.user.commits[0], (std::vector<std::string>{"CompactX", "CompactY", "Display", "First Use"}));
+    EXPECT_EQ(r.user.commits[0],
+              (std::vector<std::string>{"CompactX", "CompactY", "Display", "First Use"}));
     EXPECT_EQ(r.user.text(kW, "CompactX"), "7680");
     EXPECT_EQ(r.user.text(kW, "Display"), "0");
     EXPECT_EQ(r.user.text(kS, "First Use"), "1");
@@ -243,10 +244,10 @@ TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
     r.user.commits.clear();
     r.journal.lines.clear();
     r.c.unload();
-    EXPECT_EQ(r.journal.lines,
-              (std::vector<std::string>{"tray.remove", "main.normal", "main.show", "main.events", "main.end"}));
-    EXPECT_EQ(r.user.commits,
-              (std::vector<std::vector<std::string>>{{"X", "Y", "CompactX", "CompactY", "Always On Top"}}));
+    EXPECT_EQ(r.journal.lines, (std::vector<std::string>{"tray.remove", "main.normal", "main.show",
+                                                         "main.events", "main.end"}));
+    EXPECT_EQ(r.user.commits, (std::vector<std::vector<std::string>>{
+                                  {"X", "Y", "CompactX", "CompactY", "Always On Top"}}));
     EXPECT_EQ(r.user.text(kW, "X"), "1234.5");
     EXPECT_EQ(r.user.text(kW, "CompactY"), "450");
     EXPECT_EQ(r.user.text(kW, "Always On Top"), "0");
@@ -284,6 +285,47 @@ TEST(Shutdown, FailingStoreNeitherStopsStartUpNorShutdown) {
     EXPECT_TRUE(r.main.ended);
 }
 
+// What the user changes on the windows is stored at once, not only at the end.
+TEST(WindowSettings, DropsOnTopAndClosingThePanelAreStoredAtOnce) {
+    Rig r;
+    r.returningUser();
+    r.user.putText(kW, "Display", "1");
+    ASSERT_TRUE(r.c.startUp());
+    ASSERT_TRUE(r.compact.created);
+    // A drop within 180 twips of the left or top edge snaps to it; at 180 it stays.
+    const struct {
+        TwipsPoint dropped;
+        const char* x;
+        const char* y;
+    } drops[] = {
+        {{179.5, 5000}, "0", "5000"}, {{180, 179}, "180", "0"}, {{200, 200}, "200", "200"}};
+    for (const auto& d : drops) {
+        r.compact.pos = d.dropped;
+        r.user.commits.clear();
+        r.c.compactDragFinished();
+        EXPECT_EQ(r.user.commits.size(), 1u);
+        EXPECT_EQ(r.user.text(kW, "CompactX"), d.x);
+        EXPECT_EQ(r.user.text(kW, "CompactY"), d.y);
+    }
+
+    r.c.onMenuItem(MenuItem::AlwaysOnTop);
+    EXPECT_TRUE(r.main.topMost);
+    EXPECT_EQ(r.user.text(kW, "Always On Top"), "-1");
+    // ... also after the key was deleted while the program ran.
+    r.user.removeKey(kW);
+    r.c.onMenuItem(MenuItem::AlwaysOnTop);
+    EXPECT_EQ(r.user.text(kW, "Always On Top"), "0");
+
+    // Closed by the window manager: the place is kept and the panel made anew there.
+    r.compact.pos = {3000, 900};
+    r.journal.lines.clear();
+    r.c.compactClosed();
+    EXPECT_EQ(r.user.text(kW, "CompactX"), "3000");
+    EXPECT_TRUE(r.compact.created);
+    EXPECT_EQ(r.compact.pos.x, 3000);
+    EXPECT_LT(r.at("compact.destroy"), r.at("compact.create"));
+    EXPECT_NE(r.at("main.front"), r.journal.lines.size());
+}
 
 TEST(TrayEvents, EachModeAndEventDoesWhatTheTableSays) {
     struct Row {

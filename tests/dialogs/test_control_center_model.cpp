@@ -11,8 +11,8 @@
 #include "core/alarms/control_center_model.h"
 #include "core/dialogs/wizard_model.h"
 #include "fakes/fakes.h"
-#include "support/test_support.h"
 #include "platform/linux/reg_file_backend.h"
+#include "support/test_support.h"
 
 using namespace orvane;
 using namespace orvane::test;
@@ -20,10 +20,12 @@ using namespace orvane::test;
 namespace {
 
 const std::string kLowTimeMsg =
-    "Saved low battery time alarm value is greater than the estimated full battery time. The value has been "
+    "Saved low battery time alarm value is greater than the estimated full battery time. The value "
+    "has been "
     "resetted.";
 const std::string kCriticalTimeMsg =
-    "Saved critical battery time alarm value is greater than the estimated full battery time. The value has "
+    "Saved critical battery time alarm value is greater than the estimated full battery time. The "
+    "value has "
     "been resetted.";
 
 // The model over an in-memory store, or over a real store file when given one; the actions it
@@ -75,30 +77,83 @@ TEST(ControlCenterModel, LoadFollowsTheStoredValuesAndTheFullBatteryTime) {
         {"nothing stored", {}, -1, 120, 15, {10, 0, 25, 0}, {}},
         {"platform 3 hours", {}, 10800, 180, 15, {10, 0, 25, 0}, {}},
         {"Data 0.6", {{Setting::Data, "0.6"}}, -1, 60, 15, {10, 0, 25, 0}, {}},
+        // Below an hour a quarter of the range; an hour or more keeps the design's 15.
+        {"58 minute battery", {}, 58 * 60, 58, 14, {10, 0, 25, 0}, {}},
+        {"62 minute battery", {}, 62 * 60, 62, 15, {10, 0, 25, 0}, {}},
         {"Data 0", {{Setting::Data, "0"}}, -1, 120, 15, {10, 0, 25, 0}, {}},
-        {"Data 0.145 rounds half to even", {{Setting::Data, "0.145"}}, -1, 14, 4, {10, 0, 14, 0}, {}},
+        {"Data 0.145 rounds half to even",
+         {{Setting::Data, "0.145"}},
+         -1,
+         14,
+         4,
+         {10, 0, 14, 0},
+         {}},
         {"platform seconds round half to even", {}, 30 * 60 + 30, 30, 8, {10, 0, 25, 0}, {}},
         {"low time above a 30 minute battery",
-         {{Setting::LowBattTimeVal, "45"}}, 1800, 30, 8, {10, 0, 3, 0}, {kLowTimeMsg}},
+         {{Setting::LowBattTimeVal, "45"}},
+         1800,
+         30,
+         8,
+         {10, 0, 3, 0},
+         {kLowTimeMsg}},
         {"critical time above a 150 minute battery",
-         {{Setting::CriticalBattTimeVal, "200"}}, 9000, 150, 15, {10, 0, 25, 4}, {kCriticalTimeMsg}},
+         {{Setting::CriticalBattTimeVal, "200"}},
+         9000,
+         150,
+         15,
+         {10, 0, 25, 4},
+         {kCriticalTimeMsg}},
         {"critical time above the low time gets the same message",
-         {{Setting::LowBattTimeVal, "20"}, {Setting::CriticalBattTimeVal, "30"}}, -1, 120, 15, {10, 0, 20, 4},
+         {{Setting::LowBattTimeVal, "20"}, {Setting::CriticalBattTimeVal, "30"}},
+         -1,
+         120,
+         15,
+         {10, 0, 20, 4},
          {kCriticalTimeMsg}},
         {"restored time beyond the design range survives",
-         {{Setting::LowBattTimeVal, "150"}, {Setting::CriticalBattTimeVal, "120"}}, 10800, 180, 15,
-         {10, 0, 150, 120}, {}},
+         {{Setting::LowBattTimeVal, "150"}, {Setting::CriticalBattTimeVal, "120"}},
+         10800,
+         180,
+         15,
+         {10, 0, 150, 120},
+         {}},
         {"restored percents",
-         {{Setting::LowBattVal, "20"}, {Setting::CriticalBattVal, "5"}}, -1, 120, 15, {20, 5, 25, 0}, {}},
+         {{Setting::LowBattVal, "20"}, {Setting::CriticalBattVal, "5"}},
+         -1,
+         120,
+         15,
+         {20, 5, 25, 0},
+         {}},
         {"critical percent above the low one is ignored",
-         {{Setting::LowBattVal, "20"}, {Setting::CriticalBattVal, "30"}}, -1, 120, 15, {20, 3, 25, 0}, {}},
-        {"percent out of range is ignored", {{Setting::LowBattVal, "150"}}, -1, 120, 15, {10, 0, 25, 0}, {}},
+         {{Setting::LowBattVal, "20"}, {Setting::CriticalBattVal, "30"}},
+         -1,
+         120,
+         15,
+         {20, 3, 25, 0},
+         {}},
+        {"percent out of range is ignored",
+         {{Setting::LowBattVal, "150"}},
+         -1,
+         120,
+         15,
+         {10, 0, 25, 0},
+         {}},
         {"huge platform time is bounded",
-         {{Setting::LowBattTimeVal, "30000"}}, INT32_MAX, 32767, 15, {10, 0, 30000, 0}, {}},
+         {{Setting::LowBattTimeVal, "30000"}},
+         INT32_MAX,
+         32767,
+         15,
+         {10, 0, 30000, 0},
+         {}},
         {"huge Data is bounded", {{Setting::Data, "1e30"}}, -1, 32767, 15, {10, 0, 25, 0}, {}},
         {"negative Data counts as none", {{Setting::Data, "-3"}}, -1, 120, 15, {10, 0, 25, 0}, {}},
         {"tiny battery: a tenth rounds to 0 and the limit makes it 1",
-         {{Setting::LowBattTimeVal, "9"}}, 240, 4, 1, {10, 0, 1, 0}, {kLowTimeMsg}},
+         {{Setting::LowBattTimeVal, "9"}},
+         240,
+         4,
+         1,
+         {10, 0, 1, 0},
+         {kLowTimeMsg}},
     };
     for (const LoadCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -157,21 +212,33 @@ TEST(ControlCenterModel, SliderRulesKeepTheLimitsAndTheLabels) {
     };
     const std::vector<RuleCase> cases{
         {"first opening", {}, {10, 0, 25, 0}, {"10%", "0%", "0:25", "0:00"}},
-        {"low battery dragged to 0 stays at 1", {{AlarmSlider::LowBatt, 0}}, {1, 0, 25, 0},
+        {"low battery dragged to 0 stays at 1",
+         {{AlarmSlider::LowBatt, 0}},
+         {1, 0, 25, 0},
          {"1%", "0%", "0:25", "0:00"}},
-        {"low time dragged to 0 stays at 1", {{AlarmSlider::LowBattTime, 0}}, {10, 0, 1, 0},
+        {"low time dragged to 0 stays at 1",
+         {{AlarmSlider::LowBattTime, 0}},
+         {10, 0, 1, 0},
          {"10%", "0%", "0:01", "0:00"}},
-        {"critical snaps back to the low slider", {{AlarmSlider::CriticalBatt, 50}}, {10, 10, 25, 0},
+        {"critical snaps back to the low slider",
+         {{AlarmSlider::CriticalBatt, 50}},
+         {10, 10, 25, 0},
          {"10%", "10%", "0:25", "0:00"}},
-        {"critical time snaps back to the low time", {{AlarmSlider::CriticalBattTime, 100}}, {10, 0, 25, 25},
+        {"critical time snaps back to the low time",
+         {{AlarmSlider::CriticalBattTime, 100}},
+         {10, 0, 25, 25},
          {"10%", "0%", "0:25", "0:25"}},
         {"moving a low slider leaves its partner alone",
-         {{AlarmSlider::CriticalBatt, 8}, {AlarmSlider::LowBatt, 5}, {AlarmSlider::CriticalBattTime, 20},
+         {{AlarmSlider::CriticalBatt, 8},
+          {AlarmSlider::LowBatt, 5},
+          {AlarmSlider::CriticalBattTime, 20},
           {AlarmSlider::LowBattTime, 3}},
          {5, 8, 3, 20},
          {"5%", "8%", "0:03", "0:20"}},
         {"values are held within the range",
-         {{AlarmSlider::LowBatt, 500}, {AlarmSlider::LowBattTime, 130}, {AlarmSlider::LowBattTime, 9999}},
+         {{AlarmSlider::LowBatt, 500},
+          {AlarmSlider::LowBattTime, 130},
+          {AlarmSlider::LowBattTime, 9999}},
          {100, 0, 120, 0},
          {"100%", "0%", "2:00", "0:00"}},
     };
@@ -194,10 +261,13 @@ TEST(ControlCenterModel, OkWritesTheTenValuesInOrderThenReloads) {
     RegFileBackend file(path);
     Harness h(&file);
     std::string fileAtReload;
-    ControlCenterModel m(h.store, h.messages, h.power, {[&] {
-                             h.calls.push_back("loadAlarms");
-                             fileAtReload = readText(path);
-                         }, {}, {}});
+    ControlCenterModel m(h.store, h.messages, h.power,
+                         {[&] {
+                              h.calls.push_back("loadAlarms");
+                              fileAtReload = readText(path);
+                          },
+                          {},
+                          {}});
     m.load();
     m.setChecked(AlarmCheck::LowBatt, true);
     m.setChecked(AlarmCheck::PowerSource, true);
@@ -210,10 +280,11 @@ TEST(ControlCenterModel, OkWritesTheTenValuesInOrderThenReloads) {
     EXPECT_EQ(h.calls, std::vector<std::string>{"loadAlarms"});
     EXPECT_EQ(fileAtReload, text) << "the alarms reload after all ten writes";
     const std::vector<std::string> expected{
-        "\"LowBatt\"=\"1\"",          "\"LowBattVal\"=\"5\"",           "\"CriticalBatt\"=\"0\"",
-        "\"CriticalBattVal\"=\"8\"",  "\"LowBattTime\"=\"0\"",          "\"LowBattTimeVal\"=\"90\"",
-        "\"CriticalBattTime\"=\"0\"", "\"CriticalBattTimeVal\"=\"0\"", "\"PowerSourceChange\"=\"1\"",
-        "\"BatteryFullyCharged\"=\"0\""};
+        "\"LowBatt\"=\"1\"",           "\"LowBattVal\"=\"5\"",
+        "\"CriticalBatt\"=\"0\"",      "\"CriticalBattVal\"=\"8\"",
+        "\"LowBattTime\"=\"0\"",       "\"LowBattTimeVal\"=\"90\"",
+        "\"CriticalBattTime\"=\"0\"",  "\"CriticalBattTimeVal\"=\"0\"",
+        "\"PowerSourceChange\"=\"1\"", "\"BatteryFullyCharged\"=\"0\""};
     std::size_t at = 0;
     for (const std::string& line : expected) {
         const std::size_t found = text.find("\n" + line, at);
@@ -249,9 +320,10 @@ TEST(ControlCenterModel, ResetAsksWithNoAsDefaultAndOnYesClearsRefreshesAndConfi
     EXPECT_EQ(h.user.commits, (std::vector<std::vector<std::string>>{{"Data", "Count"}}));
     EXPECT_EQ(h.user.text(std::string(keys::kSetting), "Data"), "0");
     EXPECT_EQ(h.user.text(std::string(keys::kSetting), "Count"), "0");
-    EXPECT_EQ(h.calls, (std::vector<std::string>{"msg:Are you sure you want to reset the battery time data?",
-                                                  "updateDisplay", "clearLastUpdate",
-                                                  "msg:Battery time data successfully resetted."}));
+    EXPECT_EQ(h.calls,
+              (std::vector<std::string>{"msg:Are you sure you want to reset the battery time data?",
+                                        "updateDisplay", "clearLastUpdate",
+                                        "msg:Battery time data successfully resetted."}));
     EXPECT_EQ(h.messages.shown.back().icon, MsgIcon::Information);
 
     const std::size_t shown = h.messages.shown.size();
@@ -265,16 +337,19 @@ TEST(ControlCenterModel, ResetAsksWithNoAsDefaultAndOnYesClearsRefreshesAndConfi
 // or all as the dialog showed them. Two dialog states alternate, apart in every value.
 TEST(ControlCenterModel, OkIsOneCommitThatNoKillSplits) {
     const auto fill = [](ControlCenterModel& m, bool first) {
-        for (std::size_t i = 0; i < kAlarmCheckCount; ++i) m.setChecked(static_cast<AlarmCheck>(i), first);
+        for (std::size_t i = 0; i < kAlarmCheckCount; ++i)
+            m.setChecked(static_cast<AlarmCheck>(i), first);
         const Values v = first ? Values{20, 10, 30, 10} : Values{40, 5, 50, 20};
-        for (std::size_t i = 0; i < kAlarmSliderCount; ++i) m.setSliderValue(static_cast<AlarmSlider>(i), v[i]);
+        for (std::size_t i = 0; i < kAlarmSliderCount; ++i)
+            m.setSliderValue(static_cast<AlarmSlider>(i), v[i]);
     };
     using Stored = std::map<std::string, std::string>;
     const auto stored = [](SettingsStore& store) {
         Stored s;
-        for (Setting v : {Setting::LowBatt, Setting::LowBattVal, Setting::CriticalBatt, Setting::CriticalBattVal,
-                          Setting::LowBattTime, Setting::LowBattTimeVal, Setting::CriticalBattTime,
-                          Setting::CriticalBattTimeVal, Setting::PowerSourceChange, Setting::BatteryFullyCharged})
+        for (Setting v : {Setting::LowBatt, Setting::LowBattVal, Setting::CriticalBatt,
+                          Setting::CriticalBattVal, Setting::LowBattTime, Setting::LowBattTimeVal,
+                          Setting::CriticalBattTime, Setting::CriticalBattTimeVal,
+                          Setting::PowerSourceChange, Setting::BatteryFullyCharged})
             s[std::string(settingInfo(v).name)] = store.get(v).toText();
         return s;
     };
@@ -314,13 +389,22 @@ TEST(ControlCenterModel, OkIsOneCommitThatNoKillSplits) {
     }
 }
 
-TEST(WizardModel, DoneIsOneCommit) {
+TEST(WizardModel, DoneIsOneCommitOfTheTimeWithinTheSlidersRange) {
     Harness h;
     WizardModel w(h.store, h.messages);
-    for (int minutes : {90, 0}) {
+    // A slider moved past either end (a key held down, a hand-made event) is held to it.
+    const struct {
+        int moved;
+        const char* label;
+        const char* data;
+    } rows[] = {{90, "1:30", "0.9"}, {0, "N/A", "0"}, {-15, "N/A", "0"}, {615, "10:00", "6"}};
+    for (const auto& r : rows) {
         h.user.commits.clear();
-        w.sliderMoved(minutes);
+        w.sliderMoved(r.moved);
+        EXPECT_EQ(w.timeLabel(), r.label) << r.moved;
         w.done();
-        EXPECT_EQ(h.user.commits, (std::vector<std::vector<std::string>>{{"Data", "Count"}})) << minutes;
+        EXPECT_EQ(h.user.commits, (std::vector<std::vector<std::string>>{{"Data", "Count"}}))
+            << r.moved;
+        EXPECT_EQ(h.store.get(Setting::Data), SettingValue::text(r.data)) << r.moved;
     }
 }

@@ -46,7 +46,8 @@ const Case kCases[] = {
          ASSERT_TRUE(r.store.save(Setting::Display, "1"));
          EXPECT_EQ(r.store.get(Setting::Display), SettingValue::text("1"));
          r.store.EnsureKeys();
-         EXPECT_EQ(r.store.get(Setting::Display), SettingValue::text("1")) << "a second EnsureKeys keeps values";
+         EXPECT_EQ(r.store.get(Setting::Display), SettingValue::text("1"))
+             << "a second EnsureKeys keeps values";
      }},
     {"an empty string is one NUL byte and reads as empty text",
      [](Rig& r) {
@@ -93,15 +94,26 @@ const Case kCases[] = {
          ASSERT_TRUE(r.store.save(Setting::Display, "1"));
          EXPECT_EQ(r.store.get(Setting::Display), SettingValue::text("1"));
          EXPECT_TRUE(r.store.get(Setting::X).isAbsent());
-         EXPECT_EQ(r.store.get(Setting::FirstUse), SettingValue::text("1")) << "the Setting key kept";
+         EXPECT_EQ(r.store.get(Setting::FirstUse), SettingValue::text("1"))
+             << "the Setting key kept";
      }},
     {"a commit writes every value in order, and names ignore case",
      [](Rig& r) {
          r.store.EnsureKeys();
-         ASSERT_TRUE(r.store.save({{Setting::Data, "1.8"}, {Setting::Count, "10"}, {Setting::Data, "2.5"}}));
+         ASSERT_TRUE(r.store.save(
+             {{Setting::Data, "1.8"}, {Setting::Count, "10"}, {Setting::Data, "2.5"}}));
          EXPECT_EQ(r.store.get(Setting::Data), SettingValue::text("2.5"));
          EXPECT_EQ(r.store.get(Setting::Count), SettingValue::text("10"));
-         EXPECT_EQ(r.store.GetUserValue("SOFTWARE\\merrowin\\Orvane\\SETTING", "count"), SettingValue::text("10"));
+         EXPECT_EQ(r.store.GetUserValue("SOFTWARE\\merrowin\\Orvane\\SETTING", "count"),
+                   SettingValue::text("10"));
+     }},
+    {"a commit never mixes the user's values with the start-up list: nothing is written",
+     [](Rig& r) {
+         r.store.EnsureKeys();
+         EXPECT_FALSE(r.store.save({{Setting::X, "1"}, {Setting::StartWithDesktop, "C:\\O.EXE"}}));
+         EXPECT_FALSE(r.store.save({{Setting::StartWithDesktop, "C:\\O.EXE"}, {Setting::X, "1"}}));
+         EXPECT_TRUE(r.store.get(Setting::X).isAbsent());
+         EXPECT_TRUE(r.store.get(Setting::StartWithDesktop).toText().empty());
      }},
     {"nothing is cached: a value changed by another program reads at once",
      [](Rig& r) {
@@ -114,10 +126,12 @@ const Case kCases[] = {
      [](Rig& r) {
          EXPECT_TRUE(r.store.get(Setting::StartWithDesktop).toText().empty());
          ASSERT_TRUE(r.store.save(Setting::StartWithDesktop, "C:\\Orvane\\ORVANE.EXE"));
-         EXPECT_EQ(r.store.get(Setting::StartWithDesktop), SettingValue::text("C:\\Orvane\\ORVANE.EXE"));
+         EXPECT_EQ(r.store.get(Setting::StartWithDesktop),
+                   SettingValue::text("C:\\Orvane\\ORVANE.EXE"));
          ASSERT_TRUE(r.store.save(Setting::StartWithDesktop, ""));
          EXPECT_EQ(r.store.get(Setting::StartWithDesktop), SettingValue::text(""));
-         EXPECT_TRUE(r.store.get(Setting::Display).isAbsent()) << "the start-up list is not the user's key";
+         EXPECT_TRUE(r.store.get(Setting::Display).isAbsent())
+             << "the start-up list is not the user's key";
      }},
     {"a machine-wide entry shows as on, and switching off masks it for this user",
      [](Rig& r) {

@@ -32,6 +32,17 @@ SettingValue read(const RegDocument& doc, const std::string& key, const std::str
     return SettingsStore::ReadValue(doc.value(key, name));
 }
 
+// A file as regedit writes it: UTF-16LE after a BOM.
+std::string utf16File(const std::string& ascii, const std::u16string& rest) {
+    std::string out = "\xFF\xFE";
+    std::u16string text(ascii.begin(), ascii.end());
+    for (char16_t u : text + rest) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    }
+    return out;
+}
+
 TEST(RegDocument, RendersEveryKindOfValueAsRegeditTextAndReadsItBack) {
     RegDocument doc;
     EXPECT_EQ(doc.setValues(kWindow, {{"X", sz("1")}}), RegDocument::Edit::NoKey);
@@ -55,18 +66,56 @@ TEST(RegDocument, RendersEveryKindOfValueAsRegeditTextAndReadsItBack) {
         {"NoBytes", RegValue{3, {}}},
         {"Qword", RegValue{11, {1, 2, 3, 4, 5, 6, 7, 8}}},
         {"", sz("default")},
+        {"ShortNumber", RegValue{4, {1, 2}}},
+        // Only valid UTF-8 goes between quotes: no surrogates, overlong forms or code points
+        // beyond U+10FFFF.
+        {"HighSurrogate", sz("\xED\xA0\x80")},
+        {"LowSurrogate", sz("\xED\xBF\xBF")},
+        {"Overlong2", sz("\xC1\xBF")},
+        {"Overlong3", sz("\xE0\x9F\xBF")},
+        {"Overlong4", sz("\xF0\x8F\xBF\xBF")},
+        {"Beyond", sz("\xF4\x90\x80\x80")},
+        {"Edges",
+         sz("\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF")},
+        // A line breaks after the item that reaches column 76, whatever the name's length.
+        {"B", RegValue{3, std::vector<std::uint8_t>(24, 0xcd)}},
+        {"Bi", RegValue{3, std::vector<std::uint8_t>(24, 0xcd)}},
+        {"Bin", RegValue{3, std::vector<std::uint8_t>(23, 0xcd)}},
     };
     EXPECT_EQ(doc.setValues(kWindow, values), RegDocument::Edit::Changed);
     EXPECT_EQ(doc.setValues(kWindow, {values[0]}), RegDocument::Edit::Unchanged);
 
+    const auto items = [](int n) {
+        std::string s;
+        for (int i = 0; i < n; ++i) s += "cd,";
+        return s;
+    };
     const std::string text = doc.render();
     EXPECT_EQ(text.rfind(kHeader + "[HKEY_CURRENT_USER\\Software]\n\n", 0), 0u) << text;
     EXPECT_EQ(text.find('\r'), std::string::npos);
-    for (const std::string& line :
-         {"\n\n" + kSection + "\"CompactX\"=\"7680\"\n"s, "\"Count\"=dword:fffffffb\n"s,
-          "\"Quote \\\"q\\\" \\\\ back\\\\\"=\"C:\\\\dir\\\\\\\"x\\\"\\\\\"\n"s,
-          "\"Number\"=dword:8000001f\n"s, "\"Empty\"=\"\"\n"s, "\"NoNul\"=hex(1):61,62\n"s,
-          "\"Qword\"=hex(b):01,02,03"s, "\"Blob\"=hex:ab,ab"s, ",\\\n  ab,"s, "@=\"default\"\n"s})
+    for (
+        const std::string& line :
+        {"\n\n" + kSection + "\"CompactX\"=\"7680\"\n"s,
+         "\"Count\"=dword:fffffffb\n"s,
+         "\"Quote \\\"q\\\" \\\\ back\\\\\"=\"C:\\\\dir\\\\\\\"x\\\"\\\\\"\n"s,
+         "\"Number\"=dword:8000001f\n"s,
+         "\"Empty\"=\"\"\n"s,
+         "\"NoNul\"=hex(1):61,62\n"s,
+         "\"Qword\"=hex(b):01,02,03"s,
+         "\"Blob\"=hex:ab,ab"s,
+         ",\\\n  ab,"s,
+         "@=\"default\"\n"s,
+         "\"ShortNumber\"=hex(4):01,02\n"s,
+         "\"HighSurrogate\"=hex(1):ed,a0,80,00\n"s,
+         "\"LowSurrogate\"=hex(1):ed,bf,bf,00\n"s,
+         "\"Overlong2\"=hex(1):c1,bf,00\n"s,
+         "\"Overlong3\"=hex(1):e0,9f,bf,00\n"s,
+         "\"Overlong4\"=hex(1):f0,8f,bf,bf,00\n"s,
+         "\"Beyond\"=hex(1):f4,90,80,80,00\n"s,
+         "\"Edges\"=\"\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\"\n"s,
+         "\n\"B\"=hex:" + items(23) + "\\\n  cd\n",
+         "\n\"Bi\"=hex:" + items(23) + "\\\n  cd\n",
+         "\n\"Bin\"=hex:" + items(22) + "\\\n  cd\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
 
     const RegDocument back = RegDocument::parse(text);
@@ -82,8 +131,9 @@ TEST(RegDocument, RendersEveryKindOfValueAsRegeditTextAndReadsItBack) {
 TEST(RegDocument, ReadsHandWrittenFilesByTheRegistryRules) {
     const std::string s = kHeader + kSection;
     std::string utf16 = "\xFF\xFE";
-    for (char c : kHeader + "[hkey_current_user\\software\\merrowin\\orvane\\window]\n"
-                            "\"Display\"=\"\xE9\"\n") {
+    for (char c : kHeader +
+                      "[hkey_current_user\\software\\merrowin\\orvane\\window]\n"
+                      "\"Display\"=\"\xE9\"\n") {
         utf16 += c;
         utf16 += '\0';
     }
@@ -97,6 +147,12 @@ TEST(RegDocument, ReadsHandWrittenFilesByTheRegistryRules) {
         {s + "\"Display\"=dword:ffffffff\n", SettingValue::number(-1)},
         {s + "\"Display\"=hex(4):01,00,00,00\n", SettingValue::number(1)},
         {s + "\"Display\"=hex(4):01,00\n", absent},
+        {s + "\"Display\"=hex(4):01,00,00\n", absent},
+        {s + "\"Display\"=hex(4):01,00,00,00,00\n", absent},
+        {s + "\"Display\"=dword:000000001\n", absent},
+        {s + "\"Display\"=hex(4):01,00,00,00,\n", SettingValue::number(1)},
+        {s + "\"Display\"=hex(4):01,,00,00,00\n", absent},
+        {s + "\"Display\"=hex(4):001,00,00,00\n", absent},
         {s + "\"Display\"=hex(2):31,00\n", absent},
         {s + "\"Display\"=hex:31,00\n", absent},
         {s + "\"Display\"=\"\"\n", SettingValue::text("")},
@@ -115,17 +171,51 @@ TEST(RegDocument, ReadsHandWrittenFilesByTheRegistryRules) {
         {kHeader + "\"Display\"=\"1\"\n" + kSection, absent},
         {kHeader + "[hkey_current_user\\SOFTWARE\\merrowin\\ORVANE\\window]\n\"dISPLAY\"=\"1\"\n",
          SettingValue::text("1")},
-        {kHeader + "[HKEY_LOCAL_MACHINE\\" + std::string(keys::kWindow) + "]\n\"Display\"=\"1\"\n", absent},
-        {"\xEF\xBB\xBF" + kHeader + "[" + kWindow + "]\r\n\"Display\"=\"1\"\r\n", SettingValue::text("1")},
+        {kHeader + "[HKEY_LOCAL_MACHINE\\" + std::string(keys::kWindow) + "]\n\"Display\"=\"1\"\n",
+         absent},
+        {"\xEF\xBB\xBF" + kHeader + "[" + kWindow + "]\r\n\"Display\"=\"1\"\r\n",
+         SettingValue::text("1")},
         {utf16, SettingValue::text("\xC3\xA9")},
+        // A lone surrogate reads as U+FFFD; pairs at the ends of the range combine.
+        {utf16File(s + "\"Display\"=\"", u"\xD800\xDC00\xDBFF\xDFFF\xD800x\xDFFF\xD7FF\xE000\"\n"),
+         SettingValue::text(
+             "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBDx\xEF\xBF\xBD\xED\x9F\xBF\xEE\x80\x80")},
+        {"\xEF\xBB\xBF[" + kWindow + "]\n\"Display\"=\"1\"\n", SettingValue::text("1")},
+        {kHeader +
+             "[\\HKEY_CURRENT_USER\\Software\\\\Merrowin\\Orvane\\Window\\]\n\"Display\"=\"1\"\n",
+         SettingValue::text("1")},
         {s + "junk\n\"Display\" = \"1\"\n\x01\x02\0\xff\n\"Y\"=oops\n"s, SettingValue::text("1")},
         {s + "\"Display\"=\"1\"\n[-HKEY_CURRENT_USER\\Software\\Merrowin]\n", absent},
         {s + "[HKEY_CURRENT_USER\\Software\\Other\n\"Display\"=\"1\"\n", absent},
-        {kHeader + "[HKEY_CURRENT_USER\\Other]\n\"B\"=hex:01,\\\n" + kSection + "\"Display\"=\"1\"\n",
+        {kHeader + "[HKEY_CURRENT_USER\\Other]\n\"B\"=hex:01,\\\n" + kSection +
+             "\"Display\"=\"1\"\n",
          SettingValue::text("1")},
         {"", absent},
     };
-    for (const auto& c : cases) EXPECT_EQ(read(RegDocument::parse(c.file), kWindow, "Display"), c.want) << c.file;
+    for (const auto& c : cases)
+        EXPECT_EQ(read(RegDocument::parse(c.file), kWindow, "Display"), c.want) << c.file;
+}
+
+TEST(RegDocument, HivesAlwaysExistAndEachValueIsFoundOnce) {
+    RegDocument empty;
+    EXPECT_TRUE(empty.keyExists("HKEY_CURRENT_USER"));
+    EXPECT_TRUE(empty.keyExists("hkey_current_user\\"));
+    EXPECT_FALSE(empty.keyExists(""));
+    EXPECT_FALSE(empty.keyExists(kHive + "Software"));
+
+    // A key written twice and a name in two spellings: one value each, the one a read finds.
+    const RegDocument doc =
+        RegDocument::parse(kHeader + kSection + "\"X\"=\"1\"\n\"Y\"=\"y\"\n\n" + kSection +
+                           "\"x\"=\"2\"\n\n[" + kSetting + "]\n\"X\"=\"s\"\n");
+    std::vector<std::string> found;
+    for (const RegDocument::Found& f : doc.values())
+        found.push_back(f.keyPath + "|" + f.name + "|" + textOf(f.value));
+    const std::string window = "hkey_current_user\\software\\merrowin\\orvane\\window|";
+    EXPECT_EQ(
+        found,
+        (std::vector<std::string>{
+            window + "X|" + std::string("2\0", 2), window + "Y|" + std::string("y\0", 2),
+            "hkey_current_user\\software\\merrowin\\orvane\\setting|X|" + std::string("s\0", 2)}));
 }
 
 TEST(RegDocument, EditsKeepEverythingTheyDoNotChange) {
@@ -169,33 +259,39 @@ TEST(RegDocument, BrokenLineEndsNeitherSwallowNorRevealValues) {
         const char* what;
         std::string file;
     } cases[] = {
-        {"open hex line before a header", kHeader + setting + "\"First Use\"=\"1\"\n" + openHex + other},
+        {"open hex line before a header",
+         kHeader + setting + "\"First Use\"=\"1\"\n" + openHex + other},
         {"open hex line at the end", kHeader + other + setting + "\"First Use\"=\"1\"\n" + openHex},
         {"open hex line alone in its key", kHeader + other + setting + openHex},
-        {"CR CR LF", "Windows Registry Editor Version 5.00\r\r\n\r\r\n" + setting.substr(0, setting.size() - 1) +
-                         "\r\r\n\"First Use\"=\"1\"\r\r\n" + other.substr(0, other.find('\n')) +
-                         "\r\r\n\"Z\"=\"z\"\r\r\r\n"},
+        {"CR CR LF", "Windows Registry Editor Version 5.00\r\r\n\r\r\n" +
+                         setting.substr(0, setting.size() - 1) + "\r\r\n\"First Use\"=\"1\"\r\r\n" +
+                         other.substr(0, other.find('\n')) + "\r\r\n\"Z\"=\"z\"\r\r\r\n"},
     };
     for (const auto& c : cases) {
         RegDocument doc = RegDocument::parse(c.file);
         const bool hasFirstUse = c.file.find("First Use") != std::string::npos;
         const auto check = [&](const RegDocument& d, const char* when) {
             if (hasFirstUse) {
-                EXPECT_EQ(read(d, kSetting, "First Use"), SettingValue::text("1")) << c.what << when;
+                EXPECT_EQ(read(d, kSetting, "First Use"), SettingValue::text("1"))
+                    << c.what << when;
             }
-            EXPECT_EQ(textOf(d.value(kHive + "Software\\Other", "Z")), std::string("z\0", 2)) << c.what << when;
+            EXPECT_EQ(textOf(d.value(kHive + "Software\\Other", "Z")), std::string("z\0", 2))
+                << c.what << when;
             EXPECT_FALSE(d.value(kSetting, "Blob")) << c.what << when;
         };
         check(doc, ", as read");
         // Learning's one commit, then a key made after the broken line.
         doc.createKey(kSetting);
-        ASSERT_NE(doc.setValues(kSetting, {{"Data", sz("1.8")}, {"Count", sz("10")}}), RegDocument::Edit::NoKey);
+        ASSERT_NE(doc.setValues(kSetting, {{"Data", sz("1.8")}, {"Count", sz("10")}}),
+                  RegDocument::Edit::NoKey);
         doc.createKey(kWindow);
         ASSERT_EQ(doc.setValues(kWindow, {{"X", sz("150")}}), RegDocument::Edit::Changed);
         const RegDocument back = RegDocument::parse(doc.render());
-        EXPECT_EQ(read(back, kSetting, "Data"), SettingValue::text("1.8")) << c.what << "\n" << doc.render();
+        EXPECT_EQ(read(back, kSetting, "Data"), SettingValue::text("1.8")) << c.what << "\n"
+                                                                           << doc.render();
         EXPECT_EQ(read(back, kSetting, "Count"), SettingValue::text("10")) << c.what;
-        EXPECT_EQ(read(back, kWindow, "X"), SettingValue::text("150")) << c.what << "\n" << doc.render();
+        EXPECT_EQ(read(back, kWindow, "X"), SettingValue::text("150")) << c.what << "\n"
+                                                                       << doc.render();
         check(back, ", after the edits");
     }
 }
