@@ -8,7 +8,8 @@ int main(int argc, char** argv) {
     using namespace orvane;
     // A Wayland client may neither place its windows nor read back where they are, so the
     // saved positions would be lost; XWayland keeps both, unless the user chose otherwise.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         !qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
@@ -26,10 +27,11 @@ int main(int argc, char** argv) {
 
     AppHost host(Services{store, *platform.power, *platform.clock, messages, *platform.instance,
                           *platform.links});
+    messages.setOwner([&host] { return host.messageOwner(); });
     if (!platform.programPath.empty()) host.controller().setProgramPath(platform.programPath);
     platform.termination->setListener([&host] { host.terminate(); });
-    QObject::connect(&host, &AppHost::finished, &app, [] { QCoreApplication::exit(0); },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &host, &AppHost::finished, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     if (!host.start()) return 0;
     return QApplication::exec();
 }

@@ -121,3 +121,12 @@ add_test(NAME ui.tray_item
   COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --no-upower -- $<TARGET_FILE:tray_item_tests>)
 set_tests_properties(ui.tray_item PROPERTIES SKIP_RETURN_CODE 77 LABELS "ui;dbus" TIMEOUT 120
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false")
+# The low-battery message in front of an on-top window of ours, under a window manager.
+add_test(NAME e2e.alarm_box_in_front_of_main
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --battery 85:7530 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/alarm_box_in_front.sh $<TARGET_FILE:orvane>)
+add_test(NAME e2e.alarm_box_in_front_of_compact
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/run-with-upower-mock.sh --x11 --battery 85:7530 --
+          ${CMAKE_SOURCE_DIR}/tests/e2e/alarm_box_in_front.sh --compact $<TARGET_FILE:orvane>)
+set_tests_properties(e2e.alarm_box_in_front_of_main e2e.alarm_box_in_front_of_compact PROPERTIES
+                     SKIP_RETURN_CODE 77 LABELS "e2e;dbus;x11" TIMEOUT 120)

@@ -13,7 +13,11 @@ MsgAnswer QtMessageBoxes::show(const MessageRequest& request) {
     const QString title = QString::fromStdString(request.title);
     qCDebug(lcMessages).noquote() << title << "|" << text;
 
-    QMessageBox box;
+    // Without an owner the box would belong to Qt's hidden leader window, and a window
+    // manager may stack it beneath an on-top window of ours.
+    const Owner owner = owner_ ? owner_() : Owner{};
+    QMessageBox box(owner.window);
+    if (owner.onTop) box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.setWindowTitle(title);
     box.setWindowIcon(StatusIcons::appIcon());
     box.setText(text);
@@ -31,7 +35,7 @@ MsgAnswer QtMessageBoxes::show(const MessageRequest& request) {
     if (request.buttons == MsgButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(request.defaultButton == MsgAnswer::No ? QMessageBox::No
-                                                                     : QMessageBox::Yes);
+                                                                    : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);

@@ -1,6 +1,7 @@
 #include "ui/shell/app_host.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
@@ -8,9 +9,9 @@
 
 #include "core/alarms/control_center_model.h"
 #include "ui/alarms/control_center_window.h"
+#include "ui/common/log_categories.h"
 #include "ui/dialogs/about_window.h"
 #include "ui/dialogs/wizard_window.h"
-#include "ui/common/log_categories.h"
 #include "ui/shell/compact_window.h"
 #include "ui/shell/main_window.h"
 #include "ui/shell/tray_icon.h"
@@ -25,10 +26,10 @@ AppHost::AppHost(Services services, QObject* parent)
       tray_(new TrayIcon(icons_, *main_->popupMenu(), this)),
       compact_(new CompactHost(icons_, *windows_, this)) {
     wizard_ = std::make_unique<WizardRunner>(
-        services_.store, services_.messages, [this](QWidget* owner) -> QDialog* { return makeControlCenter(owner); },
-        main_.get());
-    controller_ = std::make_unique<MainController>(
-        services_, Views{*main_, *tray_, *compact_, *wizard_});
+        services_.store, services_.messages,
+        [this](QWidget* owner) -> QDialog* { return makeControlCenter(owner); }, main_.get());
+    controller_ =
+        std::make_unique<MainController>(services_, Views{*main_, *tray_, *compact_, *wizard_});
     controller_->setProgramPath(QCoreApplication::applicationFilePath().toStdString());
 
     connect(main_.get(), &MainWindow::closeRequested, this,
@@ -36,7 +37,8 @@ AppHost::AppHost(Services services, QObject* parent)
     connect(main_.get(), &MainWindow::menuItemChosen, this, &AppHost::onMenuItem);
     connect(main_.get(), &MainWindow::statusPictureRightReleased, this, &AppHost::showMenu);
     connect(main_.get(), &MainWindow::menuKeyPressed, this, &AppHost::showMenuByKeyboard);
-    connect(main_.get(), &MainWindow::placeSettled, this, [this] { controller_->windowSettingsChanged(); });
+    connect(main_.get(), &MainWindow::placeSettled, this,
+            [this] { controller_->windowSettingsChanged(); });
     connect(main_.get(), &MainWindow::programEnding, this, [this] {
         tray_->remove();
         compact_->hideWindow();
@@ -45,7 +47,8 @@ AppHost::AppHost(Services services, QObject* parent)
     connect(tray_, &TrayIcon::clicked, this, &AppHost::onTrayClicked);
     connect(tray_, &TrayIcon::availabilityChanged, this,
             [this] { controller_->trayAvailabilityChanged(); });
-    connect(compact_, &CompactHost::placeSettled, this, [this] { controller_->windowSettingsChanged(); });
+    connect(compact_, &CompactHost::placeSettled, this,
+            [this] { controller_->windowSettingsChanged(); });
     connect(compact_, &CompactHost::created, this, [this](CompactWindow* w) {
         connect(w, &CompactWindow::iconRightReleased, this, &AppHost::showMenu);
         connect(w, &CompactWindow::menuKeyPressed, this, &AppHost::showMenuByKeyboard);
@@ -87,9 +90,24 @@ void AppHost::onPowerChanged() {
     controller_->sysInfo_PowerStatusChanged();
 }
 
-ControlCenterWindow* AppHost::controlCenter() const { return controlCenter_.window(); }
+QtMessageBoxes::Owner AppHost::messageOwner() const {
+    const bool onTop = controller_->menu().alwaysOnTop;
+    if (QWidget* dialog = QApplication::activeModalWidget(); dialog && dialog->isVisible())
+        return {dialog, onTop && dialog->parentWidget() == main_.get()};
+    if (main_->isVisible() && !main_->isMinimized()) return {main_.get(), onTop};
+    // The compact panel is always kept above the others.
+    if (CompactWindow* panel = compact_->window(); panel && panel->isVisible())
+        return {panel, true};
+    return {};
+}
 
-AboutWindow* AppHost::about() const { return about_.window(); }
+ControlCenterWindow* AppHost::controlCenter() const {
+    return controlCenter_.window();
+}
+
+AboutWindow* AppHost::about() const {
+    return about_.window();
+}
 
 ControlCenterWindow* AppHost::makeControlCenter(QWidget* owner) {
     auto model = std::make_unique<ControlCenterModel>(
@@ -112,7 +130,8 @@ void AppHost::onMenuItem(MenuItem item) {
         return;
     }
     if (item == MenuItem::About) {
-        about_.show([this] { return new AboutWindow(services_.messages, services_.links, main_.get()); });
+        about_.show(
+            [this] { return new AboutWindow(services_.messages, services_.links, main_.get()); });
         return;
     }
     controller_->onMenuItem(item);
@@ -127,7 +146,9 @@ void AppHost::onTrayClicked(TrayEvent event, std::optional<QPoint> menuAt) {
     main_->setNextMenuPlace(std::nullopt);
 }
 
-void AppHost::showMenu(QPoint globalPos) { main_->popupMenu()->popup(globalPos); }
+void AppHost::showMenu(QPoint globalPos) {
+    main_->popupMenu()->popup(globalPos);
+}
 
 void AppHost::showMenuByKeyboard(QPoint globalPos) {
     QMenu* menu = main_->popupMenu();

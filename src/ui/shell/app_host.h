@@ -2,11 +2,12 @@
 
 #include <QObject>
 #include <QPoint>
-#include <optional>
 #include <memory>
+#include <optional>
 
-#include "ui/common/dialog_slot.h"
 #include "core/shell/main_controller.h"
+#include "ui/common/dialog_slot.h"
+#include "ui/common/qt_message_boxes.h"
 #include "ui/common/status_icons.h"
 #include "ui/desktop/window_system.h"
 
@@ -39,6 +40,9 @@ public:
     MainWindow& mainWindow() { return *main_; }
     TrayIcon& tray() { return *tray_; }
     CompactHost& compact() { return *compact_; }
+    // The window a message box belongs to: the open dialog, else the visible main window or
+    // compact panel, with whether it is kept above the others.
+    QtMessageBoxes::Owner messageOwner() const;
 
 signals:
     // The program has shut down; the event loop should end.
@@ -46,6 +50,7 @@ signals:
 
 private:
     void onMenuItem(MenuItem item);
+
 public:
     // The tray icon's clicks arrive here; a menu opens at `menuAt` when the host gave a place.
     void onTrayClicked(TrayEvent event, std::optional<QPoint> menuAt);
