@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
 # idle_and_latency.sh [--idle SECONDS] [--starts N] [--changes N] [--display 0|1|2] [--strace] [--perf]
-#                     [PROGRAM]
+#                     [--empty EMPTY_TRAY] [PROGRAM]
 # Runs the real program on Xvfb with an XEmbed tray (trayer) against a mocked UPower
-# (tests/run-with-upower-mock.sh --x11 --battery 85:7530) and prints one line per figure:
-#   start to tray icon (median of --starts, default 5, after one untimed warm-up start)
+# (tests/run-with-upower-mock.sh --x11 --battery 85:7530) and prints one line per figure, each
+# beside the same figure of an empty Qt tray program (bench/empty_tray.cpp) measured in the
+# same run, and their ratio:
+#   start to tray icon embedded (median of --starts, default 7, interleaved with the empty
+#   program's starts, after one untimed warm-up start of each)
 #   one UPower change: CPU of the program and latency to the updated tray tip (--changes, default 20)
-#   idle window (--idle, default 60 s): CPU, wakeups, context switches
+#   idle window (--idle, default 60 s): CPU, wakeups, context switches, both programs at once
 #   memory: Pss_Anon and RSS
 # --strace / --perf: afterwards, one more series of changes under `strace -c -f` or `perf record`
 # to see where the time goes (kept apart from the figures: both perturb the process).
 # --display: the stored display mode (0 full window, default; 1 compact; 2 tray only).
-# PROGRAM defaults to build/release/src/orvane. Figures only: nothing here passes or fails.
+# PROGRAM defaults to build/release/src/orvane, EMPTY_TRAY to empty_tray in the bench folder of
+# the same build. Figures only: nothing here passes or fails.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(dirname "$here")
 
-idle=60 starts=5 changes=20 display=0 spacing=0.5 do_strace=0 do_perf=0 prog=
+idle=60 starts=7 changes=20 display=0 spacing=0.5 do_strace=0 do_perf=0 prog= empty=
 while [ $# -gt 0 ]; do
   case $1 in
     --idle) idle=$2; shift 2 ;;
@@ -24,17 +28,20 @@ while [ $# -gt 0 ]; do
     --display) display=$2; shift 2 ;;
     --strace) do_strace=1; shift ;;
     --perf) do_perf=1; shift ;;
-    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
+    --empty) empty=$2; shift 2 ;;
+    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
     -*) echo "idle_and_latency: unknown option $1" >&2; exit 2 ;;
     *) prog=$1; shift ;;
   esac
 done
 prog=$(readlink -f "${prog:-$repo/build/release/src/orvane}")
 [ -x "$prog" ] || { echo "idle_and_latency: no program at $prog" >&2; exit 2; }
+empty=$(readlink -f "${empty:-$(dirname "$prog")/../bench/empty_tray}")
+[ -x "$empty" ] || { echo "idle_and_latency: no empty tray program at $empty" >&2; exit 2; }
 
 # Outside the wrapper: run this very script inside it.
 if [ -z "${ORVANE_BENCH_INNER:-}" ]; then
-  opts=(--idle "$idle" --starts "$starts" --changes "$changes" --display "$display")
+  opts=(--idle "$idle" --starts "$starts" --changes "$changes" --display "$display" --empty "$empty")
   [ $do_strace = 1 ] && opts+=(--strace)
   [ $do_perf = 1 ] && opts+=(--perf)
   exec "$repo/tests/run-with-upower-mock.sh" --x11 --battery 85:7530 -- \
@@ -105,10 +112,12 @@ PYX
   WAIT_S=10 wait_for grep -q ready "$out/xevents.txt" || { hlog "X watcher did not start"; return 1; }
 }
 
-# launch LOG [stamped]: starts the program, sets PID and T0 (epoch seconds just before exec).
-# "stamped" puts each output line through a pipe that prefixes the epoch time (us) it arrived.
+# launch LOG [stamped|PROGRAM]: starts the program (or PROGRAM), sets PID and T0 (epoch seconds
+# just before exec). "stamped" puts each output line through a pipe that prefixes the epoch time
+# (us) it arrived.
 launch() {
-  local log=$1 dest=$1
+  local log=$1 dest=$1 run=$prog
+  case ${2:-} in stamped|"") ;; *) run=$2 ;; esac
   if [ "${2:-}" = stamped ]; then
     rm -f "$out/fifo"; mkfifo "$out/fifo"
     "$PY" -u -c '
@@ -120,7 +129,7 @@ for line in iter(sys.stdin.buffer.readline, b""):
     track $!
     dest=$out/fifo
   fi
-  ( echo "$EPOCHREALTIME" >"$out/t0"; exec "$prog" ) >"$dest" 2>&1 &
+  ( echo "$EPOCHREALTIME" >"$out/t0"; exec "$run" ) >"$dest" 2>&1 &
   PID=$!
   track "$PID"
   until [ -s "$out/t0" ]; do sleep 0.001; done
@@ -132,6 +141,16 @@ wait_started() {
   local i
   for i in $(seq 400); do
     grep -q ' tip: ' "$1" && [ -n "$(tray_icon_windows "$PID")" ] && return 0
+    sleep 0.025
+  done
+  return 1
+}
+
+# wait_icon: until the icon of $PID is embedded in the tray (10 s at most).
+wait_icon() {
+  local i
+  for i in $(seq 400); do
+    [ -n "$(tray_icon_windows "$PID")" ] && return 0
     sleep 0.025
   done
   return 1
@@ -153,7 +172,10 @@ x_event_ms() {
     "$out/xevents.txt"
 }
 
-median() { sort -n | awk '{v[NR] = $1} END{ if (NR == 0) print "NA"; else if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+median() { grep -v NA | sort -n | awk '{v[NR] = $1} END{ if (NR == 0) print "NA"; else if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# ratio A B: A / B to two decimals.
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN{ if (a == "NA" || b == "NA" || b + 0 == 0) print "NA"; else printf "%.2f", a / b }'; }
 
 # verdict VALUE TARGET UNIT: "ok" or how much the target is missed by.
 verdict() {
@@ -203,9 +225,10 @@ line() { printf '%-44s %-34s %-14s %s\n' "$@"; }
 start_x_watcher || exit 1
 hlog "program: $prog"
 
-# ---- a. start to tray icon -------------------------------------------------------------
-tips=() embeds=() maps=() procs=()
-for i in $(seq 0 "$starts"); do
+# ---- a. start to tray icon, beside the empty program ---------------------------------------
+# Interleaved, the order swapped every round, so a slower stretch of the machine weighs on both.
+tips=() embeds=() maps=() procs=() empties=()
+start_orvane() {
   seed_store
   log=$out/start-$i.log
   launch "$log"
@@ -217,15 +240,32 @@ for i in $(seq 0 "$starts"); do
   PROC_S=$(grep -m1 ' tip: ' "$log" | awk '{print $1}')
   tip=$(first_tip_ms "$log") emb=$(x_event_ms reparent "$w") map=$(x_event_ms map "$w")
   stop_pid "$PID"
-  if [ "$i" = 0 ]; then hlog "warm-up start: tip ${tip} ms, embedded ${emb} ms"; continue; fi
+  if [ "$i" = 0 ]; then hlog "warm-up start: tip ${tip} ms, embedded ${emb} ms"; return; fi
   hlog "start $i: tip ${tip} ms, embedded ${emb} ms, mapped ${map} ms, Qt process time ${PROC_S} s"
   tips+=("$tip") embeds+=("${emb:-NA}") maps+=("${map:-NA}") procs+=("$PROC_S")
+}
+start_empty() {
+  launch "$out/empty-$i.log" "$empty"
+  wait_icon || { hlog "empty program $i: no icon in the tray within 10 s"; exit 1; }
+  sleep 0.3
+  emb=$(x_event_ms reparent "$(tray_icon_windows "$PID" | head -1)")
+  stop_pid "$PID"
+  [ "$i" = 0 ] && return
+  hlog "empty program $i: embedded ${emb} ms"
+  empties+=("${emb:-NA}")
+}
+for i in $(seq 0 "$starts"); do
+  if [ $((i % 2)) = 0 ]; then start_orvane; start_empty; else start_empty; start_orvane; fi
 done
 tip_med=$(printf '%s\n' "${tips[@]}" | median)
-emb_med=$(printf '%s\n' "${embeds[@]}" | grep -v NA | median)
-map_med=$(printf '%s\n' "${maps[@]}" | grep -v NA | median)
+emb_med=$(printf '%s\n' "${embeds[@]}" | median)
+map_med=$(printf '%s\n' "${maps[@]}" | median)
+empty_med=$(printf '%s\n' "${empties[@]}" | median)
 
-# ---- the measured instance ---------------------------------------------------------------
+# ---- the measured instances: the empty program beside Orvane -----------------------------
+launch "$out/empty-idle.log" "$empty"
+EMPTY_PID=$PID
+wait_icon || { hlog "empty program: no icon in the tray within 10 s"; exit 1; }
 seed_store
 log=$out/run.log
 # Every DisplayDevice signal as the bus delivers it, with us times.
@@ -281,8 +321,16 @@ lat_emit_max=$(awk '$3 >= -0.5 {print $3}' "$out/latency.txt" | sort -n | tail -
 
 # ---- c + d. idle window and memory -------------------------------------------------------
 sleep 2
+# Both over the same seconds: whatever else the machine does weighs on both alike.
+bash "$here/idle-cost.sh" "$EMPTY_PID" "$idle" | grep '^idle-cost:' >"$out/empty-idle.txt" &
+empty_cost=$!
 idle_line=$(bash "$here/idle-cost.sh" "$PID" "$idle" | grep '^idle-cost:')
-kv() { tr ' ' '\n' <<<"$idle_line" | awk -F= -v k="$1" '$1 == k {print $2}'; }
+wait "$empty_cost"
+empty_line=$(cat "$out/empty-idle.txt")
+kv() { tr ' ' '\n' <<<"${2:-$idle_line}" | awk -F= -v k="$1" '$1 == k {print $2}'; }
+e_idle_cpu_ms=$(awk -v u="$(kv sched_cpu_us "$empty_line")" 'BEGIN{printf "%.3f", u / 1000}')
+e_idle_ctx=$(kv ctx_total "$empty_line") e_idle_wake=$(kv wakeups "$empty_line")
+e_pss_anon_mib=$(awk -v k="$(kv pss_anon_kb "$empty_line")" 'BEGIN{printf "%.2f", k / 1024}')
 idle_cpu_ms=$(awk -v u="$(kv sched_cpu_us)" 'BEGIN{printf "%.3f", u / 1000}')
 idle_ctx=$(kv ctx_total) idle_wake=$(kv wakeups)
 pss_anon_mib=$(awk -v k="$(kv pss_anon_kb)" 'BEGIN{printf "%.2f", k / 1024}')
@@ -292,11 +340,14 @@ pss_mib=$(awk -v k="$(kv pss_kb)" 'BEGIN{printf "%.2f", k / 1024}')
 # ---- report ------------------------------------------------------------------------------
 echo
 echo "Orvane benchmark $(date -u +%Y-%m-%dT%H:%MZ) on $(nproc) cores, $(uname -r); display mode $display; program $prog"
-line "figure" "measured" "target" "verdict"
-line "start -> first tray tip (log)" "${tip_med} ms (median of $starts)" "<= 50 ms" "$(verdict "$tip_med" 50 ms)"
-line "start -> icon embedded in trayer (X)" "${emb_med} ms" "<= 50 ms" "$(verdict "$emb_med" 50 ms)"
+line "figure" "Orvane / empty tray program" "target" "verdict"
+start_ratio=$(ratio "$emb_med" "$empty_med")
+line "start -> icon embedded in trayer (X)" "${emb_med} / ${empty_med} ms: x${start_ratio}" "<= x1.25" \
+  "$(verdict "$start_ratio" 1.25 x)"
+line "  each start, Orvane" "${embeds[*]} ms" "" ""
+line "  each start, empty program" "${empties[*]} ms" "" ""
+line "start -> first tray tip (log)" "${tip_med} ms (median of $starts)" "" ""
 line "start -> icon mapped in trayer (X)" "${map_med} ms" "" ""
-line "  each start: tip / embedded / mapped ms" "${tips[*]} / ${embeds[*]} / ${maps[*]}" "" ""
 line "  Qt %{time process} at first tip" "${procs[*]} s" "" "(clock starts at the first message in Qt 6.4)"
 line "one UPower change: CPU" "${chg_cpu_ms} ms (n=$changes)" "<= 0.5 ms" "$(verdict "$chg_cpu_ms" 0.5 ms)"
 line "  idle baseline over the same wall time" "$(awk -v b="$b_ns" 'BEGIN{printf "%.3f", b / 1e6}') ms, $b_sl wakeups" "" ""
@@ -307,12 +358,17 @@ line "  (dbus-monitor time -> line read from pipe)" "$n_sigs signals" "" "(us cl
 line "  tip after mock's signal emit (mock log)" "median ${lat_emit} ms, max ${lat_emit_max} ms" "" "(ms clocks: +-1 ms)"
 line "  tip after gdbus call started" "median ${lat_before} ms, max ${lat_before_max} ms" "" ""
 line "  tip lines seen / changes" "$n_tips / $changes" "" ""
-line "${idle} s idle: context switches" "$idle_ctx" "<= 2" "$(verdict "$idle_ctx" 2 switches)"
-line "${idle} s idle: CPU" "${idle_cpu_ms} ms" "<= 0.2 ms" "$(verdict "$idle_cpu_ms" 0.2 ms)"
-line "${idle} s idle: wakeups (times scheduled in)" "$idle_wake" "" ""
+line "${idle} s idle: context switches" "$idle_ctx / $e_idle_ctx" "<= empty" \
+  "$(verdict "$idle_ctx" "$e_idle_ctx" switches)"
+line "${idle} s idle: CPU" "${idle_cpu_ms} / ${e_idle_cpu_ms} ms" "" ""
+line "${idle} s idle: wakeups (times scheduled in)" "$idle_wake / $e_idle_wake" "<= empty" \
+  "$(verdict "$idle_wake" "$e_idle_wake" wakeups)"
 line "${idle} s idle: threads that ended in it" "$(kv threads_ended)" "" "(Qt pool threads end 30 s after their last job)"
-line "memory: Pss_Anon" "${pss_anon_mib} MiB" "<= 4 MiB" "$(verdict "$pss_anon_mib" 4 MiB)"
+mem_over=$(awk -v a="$pss_anon_mib" -v b="$e_pss_anon_mib" 'BEGIN{printf "%.2f", a - b}')
+line "memory: Pss_Anon" "${pss_anon_mib} / ${e_pss_anon_mib} MiB: +${mem_over}" "<= +0.5 MiB" \
+  "$(verdict "$mem_over" 0.5 MiB)"
 line "memory: RSS / Pss" "${rss_mib} MiB / ${pss_mib} MiB" "" ""
+echo "empty $empty_line"
 echo "$idle_line"
 
 # ---- where the time goes (perturbs the process: after the figures) -----------------------
