@@ -66,6 +66,12 @@ foreach(desktop xfce sway)
     COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/tray_on_desktop.sh ${desktop} --panel-late $<TARGET_FILE:orvane>)
   list(APPEND desktop_tests e2e.desktop_${desktop}_panel_late)
 endforeach()
+# The places stored are where the windows stand, under the window managers that place them.
+foreach(desktop gnome plasma lxqt)
+  add_test(NAME e2e.places_kept_${desktop}
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/places_kept.sh ${desktop} $<TARGET_FILE:orvane>)
+  list(APPEND desktop_tests e2e.places_kept_${desktop})
+endforeach()
 set_tests_properties(${desktop_tests} PROPERTIES LABELS "e2e;desktop" TIMEOUT 300 SKIP_RETURN_CODE 77
   RESOURCE_LOCK desktop)
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/common/log_categories.h"
 #include "ui/common/popup_place.h"
 #include "ui/common/status_icons.h"
 #include "ui/common/twips.h"
@@ -49,7 +50,8 @@ constexpr std::array<LabelGeometry, 3> kLabels{{
 }  // namespace
 
 CompactWindow::CompactWindow(StatusIcons& icons, WindowSystem& windows, QWidget* parent)
-    : QWidget(parent, windows.floatingPanelType() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : QWidget(parent,
+              windows.floatingPanelType() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       icons_(icons),
       windows_(windows),
       layout_(this) {
@@ -109,9 +111,13 @@ void CompactWindow::showStatus(const DisplayUpdate& d) {
     }
 }
 
-QString CompactWindow::displayText(int index) const { return lblDisplay_.at(index)->text(); }
+QString CompactWindow::displayText(int index) const {
+    return lblDisplay_.at(index)->text();
+}
 
-int CompactWindow::barValue() const { return barPercent_->value(); }
+int CompactWindow::barValue() const {
+    return barPercent_->value();
+}
 
 void CompactWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
@@ -142,6 +148,7 @@ void CompactWindow::closeEvent(QCloseEvent* event) {
 void CompactWindow::beginDrag(QPoint pressPos) {
     grabOffset_ = pressPos - pos();
     dragFrom_ = windows_.position(*this);
+    lastDrop_.reset();
     systemMotions_ = 0;
     // The window manager's own move, as a title-bar drag, from the press; without a window
     // manager that offers one, the panel follows the mouse itself.
@@ -154,6 +161,9 @@ void CompactWindow::beginDrag(QPoint pressPos) {
 
 void CompactWindow::dropped() {
     settle_->stop();
+    const QPoint at = windows_.position(*this);
+    if (lastDrop_ == at) return;
+    lastDrop_ = at;
     emit dragFinished();
 }
 
@@ -172,8 +182,9 @@ bool CompactWindow::eventFilter(QObject* watched, QEvent* event) {
         drag_ = Drag::None;
         dropped();
     }
-    if (watched != imgIcon_ || (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-                                type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)) {
+    if (watched != imgIcon_ ||
+        (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+         type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)) {
         return QWidget::eventFilter(watched, event);
     }
     const auto* me = static_cast<QMouseEvent*>(event);
@@ -196,8 +207,8 @@ bool CompactWindow::eventFilter(QObject* watched, QEvent* event) {
             // A window manager that took the move keeps the pointer to itself, or moves the
             // panel while we still see the pointer (weston); one that did neither refused it,
             // and the panel follows the mouse itself.
-            if (drag_ == Drag::System && (me->buttons() & Qt::LeftButton) && ++systemMotions_ >= 3 &&
-                windows_.position(*this) == dragFrom_) {
+            if (drag_ == Drag::System && (me->buttons() & Qt::LeftButton) &&
+                ++systemMotions_ >= 3 && windows_.position(*this) == dragFrom_) {
                 drag_ = Drag::Manual;
             }
             if (drag_ == Drag::Manual) move(global - grabOffset_);
@@ -225,9 +236,28 @@ CompactHost::CompactHost(StatusIcons& icons, WindowSystem& windows, QObject* par
     : QObject(parent), icons_(icons), windows_(windows), settle_(new QTimer(this)) {
     settle_->setSingleShot(true);
     settle_->setInterval(400);
-    connect(settle_, &QTimer::timeout, this, [this] {
-        if (window_) emit placeSettled();
-    });
+    connect(settle_, &QTimer::timeout, this, &CompactHost::settled);
+}
+
+void CompactHost::settled() {
+    if (!window_) return;
+    if (move_) {
+        const QPoint real = windows_.position(*window_);
+        // Still where it was: the request was dropped, not refused for a place of the window
+        // manager's choosing (GNOME keeps windows off its top bar). Asked again, twice at most.
+        qCDebug(lcDisplay) << "compact panel asked to" << move_->to << "stands at" << real;
+        if (real == move_->from && real != move_->to && move_->retries < 2) {
+            ++move_->retries;
+            // Qt must know where it stands, or it takes the move for done already.
+            if (window_->pos() != real) window_->move(real);
+            window_->move(move_->to);
+            windows_.placed(*window_, move_->to);
+            settle_->start();
+            return;
+        }
+        move_.reset();
+    }
+    emit placeSettled();
 }
 
 CompactHost::~CompactHost() = default;
@@ -271,6 +301,15 @@ QPoint CompactHost::placeInPixels() const {
 void CompactHost::moveTo(TwipsPoint pos) {
     if (!window_) return;
     const QPoint target = twipsToPixels(pos, twipsPerPixel(window_.get()));
+    move_.reset();
+    if (window_->isVisible()) {
+        const QPoint real = windows_.position(*window_);
+        move_ = Move{real, target};
+        // A move the window manager dropped leaves Qt believing the panel is there already,
+        // and it would not ask again.
+        if (window_->pos() != real) window_->move(real);
+        qCDebug(lcDisplay) << "compact panel moved from" << real << "to" << target;
+    }
     window_->move(target);
     windows_.placed(*window_, target);
     // A shown panel gets there when the window manager has moved it, if it does: its place is

@@ -3,9 +3,10 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
-#include "ui/common/twips.h"
 #include "core/shell/views.h"
+#include "ui/common/twips.h"
 
 class QLabel;
 class QProgressBar;
@@ -56,6 +57,9 @@ private:
     QTimer* settle_ = nullptr;
     QPoint dragFrom_;
     int systemMotions_ = 0;
+    // Where the last drop was reported: a pause of the window manager's move, or our own
+    // snap that it did not carry out, is no new drop where the panel has not moved.
+    std::optional<QPoint> lastDrop_;
 
     StatusIcons& icons_;
     WindowSystem& windows_;
@@ -93,11 +97,20 @@ signals:
 
 private:
     QPoint placeInPixels() const;
+    void settled();
 
     StatusIcons& icons_;
     WindowSystem& windows_;
     std::unique_ptr<CompactWindow> window_;
     QTimer* settle_;
+    // A move asked of a shown panel: a window manager still finishing its own move of it
+    // (kwin, xfwm4) may drop the request, and the panel would stay where it was let go.
+    struct Move {
+        QPoint from;
+        QPoint to;
+        int retries = 0;
+    };
+    std::optional<Move> move_;
 };
 
 }  // namespace orvane

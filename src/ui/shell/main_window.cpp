@@ -27,8 +27,10 @@ namespace {
 // Positions in twips, the prompts' and values' inside the frame.
 constexpr TwipRect kClient{0, 0, 3075, 1365};
 constexpr TwipRect kFrame{52, 15, 2970, 1290};
-constexpr std::array<TwipRect, 3> kPrompt{{{780, 240, 495, 195}, {780, 465, 930, 195}, {780, 690, 1050, 195}}};
-constexpr std::array<TwipRect, 3> kDisplay{{{1305, 240, 1590, 195}, {1740, 465, 1185, 195}, {1875, 690, 1050, 195}}};
+constexpr std::array<TwipRect, 3> kPrompt{
+    {{780, 240, 495, 195}, {780, 465, 930, 195}, {780, 690, 1050, 195}}};
+constexpr std::array<TwipRect, 3> kDisplay{
+    {{1305, 240, 1590, 195}, {1740, 465, 1185, 195}, {1875, 690, 1050, 195}}};
 constexpr TwipRect kBar{120, 960, 2715, 240};
 constexpr TwipRect kPicture{150, 330, 240, 240};
 // The widest texts each value label must hold.
@@ -52,7 +54,8 @@ constexpr std::array<MenuEntry, 14> kMenu{{
     {"sbjCompact", "Compact", static_cast<int>(MenuItem::Compact), true},
     {"sbjMinimize", "Minimize", static_cast<int>(MenuItem::Minimize), true},
     {"sbjLine3", "-", -1, false},
-    {"sbjStartWithWindows", "Start with Windows", static_cast<int>(MenuItem::StartWithWindows), true},
+    {"sbjStartWithWindows", "Start with Windows", static_cast<int>(MenuItem::StartWithWindows),
+     true},
     {"sbjAlwaysOnTop", "Always On Top", static_cast<int>(MenuItem::AlwaysOnTop), true},
     {"sbjLine4", "-", -1, false},
     {"sbjAbout", "About", static_cast<int>(MenuItem::About), false},
@@ -103,7 +106,8 @@ MainWindow::MainWindow(StatusIcons& icons, WindowSystem& windows, QWidget* paren
     imgStatus_->setAutoFillBackground(true);
     // The large icon is 32 pixels whatever the picture box's design size.
     const QRect pic = layout_.place(kPicture);
-    imgStatus_->setGeometry(pic.x(), pic.y(), std::max(32, pic.width()), std::max(32, pic.height()));
+    imgStatus_->setGeometry(pic.x(), pic.y(), std::max(32, pic.width()),
+                            std::max(32, pic.height()));
     imgStatus_->installEventFilter(this);
 
     buildMenu();
@@ -118,7 +122,8 @@ MainWindow::MainWindow(StatusIcons& icons, WindowSystem& windows, QWidget* paren
 
 void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) qCDebug(lcDisplay) << "main window state" << windowState();
+    if (event->type() == QEvent::WindowStateChange)
+        qCDebug(lcDisplay) << "main window state" << windowState();
 }
 
 void MainWindow::moveEvent(QMoveEvent* event) {
@@ -139,6 +144,7 @@ void MainWindow::settled() {
     }
     correcting_ = false;
     settledAt_ = real;
+    lastPlace_ = real;
     qCDebug(lcDisplay) << "main window settled at" << real;
     emit placeSettled();
 }
@@ -178,14 +184,16 @@ void MainWindow::showMenuState(const MenuState& m) {
         QStringList checked;
         for (const QAction* a : menu_->actions())
             if (a->isChecked()) checked << a->text();
-        if (checked != loggedChecks_) qCDebug(lcDisplay).noquote() << "menu checks:" << checked.join(", ");
+        if (checked != loggedChecks_)
+            qCDebug(lcDisplay).noquote() << "menu checks:" << checked.join(", ");
         loggedChecks_ = checked;
     }
 }
 
 void MainWindow::showPopupMenu() {
     // A place a tray host gave is where its icon is, maybe inside its panel.
-    const QPoint at = nextMenuPlace_ ? popupPlace(*nextMenuPlace_, menu_->sizeHint()) : QCursor::pos();
+    const QPoint at =
+        nextMenuPlace_ ? popupPlace(*nextMenuPlace_, menu_->sizeHint()) : QCursor::pos();
     // Asked again while it is open (only a host can, the menu holds the pointer): it moves.
     if (menu_->isVisible()) {
         menu_->move(at);
@@ -206,6 +214,7 @@ void MainWindow::hideWindow() {
         // Hidden, Qt shows it again where it believes it is: make that where it really is.
         const QPoint real = windows_.position(*this);
         if (real != pos()) move(real);
+        lastPlace_ = real;
     }
     shownFor_.invalidate();
     hide();
@@ -225,6 +234,7 @@ void MainWindow::moveTo(TwipsPoint pos) {
     const QPoint target = twipsToPixels(pos, twipsPerPixel(this));
     setAttribute(Qt::WA_Moved);
     move(target);
+    lastPlace_ = target;
     windows_.placed(*this, target);
     // Once the native window exists (the first-run wizard creates it as its owner), its
     // frame is placed directly as well.
@@ -232,25 +242,33 @@ void MainWindow::moveTo(TwipsPoint pos) {
 }
 
 TwipsPoint MainWindow::position() const {
-    // Just shown, the window system may not have it in place yet (a frame not yet moved to
-    // where it goes): the place it was given is the one to trust then. Later, Qt's idea may
-    // have missed a move the window system made without telling (weston's XWayland).
-    if (isMinimized() && settledAt_) return pixelsToTwips(*settledAt_, twipsPerPixel(this));
-    return pixelsToTwips(settledOnScreen() ? windows_.position(*this) : pos(), twipsPerPixel(this));
+    // Just shown, or hidden all along, the window system may not have it in place (a frame
+    // not yet moved to where it goes), and Qt's idea may hold a frame it learnt of without
+    // the move that came with it (mutter): the place it was given is the one to trust then.
+    // Later, Qt's idea may have missed a move the window system made without telling
+    // (weston's XWayland).
+    const double tpp = twipsPerPixel(this);
+    if (isMinimized() && settledAt_) return pixelsToTwips(*settledAt_, tpp);
+    if (settledOnScreen()) return pixelsToTwips(windows_.position(*this), tpp);
+    return pixelsToTwips(lastPlace_.value_or(pos()), tpp);
 }
 
 bool MainWindow::settledOnScreen() const {
     return isVisible() && shownFor_.isValid() && shownFor_.elapsed() >= kSettleMs;
 }
 
-void MainWindow::setTopMost(bool on) { windows_.setAbove(*this, on); }
+void MainWindow::setTopMost(bool on) {
+    windows_.setAbove(*this, on);
+}
 
 void MainWindow::bringToFront() {
     raise();
     activateWindow();
 }
 
-void MainWindow::processPendingEvents() { QCoreApplication::processEvents(); }
+void MainWindow::processPendingEvents() {
+    QCoreApplication::processEvents();
+}
 
 void MainWindow::showStatus(const DisplayUpdate& d) {
     lblDisplay_[0]->setText(QString::fromStdString(d.main.status));
@@ -264,11 +282,17 @@ void MainWindow::showStatus(const DisplayUpdate& d) {
     }
 }
 
-QString MainWindow::displayText(int index) const { return lblDisplay_.at(index)->text(); }
+QString MainWindow::displayText(int index) const {
+    return lblDisplay_.at(index)->text();
+}
 
-QString MainWindow::promptText(int index) const { return lblPrompt_.at(index)->text(); }
+QString MainWindow::promptText(int index) const {
+    return lblPrompt_.at(index)->text();
+}
 
-int MainWindow::barValue() const { return barPercent_->value(); }
+int MainWindow::barValue() const {
+    return barPercent_->value();
+}
 
 void MainWindow::endProgram() {
     ended_ = true;

@@ -6,8 +6,8 @@
 #include <array>
 #include <optional>
 
-#include "ui/common/twips.h"
 #include "core/shell/views.h"
+#include "ui/common/twips.h"
 
 class QAction;
 class QGroupBox;
@@ -94,6 +94,9 @@ private:
     // Where the window last stood still while not minimized: a minimized window's place is
     // wherever the window manager's iconify animation left it.
     std::optional<QPoint> settledAt_;
+    // Where the window was last put or last seen standing still: the place to store while
+    // the window system has not shown where it stands.
+    std::optional<QPoint> lastPlace_;
 };
 
 }  // namespace orvane

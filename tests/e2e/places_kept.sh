@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# places_kept.sh DESKTOP PROGRAM
+# Under a real window manager (desktop-lib.sh: gnome, plasma, lxqt), the places stored are
+# the places the windows stand at: started twice in Compact mode and ended by the session, the
+# main window's place (hidden all along) and the compact panel's come back unchanged; then the
+# panel dragged by mouse to within 12 pixels of the left and of the top edge lands on that
+# edge, and the store holds where it stands.
+set -u
+desktop=${1:?usage: places_kept.sh DESKTOP PROGRAM}
+app=${2:?usage: places_kept.sh DESKTOP PROGRAM}
+here=$(dirname "${BASH_SOURCE[0]}")
+. "$here/../desktop-lib.sh"
+
+for tool in $(desktop_packages "$desktop") Xvfb xdotool xprop; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/deps.sh test)"; exit 77; }
+done
+"$PY" -c 'import dbusmock' 2>/dev/null || { echo "SKIP: python3-dbusmock is not installed"; exit 77; }
+
+log=/dev/null
+fail() {
+  echo "FAIL ($desktop): $*" >&2
+  echo "--- program log" >&2; cat "$log" >&2
+  echo "--- store" >&2; cat "$store" >&2
+  exit 1
+}
+stored() { sed -n "s/^\"$1\"=\"\(.*\)\"\r\{0,1\}$/\1/p" "$store"; }
+
+desktop_session "$desktop" || fail "the session did not start"
+desktop_start_wm || fail "the window manager did not start"
+# GNOME starts in its overview, which takes the clicks.
+[ "$desktop" = gnome ] && { desktop_wait_host || fail "GNOME did not leave its overview"; }
+seed_store Display=1 X=1500 Y=6000 CompactX=9000 CompactY=6000
+
+for round in 1 2; do
+  desktop_start_program "$app"
+  panel=$(wait_window "$pid" "Orvane compact") || fail "round $round: no compact panel"
+  # Once the panel is where it was put, the session ends.
+  at_place() { read -r x y _ < <(win_geometry "$panel"); [ "$x $y" = "600 400" ]; }
+  wait_for at_place || fail "round $round: the panel stands at $(win_geometry "$panel"), not at 600,400"
+  kill -TERM "$pid"
+  wait_for eval "! kill -0 $pid 2>/dev/null" || fail "round $round: still running after SIGTERM"
+  forget "$pid"
+  for kv in X=1500 Y=6000 CompactX=9000 CompactY=6000; do
+    [ "$(stored "${kv%%=*}")" = "${kv#*=}" ] ||
+      fail "round $round: \"${kv%%=*}\" is '$(stored "${kv%%=*}")', not ${kv#*=}"
+  done
+done
+# drag_to X Y: presses on the icon, moves in steps as a hand does, and lets go with the panel's
+# corner at X,Y.
+drag_to() {
+  local x y step
+  read -r x y _ _ < <(win_geometry "$panel")
+  xdotool mousemove $((x + 6)) $((y + 6)) mousedown 1
+  for step in 1 2 3 4 5 6 7 8; do
+    xdotool mousemove $((x + 6 + ($1 - x) * step / 8)) $((y + 6 + ($2 - y) * step / 8))
+    sleep 0.03
+  done
+  xdotool mouseup 1
+}
+at() { read -r x y _ < <(win_geometry "$panel"); [ "$x $y" = "$1 $2" ]; }
+stored_at() { [ "$(stored CompactX) $(stored CompactY)" = "$(($1 * 15)) $(($2 * 15))" ]; }
+desktop_start_program "$app"
+panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
+wait_for at 600 400 || fail "the panel stands at $(win_geometry "$panel"), not at 600,400"
+# An edge is the work area's: a window manager may keep windows off its own panels (GNOME's
+# top bar).
+area_x=0 area_y=0
+area=$(xprop -root _NET_WORKAREA) && [[ $area == *=* ]] &&
+  read -r area_x area_y _ < <(sed 's/.*= //; s/,//g' <<<"$area")
+for drop in "10 300 0 300" "300 10 300 0" "200 150 200 150"; do
+  read -r dx dy wx wy <<<"$drop"
+  [ "$wx" = 0 ] && wx=${area_x:-0}
+  [ "$wy" = 0 ] && wy=${area_y:-0}
+  drag_to "$dx" "$dy"
+  wait_for at "$wx" "$wy" || fail "dropped at $dx,$dy, the panel stands at $(win_geometry "$panel"), not at $wx,$wy"
+  wait_for stored_at "$wx" "$wy" || fail "dropped at $dx,$dy, the store does not hold $wx,$wy"
+done
+echo "PASS ($desktop): the places stored are where the windows stand, twice; edge drops land"
