@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # places_kept.sh DESKTOP PROGRAM
-# Under a real window manager (desktop-lib.sh: gnome, plasma, lxqt), the places stored are
-# the places the windows stand at: started twice in Compact mode and ended by the session, the
-# main window's place (hidden all along) and the compact panel's come back unchanged; then the
-# panel dragged by mouse to within 12 pixels of the left and of the top edge lands on that
-# edge, and the store holds where it stands.
+# Under a real window manager (desktop-lib.sh: gnome, plasma, lxqt, sway), the places stored
+# are the places the windows stand at: started twice in Compact mode and ended by the session,
+# the main window's place (hidden all along) and the compact panel's come back unchanged (sway
+# puts the panel where it likes: the place the user chose stays stored); then the panel dragged
+# by mouse to within 12 pixels of the left and of the top edge lands on that edge (under sway,
+# which would throw it to the middle, it stays where it was let go), and the store holds where
+# it stands.
 set -u
 desktop=${1:?usage: places_kept.sh DESKTOP PROGRAM}
 app=${2:?usage: places_kept.sh DESKTOP PROGRAM}
@@ -27,6 +29,15 @@ stored() { sed -n "s/^\"$1\"=\"\(.*\)\"\r\{0,1\}$/\1/p" "$store"; }
 
 desktop_session "$desktop" || fail "the session did not start"
 desktop_start_wm || fail "the window manager did not start"
+pointer() { xdotool "$@"; }
+if [ "$desktop" = sway ]; then
+  # The program's windows are on XWayland, which lets in only the session's user; the pointer
+  # is the one of the X display sway draws on.
+  px xhost +si:localuser:root >/dev/null || fail "XWayland let no tool in"
+  outer=$DISPLAY
+  export DISPLAY=$SWAY_DISPLAY
+  pointer() { DISPLAY=$outer xdotool "$@"; }
+fi
 # GNOME starts in its overview, which takes the clicks.
 [ "$desktop" = gnome ] && { desktop_wait_host || fail "GNOME did not leave its overview"; }
 seed_store Display=1 X=1500 Y=6000 CompactX=9000 CompactY=6000
@@ -36,6 +47,7 @@ for round in 1 2; do
   panel=$(wait_window "$pid" "Orvane compact") || fail "round $round: no compact panel"
   # Once the panel is where it was put, the session ends.
   at_place() { read -r x y _ < <(win_geometry "$panel"); [ "$x $y" = "600 400" ]; }
+  [ "$desktop" = sway ] && { at_place() { [ -n "$(win_geometry "$panel")" ]; }; }
   wait_for at_place || fail "round $round: the panel stands at $(win_geometry "$panel"), not at 600,400"
   kill -TERM "$pid"
   wait_for eval "! kill -0 $pid 2>/dev/null" || fail "round $round: still running after SIGTERM"
@@ -45,23 +57,35 @@ for round in 1 2; do
       fail "round $round: \"${kv%%=*}\" is '$(stored "${kv%%=*}")', not ${kv#*=}"
   done
 done
+at() { read -r x y _ < <(win_geometry "$panel"); [ "$x $y" = "$1 $2" ]; }
 # drag_to X Y: presses on the icon, moves in steps as a hand does, and lets go with the panel's
 # corner at X,Y.
 drag_to() {
-  local x y step
+  local x y ox oy gx=6 gy=6 step px py
   read -r x y _ _ < <(win_geometry "$panel")
-  xdotool mousemove $((x + 6)) $((y + 6)) mousedown 1
+  pointer mousemove $((x + 6)) $((y + 6)) mousedown 1
+  # Past the drag distance the move starts. A window manager may follow only from the first
+  # motion it saw (sway): the pointer's offset in the panel is then taken from there.
+  pointer mousemove $((x + 16)) $((y + 16))
+  WAIT_S=1 wait_for eval '[ "$(win_geometry "$panel" | cut -d" " -f1-2)" != "$x $y" ]'
+  read -r ox oy _ _ < <(win_geometry "$panel")
+  [ "$ox $oy" != "$x $y" ] && { gx=$((x + 16 - ox)) gy=$((y + 16 - oy)); }
   for step in 1 2 3 4 5 6 7 8; do
-    xdotool mousemove $((x + 6 + ($1 - x) * step / 8)) $((y + 6 + ($2 - y) * step / 8))
+    pointer mousemove $((x + 16 + ($1 + gx - x - 16) * step / 8)) $((y + 16 + ($2 + gy - y - 16) * step / 8))
     sleep 0.03
   done
-  xdotool mouseup 1
+  # As a person would: look where the panel is, and move the rest of the way before letting go.
+  read -r px py _ _ < <(win_geometry "$panel")
+  if [ "$px $py" != "$1 $2" ]; then
+    pointer mousemove_relative -- $(($1 - px)) $(($2 - py))
+    WAIT_S=2 wait_for at "$1" "$2"
+  fi
+  pointer mouseup 1
 }
-at() { read -r x y _ < <(win_geometry "$panel"); [ "$x $y" = "$1 $2" ]; }
 stored_at() { [ "$(stored CompactX) $(stored CompactY)" = "$(($1 * 15)) $(($2 * 15))" ]; }
 desktop_start_program "$app"
 panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
-wait_for at 600 400 || fail "the panel stands at $(win_geometry "$panel"), not at 600,400"
+[ "$desktop" = sway ] || wait_for at 600 400 || fail "the panel stands at $(win_geometry "$panel"), not at 600,400"
 # An edge is the work area's: a window manager may keep windows off its own panels (GNOME's
 # top bar).
 area_x=0 area_y=0
@@ -71,6 +95,8 @@ for drop in "10 300 0 300" "300 10 300 0" "200 150 200 150"; do
   read -r dx dy wx wy <<<"$drop"
   [ "$wx" = 0 ] && wx=${area_x:-0}
   [ "$wy" = 0 ] && wy=${area_y:-0}
+  # sway centres a floating X window that asks to move: the panel stays where it was let go.
+  [ "$desktop" = sway ] && { wx=$dx wy=$dy; }
   drag_to "$dx" "$dy"
   wait_for at "$wx" "$wy" || fail "dropped at $dx,$dy, the panel stands at $(win_geometry "$panel"), not at $wx,$wy"
   wait_for stored_at "$wx" "$wy" || fail "dropped at $dx,$dy, the store does not hold $wx,$wy"

@@ -67,7 +67,7 @@ foreach(desktop xfce sway)
   list(APPEND desktop_tests e2e.desktop_${desktop}_panel_late)
 endforeach()
 # The places stored are where the windows stand, under the window managers that place them.
-foreach(desktop gnome plasma lxqt)
+foreach(desktop gnome plasma lxqt sway)
   add_test(NAME e2e.places_kept_${desktop}
     COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/places_kept.sh ${desktop} $<TARGET_FILE:orvane>)
   list(APPEND desktop_tests e2e.places_kept_${desktop})

@@ -26,6 +26,9 @@ public:
     // The kind of window a small panel that floats on top must be to be placed and moved at
     // all; before it is shown, `prepareFloatingPanel` gives it what that kind lacks.
     virtual Qt::WindowType floatingPanelType() const { return Qt::Tool; }
+    // Whether a shown window asking to be moved is moved there. A wlroots compositor (sway)
+    // centres a floating X window on the screen at any such request instead.
+    virtual bool movesShownWindows() const { return true; }
     virtual void prepareFloatingPanel(QWidget&) {}
 };
 

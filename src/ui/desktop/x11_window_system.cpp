@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "ui/desktop/window_system.h"
 
@@ -59,6 +60,11 @@ public:
     Qt::WindowType floatingPanelType() const override {
         xcb_connection_t* c = connection();
         return c && isXWayland(c) ? Qt::Window : Qt::Tool;
+    }
+
+    bool movesShownWindows() const override {
+        xcb_connection_t* c = connection();
+        return !c || windowManagerName(c) != "wlroots wm";
     }
 
     // An ordinary window has no place in a taskbar or a pager when it is a floating panel.
@@ -167,6 +173,26 @@ private:
             c, xcb_intern_atom(c, false, static_cast<std::uint16_t>(std::strlen(name)), name),
             nullptr));
         return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+
+    // The running window manager's _NET_WM_NAME, on its check window.
+    static std::string windowManagerName(xcb_connection_t* c) {
+        const auto check = own(xcb_get_property_reply(
+            c,
+            xcb_get_property(c, false, root(c), atom(c, "_NET_SUPPORTING_WM_CHECK"),
+                             XCB_ATOM_WINDOW, 0, 1),
+            nullptr));
+        if (!check || check->format != 32 || xcb_get_property_value_length(check.get()) != 4)
+            return {};
+        const auto wm = *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
+        const auto name =
+            own(xcb_get_property_reply(c,
+                                       xcb_get_property(c, false, wm, atom(c, "_NET_WM_NAME"),
+                                                        XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
+                                       nullptr));
+        if (!name || name->format != 8) return {};
+        return std::string(static_cast<const char*>(xcb_get_property_value(name.get())),
+                           static_cast<std::size_t>(xcb_get_property_value_length(name.get())));
     }
 
     // The running window manager lists what it does in _NET_SUPPORTED on the root window.

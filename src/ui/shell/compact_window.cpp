@@ -264,6 +264,10 @@ CompactHost::~CompactHost() = default;
 
 void CompactHost::create() {
     window_ = std::make_unique<CompactWindow>(icons_, windows_);
+    given_.reset();
+    userPlaced_ = false;
+    // Before the program's own handlers, which read the place of the drop.
+    connect(window_.get(), &CompactWindow::dragFinished, this, [this] { userPlaced_ = true; });
     emit created(window_.get());
 }
 
@@ -295,6 +299,7 @@ void CompactHost::hideWindow() {
 }
 
 QPoint CompactHost::placeInPixels() const {
+    if (!userPlaced_ && given_) return *given_;
     return window_->isVisible() ? windows_.position(*window_) : window_->pos();
 }
 
@@ -302,6 +307,9 @@ void CompactHost::moveTo(TwipsPoint pos) {
     if (!window_) return;
     const QPoint target = twipsToPixels(pos, twipsPerPixel(window_.get()));
     move_.reset();
+    if (!window_->isVisible() && !userPlaced_) given_ = target;
+    // Where asking would throw the panel elsewhere, it stays where the user let it go.
+    if (window_->isVisible() && !windows_.movesShownWindows()) return;
     if (window_->isVisible()) {
         const QPoint real = windows_.position(*window_);
         move_ = Move{real, target};
