@@ -58,6 +58,18 @@ for round in 1 2; do
   done
 done
 at() { read -r x y _ < <(win_geometry "$panel"); [ "$x $y" = "$1 $2" ]; }
+# Full mode: the main window shown, settled and ended by the session keeps its stored place
+# (under sway too, which shows it where it likes).
+sed -i 's/^"Display"="1"/"Display"="0"/' "$store"
+desktop_start_program "$app"
+wait_window "$pid" Orvane >/dev/null || fail "Full mode: no main window"
+wait_for grep -q 'main window settled' "$log" || fail "Full mode: the main window never settled"
+kill -TERM "$pid"
+wait_for eval "! kill -0 $pid 2>/dev/null" || fail "Full mode: still running after SIGTERM"
+forget "$pid"
+[ "$(stored X) $(stored Y)" = "1500 6000" ] || fail "Full mode: the main window was stored at $(stored X),$(stored Y)"
+sed -i 's/^"Display"="0"/"Display"="1"/' "$store"
+
 # drag_to X Y: presses on the icon, moves in steps as a hand does, and lets go with the panel's
 # corner at X,Y.
 drag_to() {

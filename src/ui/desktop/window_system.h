@@ -26,8 +26,8 @@ public:
     // The kind of window a small panel that floats on top must be to be placed and moved at
     // all; before it is shown, `prepareFloatingPanel` gives it what that kind lacks.
     virtual Qt::WindowType floatingPanelType() const { return Qt::Tool; }
-    // Whether a shown window asking to be moved is moved there. A wlroots compositor (sway)
-    // centres a floating X window on the screen at any such request instead.
+    // Whether a window is shown where it asked to be, and moved where it asks to go. A wlroots
+    // compositor (sway) centres a floating X window on the screen instead.
     virtual bool movesShownWindows() const { return true; }
     virtual void prepareFloatingPanel(QWidget&) {}
 };

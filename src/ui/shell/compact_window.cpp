@@ -299,7 +299,9 @@ void CompactHost::hideWindow() {
 }
 
 QPoint CompactHost::placeInPixels() const {
-    if (!userPlaced_ && given_) return *given_;
+    // Where the window system places the panel itself, it never shows it at a stored place
+    // either: the one stored stays the user's.
+    if (!userPlaced_ && given_ && !windows_.movesShownWindows()) return *given_;
     return window_->isVisible() ? windows_.position(*window_) : window_->pos();
 }
 

@@ -111,7 +111,7 @@ private:
         int retries = 0;
     };
     std::optional<Move> move_;
-    // The place the program gave the panel, and whether the user has moved it since: until
+    // The place the program gave the panel, and whether the user has dragged it since: until
     // then, a place the window system chose itself (sway centres it) is not the one to store.
     std::optional<QPoint> given_;
     bool userPlaced_ = false;

@@ -144,7 +144,14 @@ void MainWindow::settled() {
     }
     correcting_ = false;
     settledAt_ = real;
-    lastPlace_ = real;
+    if (firstSettle_ && lastPlace_ && real != *lastPlace_ && !windows_.movesShownWindows()) {
+        chosenByWindowSystem_ = real;
+    } else if (!chosenByWindowSystem_ || real != *chosenByWindowSystem_) {
+        chosenByWindowSystem_.reset();
+        lastPlace_ = real;
+    }
+    firstSettle_ = false;
+    unsettledSinceHidden_ = false;
     qCDebug(lcDisplay) << "main window settled at" << real;
     emit placeSettled();
 }
@@ -203,7 +210,10 @@ void MainWindow::showPopupMenu() {
 }
 
 void MainWindow::showWindow() {
-    if (!isVisible()) shownFor_.start();
+    if (!isVisible()) {
+        shownFor_.start();
+        firstSettle_ = true;
+    }
     show();
     // Once it stands where it was put, the window system's idea of its place is learnt.
     settle_->start();
@@ -214,7 +224,9 @@ void MainWindow::hideWindow() {
         // Hidden, Qt shows it again where it believes it is: make that where it really is.
         const QPoint real = windows_.position(*this);
         if (real != pos()) move(real);
-        lastPlace_ = real;
+        if (!chosenByWindowSystem_ || real != *chosenByWindowSystem_) lastPlace_ = real;
+    } else {
+        unsettledSinceHidden_ = true;
     }
     shownFor_.invalidate();
     hide();
@@ -235,6 +247,8 @@ void MainWindow::moveTo(TwipsPoint pos) {
     setAttribute(Qt::WA_Moved);
     move(target);
     lastPlace_ = target;
+    chosenByWindowSystem_.reset();
+    firstSettle_ = true;
     windows_.placed(*this, target);
     // Once the native window exists (the first-run wizard creates it as its owner), its
     // frame is placed directly as well.
@@ -242,15 +256,24 @@ void MainWindow::moveTo(TwipsPoint pos) {
 }
 
 TwipsPoint MainWindow::position() const {
-    // Just shown, or hidden all along, the window system may not have it in place (a frame
-    // not yet moved to where it goes), and Qt's idea may hold a frame it learnt of without
-    // the move that came with it (mutter): the place it was given is the one to trust then.
-    // Later, Qt's idea may have missed a move the window system made without telling
-    // (weston's XWayland).
-    const double tpp = twipsPerPixel(this);
-    if (isMinimized() && settledAt_) return pixelsToTwips(*settledAt_, tpp);
-    if (settledOnScreen()) return pixelsToTwips(windows_.position(*this), tpp);
-    return pixelsToTwips(lastPlace_.value_or(pos()), tpp);
+    // Hidden before it ever stood still (and maybe shown again since, as at the end), Qt's
+    // idea may hold a frame it learnt of without the move that came with it (mutter): the
+    // place it was given, or last stood at, is the one to trust then.
+    // Just shown, the window system may not have it in place yet (a frame not yet moved to
+    // where it goes), and Qt's idea is the better one. Later, Qt's idea may have missed a move
+    // the window system made without telling (weston's XWayland).
+    QPoint place;
+    if (isMinimized() && settledAt_) {
+        place = *settledAt_;
+    } else if (settledOnScreen()) {
+        place = windows_.position(*this);
+    } else if ((!isVisible() || unsettledSinceHidden_) && lastPlace_) {
+        place = *lastPlace_;
+    } else {
+        place = pos();
+    }
+    if (chosenByWindowSystem_ && place == *chosenByWindowSystem_ && lastPlace_) place = *lastPlace_;
+    return pixelsToTwips(place, twipsPerPixel(this));
 }
 
 bool MainWindow::settledOnScreen() const {

@@ -97,6 +97,13 @@ private:
     // Where the window was last put or last seen standing still: the place to store while
     // the window system has not shown where it stands.
     std::optional<QPoint> lastPlace_;
+    // Where the window manager put the window of its own accord when it was shown or placed
+    // (sway centres windows), and whether the next stop is the first since then: the user did
+    // not choose that place, and it is not stored until the window moves on from it.
+    std::optional<QPoint> chosenByWindowSystem_;
+    bool firstSettle_ = false;
+    // Hidden before it stood still since it was last placed.
+    bool unsettledSinceHidden_ = false;
 };
 
 }  // namespace orvane
