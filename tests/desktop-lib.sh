@@ -22,6 +22,16 @@ desktop_packages() {
   esac
 }
 
+# desktop_require DESKTOP TOOL...: exits with the skip status where the desktop or a tool is
+# not installed.
+desktop_require() {
+  local tool
+  for tool in $(desktop_packages "$1") "${@:2}"; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/deps.sh test)"; exit 77; }
+  done
+  "$PY" -c 'import dbusmock' 2>/dev/null || { echo "SKIP: python3-dbusmock is not installed"; exit 77; }
+}
+
 # "${AS_USER[@]}" CMD...: as the desktop's user (sway's: uid 65534), else as we are. Not a
 # function: a function run in the background is a subshell, and $! would not be the program.
 AS_USER=(env)

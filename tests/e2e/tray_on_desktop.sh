@@ -18,10 +18,7 @@ app=${1:?usage: tray_on_desktop.sh DESKTOP [--panel-late] PROGRAM}
 here=$(dirname "${BASH_SOURCE[0]}")
 . "$here/../desktop-lib.sh"
 
-for tool in $(desktop_packages "$desktop") Xvfb xdotool xprop import setpriv; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/deps.sh test)"; exit 77; }
-done
-"$PY" -c 'import dbusmock' 2>/dev/null || { echo "SKIP: python3-dbusmock is not installed"; exit 77; }
+desktop_require "$desktop" Xvfb xdotool xprop import setpriv
 
 log=/dev/null
 fail() {
