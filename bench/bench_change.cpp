@@ -54,8 +54,12 @@ void BM_PowerStatusChange(benchmark::State& state) {
     NoMessages messages;
     NoLinks links;
     store.EnsureKeys();
-    for (auto [s, v] : {std::pair{Setting::FirstUse, "1"}, {Setting::LowBatt, "1"}, {Setting::LowBattVal, "15"},
-                        {Setting::CriticalBatt, "1"}, {Setting::CriticalBattVal, "5"}, {Setting::Data, "1.8"},
+    for (auto [s, v] : {std::pair{Setting::FirstUse, "1"},
+                        {Setting::LowBatt, "1"},
+                        {Setting::LowBattVal, "15"},
+                        {Setting::CriticalBatt, "1"},
+                        {Setting::CriticalBattVal, "5"},
+                        {Setting::Data, "1.8"},
                         {Setting::Count, "10"}}) {
         store.save(s, v);
     }

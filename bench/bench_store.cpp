@@ -14,9 +14,9 @@
 
 #include "core/battery/battery_time.h"
 #include "core/battery/display.h"
+#include "core/store/settings_store.h"
 #include "platform/linux/autostart_backend.h"
 #include "platform/linux/reg_file_backend.h"
-#include "core/store/settings_store.h"
 
 namespace {
 
@@ -81,7 +81,10 @@ struct StoreFixture {
     SettingsStore store{user, machine};
 
     StoreFixture() { std::ofstream(dir + "/Orvane.reg", std::ios::binary) << kRealisticStore; }
-    ~StoreFixture() { removeDir(dir + "/autostart"); removeDir(dir); }
+    ~StoreFixture() {
+        removeDir(dir + "/autostart");
+        removeDir(dir);
+    }
 };
 
 PowerSnapshot discharging(std::int32_t lifeTime) {

@@ -13,7 +13,7 @@ test_set=(libbenchmark-dev
           python3-dbusmock python3-gi dbus dbus-daemon libglib2.0-bin
           xvfb xauth x11-utils xdotool trayer imagemagick
           umockdev gir1.2-umockdev-1.0 upower desktop-file-utils openbox
-          weston xwayland clang libclang-rt-dev appstream
+          weston xwayland clang libclang-rt-dev clang-format appstream
           g++-mingw-w64-x86-64 wine64
           at-spi2-core gir1.2-atspi-2.0
           # the desktops whose panels the tray is tried on

@@ -9,10 +9,22 @@ namespace {
 
 TEST(NumberText, ParsesWhatAStoreMayHoldAndFormatsSoItReadsBack) {
     const std::pair<const char*, std::optional<double>> rows[] = {
-        {"7680", 7680},   {"  -5 ", -5},     {"+3", 3},        {"1.8", 1.8},     {".5", 0.5},
-        {"1e3", 1000},    {"", std::nullopt}, {" ", std::nullopt}, {"abc", std::nullopt},
-        {"12abc", std::nullopt}, {"inf", std::nullopt}, {"nan", std::nullopt}, {"0x10", std::nullopt},
-        {"1,5", std::nullopt},   {"--1", std::nullopt}, {"1e999", std::nullopt},
+        {"7680", 7680},
+        {"  -5 ", -5},
+        {"+3", 3},
+        {"1.8", 1.8},
+        {".5", 0.5},
+        {"1e3", 1000},
+        {"", std::nullopt},
+        {" ", std::nullopt},
+        {"abc", std::nullopt},
+        {"12abc", std::nullopt},
+        {"inf", std::nullopt},
+        {"nan", std::nullopt},
+        {"0x10", std::nullopt},
+        {"1,5", std::nullopt},
+        {"--1", std::nullopt},
+        {"1e999", std::nullopt},
     };
     for (const auto& [text, want] : rows) EXPECT_EQ(parseNumber(text), want) << '"' << text << '"';
 

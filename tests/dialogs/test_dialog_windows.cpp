@@ -414,7 +414,8 @@ private slots:
         write(apps + "/plain.desktop", "[Desktop Entry]\nExec=plain --x\n");
         write(apps + "/dbus.desktop", "[Desktop Entry]\nDBusActivatable=true\n");
         // Not installed (its TryExec is not there); one that would run the address itself.
-        write(apps + "/gone.desktop", "[Desktop Entry]\nTryExec=/nonexistent/web\nExec=/bin/true %u\n");
+        write(apps + "/gone.desktop",
+              "[Desktop Entry]\nTryExec=/nonexistent/web\nExec=/bin/true %u\n");
         write(apps + "/self.desktop", "[Desktop Entry]\nExec=%u\n");
         write(dir.path() + "/xdg-mime",
               "#!/bin/sh\ncase $3 in *https) echo web.desktop;; *mailto) echo "
@@ -424,8 +425,11 @@ private slots:
         qputenv("XDG_DATA_HOME", (dir.path() + "/data").toLocal8Bit());
 
         using Kind = DesktopLinkOpener::Launch::Kind;
-        const auto launch = [](const char* id) { return DesktopLinkOpener::launchCommand(id, "https://a.example/"); };
-        QCOMPARE(launch("plain.desktop").command, (QStringList{"plain", "--x", "https://a.example/"}));
+        const auto launch = [](const char* id) {
+            return DesktopLinkOpener::launchCommand(id, "https://a.example/");
+        };
+        QCOMPARE(launch("plain.desktop").command,
+                 (QStringList{"plain", "--x", "https://a.example/"}));
         QCOMPARE(launch("dbus.desktop").kind, Kind::NoCommand);
         QCOMPARE(launch("../web.desktop").kind, Kind::NoCommand);
         QCOMPARE(launch("gone.desktop").kind, Kind::NotInstalled);
@@ -440,8 +444,10 @@ private slots:
                  QByteArray("--new|https://maker.example/a%20b|100%|Web|--icon|web|"));
         QCOMPARE(opener.open("mailto:someone@maker.example"), LinkOpenResult::Failed);
         // The results the About box turns into "Browser Not Found" and "URL Failed".
-        write(dir.path() + "/xdg-mime",
-              "#!/bin/sh\ncase $3 in *https) echo gone.desktop;; *mailto) echo self.desktop;; esac\n", true);
+        write(
+            dir.path() + "/xdg-mime",
+            "#!/bin/sh\ncase $3 in *https) echo gone.desktop;; *mailto) echo self.desktop;; esac\n",
+            true);
         QCOMPARE(opener.open("https://maker.example/"), LinkOpenResult::NoHandler);
         QCOMPARE(opener.open("mailto:someone@maker.example"), LinkOpenResult::Failed);
         qputenv("XDG_DATA_HOME", oldData);

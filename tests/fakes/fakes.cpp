@@ -13,9 +13,9 @@ void PrintTo(const PowerSnapshot& s, std::ostream* os) {
         << " %, life " << s.batteryLifeTime << " s, full " << s.batteryFullTime << " s}";
 }
 void PrintTo(const SettingValue& v, std::ostream* os) {
-    *os << (v.isAbsent() ? "<absent>"
+    *os << (v.isAbsent()                           ? "<absent>"
             : v.kind() == SettingValue::Kind::Text ? '"' + v.toText() + '"'
-                                                    : "number " + v.toText());
+                                                   : "number " + v.toText());
 }
 }  // namespace orvane
 
@@ -34,9 +34,12 @@ bool MemoryBackend::createKey(const std::string& keyPath) {
     return true;
 }
 
-bool MemoryBackend::keyExists(const std::string& keyPath) { return keys_.count(lower(keyPath)) > 0; }
+bool MemoryBackend::keyExists(const std::string& keyPath) {
+    return keys_.count(lower(keyPath)) > 0;
+}
 
-bool MemoryBackend::setValue(const std::string& keyPath, const std::string& name, const RegValue& value) {
+bool MemoryBackend::setValue(const std::string& keyPath, const std::string& name,
+                             const RegValue& value) {
     return commit({{keyPath, name, value}});
 }
 
@@ -53,7 +56,8 @@ bool MemoryBackend::commit(const std::vector<ValueWrite>& values) {
     return true;
 }
 
-std::optional<RegValue> MemoryBackend::queryValue(const std::string& keyPath, const std::string& name) {
+std::optional<RegValue> MemoryBackend::queryValue(const std::string& keyPath,
+                                                  const std::string& name) {
     auto k = keys_.find(lower(keyPath));
     if (k == keys_.end()) return std::nullopt;
     auto v = k->second.find(lower(name));
@@ -61,9 +65,12 @@ std::optional<RegValue> MemoryBackend::queryValue(const std::string& keyPath, co
     return v->second;
 }
 
-void MemoryBackend::removeKey(const std::string& keyPath) { keys_.erase(lower(keyPath)); }
+void MemoryBackend::removeKey(const std::string& keyPath) {
+    keys_.erase(lower(keyPath));
+}
 
-void MemoryBackend::putText(const std::string& keyPath, const std::string& name, const std::string& text) {
+void MemoryBackend::putText(const std::string& keyPath, const std::string& name,
+                            const std::string& text) {
     keys_[lower(keyPath)][lower(name)] = sz(text);
 }
 
@@ -78,7 +85,9 @@ void FakeClock::set(double timeOfDay) {
     timeOfDay_ = timeOfDay;
 }
 
-double FakeClock::wrap(double t) { return std::fmod(std::fmod(t, 86400.0) + 86400.0, 86400.0); }
+double FakeClock::wrap(double t) {
+    return std::fmod(std::fmod(t, 86400.0) + 86400.0, 86400.0);
+}
 
 MsgAnswer ScriptedMessages::show(const MessageRequest& request) {
     shown.push_back(request);
@@ -101,7 +110,10 @@ PowerSnapshot discharging(int percent, int seconds) {
     PowerSnapshot p;
     p.acStatus = 0;
     p.batteryLifePercent = static_cast<std::int16_t>(percent);
-    p.batteryStatus = static_cast<std::int16_t>(percent > 66 ? 1 : percent < 5 ? 4 : percent < 33 ? 2 : 0);
+    p.batteryStatus = static_cast<std::int16_t>(percent > 66   ? 1
+                                                : percent < 5  ? 4
+                                                : percent < 33 ? 2
+                                                               : 0);
     p.batteryLifeTime = seconds;
     p.batteryFullTime = -1;
     return p;

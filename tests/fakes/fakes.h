@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "core/shell/views.h"
 #include "platform/clock.h"
 #include "platform/link_opener.h"
 #include "platform/message_boxes.h"
 #include "platform/power_status_source.h"
 #include "platform/settings_backend.h"
 #include "platform/single_instance.h"
-#include "core/shell/views.h"
 
 namespace orvane {
 class SettingValue;
@@ -30,10 +30,12 @@ class MemoryBackend : public SettingsBackend {
 public:
     bool createKey(const std::string& keyPath) override;
     bool keyExists(const std::string& keyPath) override;
-    bool setValue(const std::string& keyPath, const std::string& name, const RegValue& value) override;
+    bool setValue(const std::string& keyPath, const std::string& name,
+                  const RegValue& value) override;
     // All or nothing, as the file store does.
     bool commit(const std::vector<ValueWrite>& writes) override;
-    std::optional<RegValue> queryValue(const std::string& keyPath, const std::string& name) override;
+    std::optional<RegValue> queryValue(const std::string& keyPath,
+                                       const std::string& name) override;
 
     void removeKey(const std::string& keyPath);
     // Puts a string value in place, creating the key, without going through the store.
@@ -45,8 +47,8 @@ public:
     std::string problem() const override { return problemText; }
 
     bool failWrites = false;
-    std::string problemText;          // a store that is there but cannot be read
-    std::vector<std::string> writes;  // value names in the order they were set
+    std::string problemText;                        // a store that is there but cannot be read
+    std::vector<std::string> writes;                // value names in the order they were set
     std::vector<std::vector<std::string>> commits;  // the value names of each commit
 
 private:
@@ -91,7 +93,9 @@ public:
 class FakePowerSource : public PowerStatusSource {
 public:
     PowerSnapshot read() const override { return snapshot; }
-    void setChangeListener(std::function<void()> listener) override { listener_ = std::move(listener); }
+    void setChangeListener(std::function<void()> listener) override {
+        listener_ = std::move(listener);
+    }
     // Sets the reading and notifies the way a real source does.
     void change(const PowerSnapshot& next);
     // A source that heard nothing of this reading until asked (sysfs without a uevent).
@@ -136,18 +140,39 @@ public:
 class FakeMainView : public MainView {
 public:
     explicit FakeMainView(Journal& j) : j_(j) {}
-    void showWindow() override { visible = true; j_.log("main.show"); }
-    void hideWindow() override { visible = false; j_.log("main.hide"); }
-    void setNormalState() override { minimized = false; j_.log("main.normal"); }
-    void moveTo(TwipsPoint p) override { pos = p; j_.log("main.move"); }
+    void showWindow() override {
+        visible = true;
+        j_.log("main.show");
+    }
+    void hideWindow() override {
+        visible = false;
+        j_.log("main.hide");
+    }
+    void setNormalState() override {
+        minimized = false;
+        j_.log("main.normal");
+    }
+    void moveTo(TwipsPoint p) override {
+        pos = p;
+        j_.log("main.move");
+    }
     TwipsPoint position() const override { return pos; }
-    void setTopMost(bool on) override { topMost = on; j_.log(on ? "main.topmost" : "main.notopmost"); }
+    void setTopMost(bool on) override {
+        topMost = on;
+        j_.log(on ? "main.topmost" : "main.notopmost");
+    }
     void bringToFront() override { j_.log("main.front"); }
     void processPendingEvents() override { j_.log("main.events"); }
-    void showStatus(const DisplayUpdate& d) override { last = d; j_.log("main.status"); }
+    void showStatus(const DisplayUpdate& d) override {
+        last = d;
+        j_.log("main.status");
+    }
     void showMenuState(const MenuState& m) override { menu = m; }
     void showPopupMenu() override { j_.log("menu"); }
-    void endProgram() override { ended = true; j_.log("main.end"); }
+    void endProgram() override {
+        ended = true;
+        j_.log("main.end");
+    }
 
     bool visible = false;
     bool minimized = false;
@@ -164,9 +189,20 @@ private:
 class FakeTray : public TrayView {
 public:
     explicit FakeTray(Journal& j) : j_(j) {}
-    void add(const std::string& t) override { shown = true; tip = t; j_.log("tray.add"); }
-    void modify(const std::string& key, const std::string& t) override { iconKey = key; tip = t; j_.log("tray.modify"); }
-    void remove() override { shown = false; j_.log("tray.remove"); }
+    void add(const std::string& t) override {
+        shown = true;
+        tip = t;
+        j_.log("tray.add");
+    }
+    void modify(const std::string& key, const std::string& t) override {
+        iconKey = key;
+        tip = t;
+        j_.log("tray.modify");
+    }
+    void remove() override {
+        shown = false;
+        j_.log("tray.remove");
+    }
     bool available() const override { return trayExists; }
     bool shown = false;
     bool trayExists = true;
@@ -180,16 +216,31 @@ private:
 class FakeCompact : public CompactView {
 public:
     explicit FakeCompact(Journal& j) : j_(j) {}
-    void create() override { created = true; j_.log("compact.create"); }
+    void create() override {
+        created = true;
+        j_.log("compact.create");
+    }
     bool exists() const override { return created; }
-    void showWindow() override { visible = true; j_.log("compact.show"); }
-    void hideWindow() override { visible = false; j_.log("compact.hide"); }
+    void showWindow() override {
+        visible = true;
+        j_.log("compact.show");
+    }
+    void hideWindow() override {
+        visible = false;
+        j_.log("compact.hide");
+    }
     void moveTo(TwipsPoint p) override { pos = p; }
     TwipsPoint position() const override { return pos; }
     void setTopMost(bool on) override { topMost = on; }
     void bringToFront() override { j_.log("compact.front"); }
-    void showStatus(const DisplayUpdate& d) override { last = d; j_.log("compact.status"); }
-    void destroy() override { created = visible = false; j_.log("compact.destroy"); }
+    void showStatus(const DisplayUpdate& d) override {
+        last = d;
+        j_.log("compact.status");
+    }
+    void destroy() override {
+        created = visible = false;
+        j_.log("compact.destroy");
+    }
     bool created = false;
     bool visible = false;
     bool topMost = false;
@@ -203,7 +254,10 @@ private:
 class FakeWizard : public FirstUseWizard {
 public:
     explicit FakeWizard(Journal& j) : j_(j) {}
-    void run() override { j_.log("wizard"); if (onRun) onRun(); }
+    void run() override {
+        j_.log("wizard");
+        if (onRun) onRun();
+    }
     std::function<void()> onRun;
 
 private:

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fakes/fakes.h"
 #include "core/shell/main_controller.h"
+#include "fakes/fakes.h"
 
 namespace orvane::test {
 
@@ -15,10 +15,13 @@ struct MemoryStores {
 // The program's logic over a given store, with fakes for every other service and window.
 struct LogicRig {
     explicit LogicRig(SettingsStore& store)
-        : c(Services{store, power, clock, messages, instance, links}, Views{main, tray, compact, wizard}) {}
+        : c(Services{store, power, clock, messages, instance, links},
+            Views{main, tray, compact, wizard}) {}
 
     // Hands the fake source's notifications to the change handler, as the program does.
-    void followPower() { power.setChangeListener([this] { c.sysInfo_PowerStatusChanged(); }); }
+    void followPower() {
+        power.setChangeListener([this] { c.sysInfo_PowerStatusChanged(); });
+    }
 
     FakePowerSource power;
     FakeClock clock;

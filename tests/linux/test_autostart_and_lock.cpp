@@ -43,7 +43,8 @@ TEST(DefaultLocations, FollowTheXdgVariablesAndIgnoreRelativeOnes) {
     const auto userAutostart = &AutostartBackend::defaultUserDir;
     const auto autostart = +[] {
         std::string joined;
-        for (const std::string& d : AutostartBackend::defaultSystemDirs()) joined += (joined.empty() ? "" : ":") + d;
+        for (const std::string& d : AutostartBackend::defaultSystemDirs())
+            joined += (joined.empty() ? "" : ":") + d;
         return joined;
     };
     const auto lock = &SingleInstanceLock::defaultPath;
@@ -62,7 +63,8 @@ TEST(DefaultLocations, FollowTheXdgVariablesAndIgnoreRelativeOnes) {
         {"XDG_CONFIG_HOME", nullptr, userAutostart, "/home/u/.config/autostart"},
         {"XDG_CONFIG_DIRS", nullptr, autostart, "/etc/xdg/autostart"},
         {"XDG_CONFIG_DIRS", "", autostart, "/etc/xdg/autostart"},
-        {"XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg", autostart, "/opt/xdg/autostart:/etc/xdg/autostart"},
+        {"XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg", autostart,
+         "/opt/xdg/autostart:/etc/xdg/autostart"},
         {"XDG_CONFIG_DIRS", "/opt/xdg/", autostart, "/opt/xdg/autostart"},
         {"XDG_CONFIG_DIRS", "relative:/second", autostart, "/second/autostart"},
         {"XDG_CONFIG_DIRS", "::", autostart, "/etc/xdg/autostart"},
@@ -74,13 +76,17 @@ TEST(DefaultLocations, FollowTheXdgVariablesAndIgnoreRelativeOnes) {
     };
     std::map<std::string, std::optional<std::string>> saved;
     for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_RUNTIME_DIR"})
-        if (const char* v = std::getenv(var)) saved[var] = v; else saved[var] = std::nullopt;
+        if (const char* v = std::getenv(var))
+            saved[var] = v;
+        else
+            saved[var] = std::nullopt;
     ::setenv("HOME", "/home/u", 1);
     for (const auto& c : cases) {
         c.value ? ::setenv(c.var, c.value, 1) : ::unsetenv(c.var);
         EXPECT_EQ(c.location(), c.want) << c.var << "=" << (c.value ? c.value : "(unset)");
     }
-    for (const auto& [var, v] : saved) v ? ::setenv(var.c_str(), v->c_str(), 1) : ::unsetenv(var.c_str());
+    for (const auto& [var, v] : saved)
+        v ? ::setenv(var.c_str(), v->c_str(), 1) : ::unsetenv(var.c_str());
 }
 
 // A link handler's Exec line, as the desktop entry specification has it ("The Exec key") and
@@ -99,21 +105,22 @@ TEST(DesktopEntry, ExecLinesRunTheProgramWithTheAddress) {
         {"browser %u", Words{"browser", url}},
         {"browser", Words{"browser", url}},  // no code: the address comes last
         {"browser --new %U", Words{"browser", "--new", url}},
-        {"rec --url=%u", Words{"rec", "--url=" + url}},          // inside a word: one argument
+        {"rec --url=%u", Words{"rec", "--url=" + url}},  // inside a word: one argument
         {"rec \"--url=%u\"", Words{"rec", "--url=" + url}},
-        {"browser %u %f %U", Words{"browser", url}},             // the address once
-        {"browser %i --name %c --entry %k", Words{"browser", "--icon", "web", "--name", "Web Reader", "--entry", file, url}},
+        {"browser %u %f %U", Words{"browser", url}},  // the address once
+        {"browser %i --name %c --entry %k",
+         Words{"browser", "--icon", "web", "--name", "Web Reader", "--entry", file, url}},
         {"browser 100%% %d %D %n %N %v %m %u", Words{"browser", "100%", url}},
         {"\"/opt/My Browser/run\" %u", Words{"/opt/My Browser/run", url}},
         {"/usr/bin/100%%-browser %u", Words{"/usr/bin/100%-browser", url}},
-        {"\"\" %u", std::nullopt},         // an empty program
-        {"%u", std::nullopt},                // the address as the program
+        {"\"\" %u", std::nullopt},  // an empty program
+        {"%u", std::nullopt},       // the address as the program
         {"%U --flag", std::nullopt},
-        {"%k", std::nullopt},                // the entry's file as the program
-        {"%c", std::nullopt},                // its name as the program
+        {"%k", std::nullopt},  // the entry's file as the program
+        {"%c", std::nullopt},  // its name as the program
         {"/bin/%c", std::nullopt},
         {"%i browser", std::nullopt},
-        {"browser \"%u", std::nullopt},     // a quote never closed
+        {"browser \"%u", std::nullopt},  // a quote never closed
         {"", std::nullopt},
     };
     for (const Row& r : rows) {
@@ -169,7 +176,8 @@ TEST(AutostartBackend, EntriesRoundTripAndValidate) {
     // A path that is not UTF-8 cannot stand in a desktop entry: nothing is written, and the
     // entry there stays as it was (on, here).
     ASSERT_TRUE(b.setValue(kRun, "Orvane", sz("/usr/bin/orvane")));
-    for (const std::string bad : {"/opt/\xff/orvane", "/opt/\xc0\xafx", "/opt/\xed\xa0\x80", "/opt/caf\xc3"}) {
+    for (const std::string bad :
+         {"/opt/\xff/orvane", "/opt/\xc0\xafx", "/opt/\xed\xa0\x80", "/opt/caf\xc3"}) {
         EXPECT_FALSE(b.setValue(kRun, "Orvane", sz(bad)));
         EXPECT_EQ(read(b), "/usr/bin/orvane");
     }
@@ -201,7 +209,8 @@ TEST(AutostartBackend, EntriesRoundTripAndValidate) {
 // The session starts an entry with GLib (GNOME, Xfce, Cinnamon, ...), which must accept what is
 // written for a program whose path holds a percent sign or a space.
 TEST(AutostartBackend, GlibStartsTheEntryWritten) {
-    if (std::system("command -v gio >/dev/null 2>&1") != 0) GTEST_SKIP() << "no gio (libglib2.0-bin)";
+    if (std::system("command -v gio >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "no gio (libglib2.0-bin)";
     TempDir dir;
     const std::string marker = dir / "started";
     for (const std::string folder : {"100%", "My Apps", "plain"}) {
@@ -213,7 +222,8 @@ TEST(AutostartBackend, GlibStartsTheEntryWritten) {
         ASSERT_TRUE(b.setValue(kRun, "Orvane", sz(program)));
         const std::string launch = "gio launch '" + b.location() + "' >&2";
         EXPECT_EQ(std::system(launch.c_str()), 0) << readText(b.location());
-        for (int i = 0; i < 100 && readText(marker).find(program) == std::string::npos; ++i) ::usleep(50000);
+        for (int i = 0; i < 100 && readText(marker).find(program) == std::string::npos; ++i)
+            ::usleep(50000);
         EXPECT_NE(readText(marker).find(program), std::string::npos) << readText(b.location());
     }
 }
@@ -226,7 +236,8 @@ TEST(AutostartBackend, TheUsersEntryTakesEffectAndOffMasksTheSystems) {
     EXPECT_EQ(read(b), "<absent>");
     const auto system = [&](const char* folder, const char* exec) {
         std::filesystem::create_directories(dir / folder);
-        writeText(dir / folder + "/orvane.desktop", std::string("[Desktop Entry]\nExec=") + exec + "\n");
+        writeText(dir / folder + "/orvane.desktop",
+                  std::string("[Desktop Entry]\nExec=") + exec + "\n");
     };
     system("etc2/autostart", "/usr/bin/second");
     EXPECT_EQ(read(b), "/usr/bin/second");
@@ -238,7 +249,8 @@ TEST(AutostartBackend, TheUsersEntryTakesEffectAndOffMasksTheSystems) {
     EXPECT_EQ(read(b), "");
     ASSERT_TRUE(b.setValue(kRun, "Orvane", sz("/opt/orvane")));
     EXPECT_EQ(read(b), "/opt/orvane");
-    EXPECT_EQ(readText(dir / "etc1/autostart/orvane.desktop"), systemEntry) << "the system's entry is never written";
+    EXPECT_EQ(readText(dir / "etc1/autostart/orvane.desktop"), systemEntry)
+        << "the system's entry is never written";
     ::unlink(b.location().c_str());
     EXPECT_EQ(read(b), "/usr/bin/first");
 }

@@ -7,9 +7,9 @@
 #include <map>
 #include <string>
 
+#include "fakes/fakes.h"
 #include "platform/linux/sysfs_reader.h"
 #include "platform/linux/upower_mapping.h"
-#include "fakes/fakes.h"
 #include "support/test_support.h"
 
 namespace orvane {
@@ -36,7 +36,11 @@ UPowerFacts facts(const std::function<void(UPowerFacts&)>& edit = {}) {
 }
 
 UPowerFacts charging(double percent) {
-    return facts([&](UPowerFacts& f) { f.onBattery = false; f.state = 1; f.percentage = percent; });
+    return facts([&](UPowerFacts& f) {
+        f.onBattery = false;
+        f.state = 1;
+        f.percentage = percent;
+    });
 }
 
 TEST(UPowerMapping, MapsFactsToSnapshot) {
@@ -45,16 +49,28 @@ TEST(UPowerMapping, MapsFactsToSnapshot) {
         UPowerFacts facts;
         PowerSnapshot want;
     } cases[] = {
-        {"unreachable hides everything", facts([](auto& f) { f.reachable = false; }),
+        {"unreachable hides everything",
+         facts([](auto& f) { f.reachable = false; }),
          {255, 255, 255, -1, -1}},
-        {"nothing read yet", [] { UPowerFacts f; f.reachable = true; return f; }(),
+        {"nothing read yet",
+         [] {
+             UPowerFacts f;
+             f.reachable = true;
+             return f;
+         }(),
          {255, 255, 255, -1, -1}},
         {"discharging", facts(), {0, 1, 85, 7530, 36000}},
         {"charging on AC", charging(50.0), {1, 8, 50, -1, -1}},
         {"charging and critical", charging(3.0), {1, 12, 3, -1, -1}},
-        {"fully charged", [] { auto f = charging(100.0); f.state = 4; return f; }(),
+        {"fully charged",
+         [] {
+             auto f = charging(100.0);
+             f.state = 4;
+             return f;
+         }(),
          {1, 1, 100, -1, -1}},
-        {"on battery unknown", facts([](auto& f) { f.onBattery.reset(); }),
+        {"on battery unknown",
+         facts([](auto& f) { f.onBattery.reset(); }),
          {255, 1, 85, 7530, 36000}},
         {"not present", facts([](auto& f) { f.isPresent = false; }), {0, 128, 255, -1, -1}},
         {"not a battery (UPS)", facts([](auto& f) { f.type = 3; }), {0, 128, 255, -1, -1}},
@@ -62,22 +78,27 @@ TEST(UPowerMapping, MapsFactsToSnapshot) {
         {"state unknown", facts([](auto& f) { f.state = 0; }), {0, 255, 85, -1, -1}},
         {"state out of range", facts([](auto& f) { f.state = 7; }), {0, 255, 85, -1, -1}},
         {"percent NaN", facts([](auto& f) { f.percentage = kNaN; }), {0, 255, 255, 7530, 36000}},
-        {"percent infinite", facts([](auto& f) { f.percentage = kInf; }),
+        {"percent infinite",
+         facts([](auto& f) { f.percentage = kInf; }),
          {0, 255, 255, 7530, 36000}},
-        {"percent above 100", facts([](auto& f) { f.percentage = 100.5; }),
+        {"percent above 100",
+         facts([](auto& f) { f.percentage = 100.5; }),
          {0, 255, 255, 7530, 36000}},
-        {"percent missing", facts([](auto& f) { f.percentage.reset(); }),
+        {"percent missing",
+         facts([](auto& f) { f.percentage.reset(); }),
          {0, 255, 255, 7530, 36000}},
         {"time to empty zero", facts([](auto& f) { f.timeToEmpty = 0; }), {0, 1, 85, -1, 36000}},
-        {"time to empty negative", facts([](auto& f) { f.timeToEmpty = -5; }),
+        {"time to empty negative",
+         facts([](auto& f) { f.timeToEmpty = -5; }),
          {0, 1, 85, -1, 36000}},
-        {"time to empty beyond int32", facts([](auto& f) { f.timeToEmpty = 1LL << 40; }),
+        {"time to empty beyond int32",
+         facts([](auto& f) { f.timeToEmpty = 1LL << 40; }),
          {0, 1, 85, kMax, 36000}},
         {"rate zero", facts([](auto& f) { f.energyRate = 0.0; }), {0, 1, 85, 7530, -1}},
         {"rate NaN", facts([](auto& f) { f.energyRate = kNaN; }), {0, 1, 85, 7530, -1}},
-        {"energy full infinite", facts([](auto& f) { f.energyFull = kInf; }),
-         {0, 1, 85, 7530, -1}},
-        {"full time beyond int32", facts([](auto& f) { f.energyRate = 1e-6; }),
+        {"energy full infinite", facts([](auto& f) { f.energyFull = kInf; }), {0, 1, 85, 7530, -1}},
+        {"full time beyond int32",
+         facts([](auto& f) { f.energyRate = 1e-6; }),
          {0, 1, 85, 7530, kMax}},
     };
     for (const auto& c : cases) EXPECT_EQ(mapUPowerFacts(c.facts), c.want) << c.name;
@@ -122,14 +143,17 @@ TEST(SysfsReader, ReadsPowerSupplyTrees) {
         {"desktop with mains only", {{"AC", acOn}}, {1, 128, 255, -1, -1}},
         {"discharging, energy", {{"AC", acOff}, {"BAT0", bat85}}, {0, 1, 85, 18360, 21600}},
         {"no mains device, discharging", {{"BAT0", bat85}}, {0, 1, 85, 18360, 21600}},
-        {"no mains device, full", {{"BAT0", battery("Full", {{"capacity", "100"}})}},
+        {"no mains device, full",
+         {{"BAT0", battery("Full", {{"capacity", "100"}})}},
          {255, 1, 100, -1, -1}},
-        {"charging", {{"AC", acOn}, {"BAT0", battery("Charging", {{"capacity", "50"}})}},
+        {"charging",
+         {{"AC", acOn}, {"BAT0", battery("Charging", {{"capacity", "50"}})}},
          {1, 8, 50, -1, -1}},
         {"not charging on AC",
          {{"AC", acOn}, {"BAT0", battery("Not charging", {{"capacity", "60"}})}},
          {1, 0, 60, -1, -1}},
-        {"unknown status", {{"AC", acOn}, {"BAT0", battery("Unknown", {{"capacity", "60"}})}},
+        {"unknown status",
+         {{"AC", acOn}, {"BAT0", battery("Unknown", {{"capacity", "60"}})}},
          {1, 255, 60, -1, -1}},
         {"charge counters, negative current",
          {{"BAT0", battery("Discharging", {{"charge_now", "2000000"},
@@ -141,17 +165,19 @@ TEST(SysfsReader, ReadsPowerSupplyTrees) {
           {"BAT0", battery("Discharging", {{"energy_now", "30000000"},
                                            {"energy_full", "50000000"},
                                            {"power_now", "10000000"}})},
-          {"BAT1", battery("Unknown", {{"energy_now", "10000000"},
-                                       {"energy_full", "50000000"},
-                                       {"power_now", "0"}})}},
+          {"BAT1",
+           battery("Unknown",
+                   {{"energy_now", "10000000"}, {"energy_full", "50000000"}, {"power_now", "0"}})}},
          {0, 0, 40, 14400, 36000}},
-        {"battery not present", {{"AC", acOff}, {"BAT0", {{"type", "Battery"}, {"present", "0"}}}},
+        {"battery not present",
+         {{"AC", acOff}, {"BAT0", {{"type", "Battery"}, {"present", "0"}}}},
          {0, 128, 255, -1, -1}},
         {"peripheral battery ignored",
          {{"AC", acOn},
           {"hid-mouse", battery("Discharging", {{"capacity", "20"}, {"scope", "Device"}})}},
          {1, 128, 255, -1, -1}},
-        {"USB-C supply feeding the system", {{"ucsi", {{"type", "USB"}, {"online", "1"}}}, {"BAT0", bat85}},
+        {"USB-C supply feeding the system",
+         {{"ucsi", {{"type", "USB"}, {"online", "1"}}}, {"BAT0", bat85}},
          {1, 1, 85, 18360, 21600}},
         {"USB device port is not mains",
          {{"usb", {{"type", "USB"}, {"online", "1"}, {"scope", "Device"}}}, {"BAT0", bat85}},
@@ -234,10 +260,10 @@ TEST(UPowerMapping, HalfwayThroughAPowerSourceChange) {
         bool halfway;
     };
     const Row rows[] = {
-        {true, 1, true},    // charging, line power not yet signalled
-        {false, 2, true},   // discharging, unplug not yet signalled
-        {true, 2, false},   {false, 1, false}, {false, 4, false}, {true, 4, false},
-        {std::nullopt, 1, false}, {true, std::nullopt, false},
+        {true, 1, true},   // charging, line power not yet signalled
+        {false, 2, true},  // discharging, unplug not yet signalled
+        {true, 2, false}, {false, 1, false},        {false, 4, false},
+        {true, 4, false}, {std::nullopt, 1, false}, {true, std::nullopt, false},
     };
     for (const Row& r : rows) {
         UPowerFacts f;

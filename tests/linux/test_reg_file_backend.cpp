@@ -138,7 +138,6 @@ TEST(RegFile, NothingIsCachedAndBadFilesNeverBreakIt) {
     ASSERT_TRUE(b.createKey(kKey));
     EXPECT_TRUE(b.keyExists(kKey));
     EXPECT_NE(readText(path).find("garbage only"), std::string::npos);
-
 }
 
 // What can stand where the file should be: each is named for the user, read without blocking

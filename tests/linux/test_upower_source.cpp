@@ -11,10 +11,10 @@
 #include <memory>
 #include <vector>
 
+#include "fakes/fakes.h"
 #include "platform/linux/linux_power_source.h"
 #include "platform/linux/sysfs_source.h"
 #include "platform/linux/upower_source.h"
-#include "fakes/fakes.h"
 #include "support/test_support.h"
 
 namespace orvane {
@@ -155,7 +155,8 @@ TEST(UPowerDown, InstalledButNotRunningStaysUPower) {
 TEST(NoUPower, FactoryFallsBackToSysfs) {
     const test::TempDir root;
     test::writePowerSupply(root.path(), "AC", {{"type", "Mains"}, {"online", "1"}});
-    test::writePowerSupply(root.path(), "BAT0", {{"type", "Battery"}, {"status", "Charging"}, {"capacity", "42"}});
+    test::writePowerSupply(root.path(), "BAT0",
+                           {{"type", "Battery"}, {"status", "Charging"}, {"capacity", "42"}});
     qputenv("ORVANE_SYSFS_POWER_ROOT", QByteArray::fromStdString(root.path()));
     std::unique_ptr<PowerStatusSource> source = makeLinuxPowerSource();
     qunsetenv("ORVANE_SYSFS_POWER_ROOT");
@@ -176,7 +177,8 @@ TEST(NoUPower, UPowerSourceWithoutDaemonOrBus) {
 
 TEST(SysfsSource, RereadsOnUeventAndNotifiesRealChanges) {
     const test::TempDir root;
-    test::writePowerSupply(root.path(), "BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}});
+    test::writePowerSupply(root.path(), "BAT0",
+                           {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}});
     SysfsPowerSource source(QString::fromStdString(root.path()), std::chrono::milliseconds(0));
     int notifications = 0;
     source.setChangeListener([&] { ++notifications; });
@@ -194,7 +196,8 @@ TEST(SysfsSource, RereadsOnUeventAndNotifiesRealChanges) {
 
 TEST(SysfsSource, RefreshReadsWhatNoUeventTold) {
     const test::TempDir root;
-    test::writePowerSupply(root.path(), "BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}});
+    test::writePowerSupply(root.path(), "BAT0",
+                           {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}});
     SysfsPowerSource source(QString::fromStdString(root.path()));  // uevents at most once a minute
     int notifications = 0;
     source.setChangeListener([&] { ++notifications; });

@@ -2,7 +2,8 @@
 
 // What every settings backend must do, as one table of cases over the store. A platform's
 // tests instantiate it with their own backend:
-//   INSTANTIATE_TEST_SUITE_P(RegFile, SettingsBackendContract, testing::Values(&makeRegFileBackends));
+//   INSTANTIATE_TEST_SUITE_P(RegFile, SettingsBackendContract,
+//   testing::Values(&makeRegFileBackends));
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -20,8 +21,10 @@ public:
     virtual SettingsBackend& user() = 0;
     virtual SettingsBackend& machine() = 0;  // the start-up list
     // As the registry editor or an administrator would: any type, raw bytes.
-    virtual void plantUserValue(const std::string& key, const std::string& name, const RegValue& v) = 0;
-    virtual void plantMachineValue(const std::string& key, const std::string& name, const RegValue& v) = 0;
+    virtual void plantUserValue(const std::string& key, const std::string& name,
+                                const RegValue& v) = 0;
+    virtual void plantMachineValue(const std::string& key, const std::string& name,
+                                   const RegValue& v) = 0;
     // The key with everything below it.
     virtual void deleteUserKey(const std::string& key) = 0;
 };

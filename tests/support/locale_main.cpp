@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
             std::printf("SKIP: the locale %s is not available here\n", name);
             return 77;
         }
-        std::printf("locale %s, decimal separator \"%s\"\n", name, std::localeconv()->decimal_point);
+        std::printf("locale %s, decimal separator \"%s\"\n", name,
+                    std::localeconv()->decimal_point);
     }
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

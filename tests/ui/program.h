@@ -8,10 +8,10 @@
 #include "platform/linux/autostart_backend.h"
 #include "platform/linux/reg_file_backend.h"
 #include "platform/linux/single_instance_lock.h"
+#include "support/test_support.h"
 #include "ui/shell/app_host.h"
 #include "ui/shell/compact_window.h"
 #include "ui/shell/main_window.h"
-#include "support/test_support.h"
 
 namespace orvane::test {
 
@@ -51,6 +51,8 @@ struct Program {
     std::string get(Setting s) { return store.get(s).toText(); }
 };
 
-inline QByteArray readFile(const QString& path) { return QByteArray::fromStdString(readText(path.toStdString())); }
+inline QByteArray readFile(const QString& path) {
+    return QByteArray::fromStdString(readText(path.toStdString()));
+}
 
 }  // namespace orvane::test

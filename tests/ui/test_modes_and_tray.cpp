@@ -6,14 +6,13 @@
 #include <QtTest>
 #include <memory>
 
-#include "ui/program.h"
 #include <QSystemTrayIcon>
+#include "ui/program.h"
 
 #include "ui/shell/tray_icon.h"
 
 using namespace orvane;
 using namespace orvane::test;
-
 
 class ModesAndTrayTest : public QObject {
     Q_OBJECT
@@ -64,14 +63,15 @@ private slots:
             };
             // 15 twips a pixel: 150 twips is 10 pixels, 180 twips 12.
             const Row rows[] = {
-                {{10, 50}, {0, 50}},    {{12, 50}, {12, 50}},      {{100, -5}, {100, 0}},
-                {{-40, 11}, {0, 0}},    {{2000, 700}, {2000, 700}}, {{300, 120}, {300, 120}},
+                {{10, 50}, {0, 50}}, {{12, 50}, {12, 50}},       {{100, -5}, {100, 0}},
+                {{-40, 11}, {0, 0}}, {{2000, 700}, {2000, 700}}, {{300, 120}, {300, 120}},
             };
             for (const Row& r : rows) {
                 p.compact()->move(r.dropped);
                 emit p.compact()->dragFinished();
                 QCOMPARE(p.compact()->pos(), r.settled);
-                QCOMPARE(p.get(Setting::CompactX), std::to_string(r.settled.x() * 15));  // at each drop
+                QCOMPARE(p.get(Setting::CompactX),
+                         std::to_string(r.settled.x() * 15));  // at each drop
             }
             p.host->terminate();
             QCOMPARE(p.get(Setting::CompactX), std::string("4500"));
@@ -165,8 +165,9 @@ private slots:
             // Offscreen, the pop-up keeps the activation once it has had it; where a menu opens,
             // the controller's table test checks that the main window comes first.
             if (!r.menu) {
-                QWidget* const want = r.front == Main ? static_cast<QWidget*>(&p.main())
-                                      : r.front == Panel ? p.compact() : &elsewhere;
+                QWidget* const want = r.front == Main    ? static_cast<QWidget*>(&p.main())
+                                      : r.front == Panel ? p.compact()
+                                                         : &elsewhere;
                 QTRY_COMPARE(QApplication::activeWindow(), want);
             }
             // Only the double click in Full mode restores the window.
@@ -196,7 +197,8 @@ private slots:
         // No keeps everything; Yes (saving the place and ending) is the end-to-end run's.
         p.messages.answers = {MsgAnswer::No};
         emit p.compact()->iconDoubleClicked();
-        QCOMPARE(p.messages.shown.back().text, std::string("Are you sure you want to exit Orvane?"));
+        QCOMPARE(p.messages.shown.back().text,
+                 std::string("Are you sure you want to exit Orvane?"));
         QCOMPARE(finished.count(), 0);
         QVERIFY(p.compact()->isVisible());
     }

@@ -299,8 +299,8 @@ private slots:
         // the item answers the next call as soon as they are read.
         QSignalSpy opened(menu, &QMenu::aboutToShow);
         for (int i = 0; i < 500; ++i) {
-            QDBusMessage m = QDBusMessage::createMethodCall(host.item, "/StatusNotifierItem",
-                                                            "org.kde.StatusNotifierItem", "ContextMenu");
+            QDBusMessage m = QDBusMessage::createMethodCall(
+                host.item, "/StatusNotifierItem", "org.kde.StatusNotifierItem", "ContextMenu");
             m << 100 + i % 50 << 100;
             host.bus.send(m);
         }

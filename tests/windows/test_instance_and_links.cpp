@@ -40,7 +40,8 @@ TEST(LinkOpener, SchemeOfAnAddress) {
         {"ht tp://x", ""},
         {"", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(ShellLinkOpener::schemeOf(c.address), c.scheme) << c.address;
+    for (const auto& c : cases)
+        EXPECT_EQ(ShellLinkOpener::schemeOf(c.address), c.scheme) << c.address;
 }
 
 // Registers `scheme`, opened by `command`. In the classes root itself: Wine's association
@@ -48,12 +49,13 @@ TEST(LinkOpener, SchemeOfAnAddress) {
 void registerScheme(const std::string& scheme, const std::string& command) {
     const std::string key = scheme;
     HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &k, nullptr),
               ERROR_SUCCESS);
     RegSetValueExA(k, "URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
     RegCloseKey(k);
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, (key + "\\shell\\open\\command").c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &k, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, (key + "\\shell\\open\\command").c_str(), 0,
+                              nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
               ERROR_SUCCESS);
     RegSetValueExA(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                    static_cast<DWORD>(command.size() + 1));

@@ -39,8 +39,9 @@ TEST(PowerMapping, FieldByFieldWithTheSpecialValues) {
         {status(0, 2, 0, 0, 0), {0, 2, 0, 0, 0}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(snapshotFrom(c.in), c.want) << int(c.in.ACLineStatus) << "/" << int(c.in.BatteryFlag) << "/"
-                                              << int(c.in.BatteryLifePercent);
+        EXPECT_EQ(snapshotFrom(c.in), c.want)
+            << int(c.in.ACLineStatus) << "/" << int(c.in.BatteryFlag) << "/"
+            << int(c.in.BatteryLifePercent);
     }
 }
 
@@ -87,7 +88,8 @@ TEST(PowerSource, TheRealStatusReadsInRange) {
     WindowsPowerSource source;
     const PowerSnapshot s = source.read();
     EXPECT_TRUE(s.acStatus == 0 || s.acStatus == 1 || s.acStatus == 255);
-    EXPECT_TRUE((s.batteryLifePercent >= 0 && s.batteryLifePercent <= 100) || s.batteryLifePercent == 255);
+    EXPECT_TRUE((s.batteryLifePercent >= 0 && s.batteryLifePercent <= 100) ||
+                s.batteryLifePercent == 255);
     EXPECT_GE(s.batteryLifeTime, -1);
 }
 

@@ -13,9 +13,10 @@ namespace orvane::test {
 
 ScratchKey::ScratchKey() {
     static std::atomic<int> count{0};
-    path_ = "Software\\OrvaneTests\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) !=
-        ERROR_SUCCESS)
+    path_ = "Software\\OrvaneTests\\" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++count);
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key_, nullptr) != ERROR_SUCCESS)
         key_ = nullptr;
 }
 
@@ -27,8 +28,8 @@ ScratchKey::~ScratchKey() {
 
 HKEY ScratchKey::sub(const std::string& name) {
     HKEY k = nullptr;
-    if (subCount_ == 4 ||
-        RegCreateKeyExA(key_, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != ERROR_SUCCESS)
+    if (subCount_ == 4 || RegCreateKeyExA(key_, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                          nullptr, &k, nullptr) != ERROR_SUCCESS)
         return nullptr;
     subs_[subCount_++] = k;
     return k;
@@ -56,7 +57,9 @@ DWORD runSelf(const std::string& args) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 255;
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return 255;
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 255;
     GetExitCodeProcess(pi.hProcess, &code);
@@ -68,7 +71,8 @@ DWORD runSelf(const std::string& args) {
 }  // namespace orvane::test
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--instance") == 0) return orvane::NamedMutex(argv[2]).acquire() ? 0 : 1;
+    if (argc == 3 && std::strcmp(argv[1], "--instance") == 0)
+        return orvane::NamedMutex(argv[2]).acquire() ? 0 : 1;
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -11,7 +11,8 @@ constexpr const char* kAdvice =
 
 const std::array<AlarmInfo, 6> kAlarmTable{{
     {AlarmKind::LowBattery, Setting::LowBatt, Setting::LowBattVal, "Low battery.", true},
-    {AlarmKind::CriticalBattery, Setting::CriticalBatt, Setting::CriticalBattVal, "Critical battery.", true},
+    {AlarmKind::CriticalBattery, Setting::CriticalBatt, Setting::CriticalBattVal,
+     "Critical battery.", true},
     {AlarmKind::LowTime, Setting::LowBattTime, Setting::LowBattTimeVal, "Low battery time.", true},
     {AlarmKind::CriticalTime, Setting::CriticalBattTime, Setting::CriticalBattTimeVal,
      "Critical battery time.", true},
@@ -30,8 +31,12 @@ Alarms::Alarms(SettingsStore& store, PowerStatusSource& power, MessageBoxes& mes
     : store_(store),
       power_(power),
       shownTexts_(shownTexts),
-      events_{{{messages, shownTexts}, {messages, shownTexts}, {messages, shownTexts},
-               {messages, shownTexts}, {messages, shownTexts}, {messages, shownTexts}}} {}
+      events_{{{messages, shownTexts},
+               {messages, shownTexts},
+               {messages, shownTexts},
+               {messages, shownTexts},
+               {messages, shownTexts},
+               {messages, shownTexts}}} {}
 
 void Alarms::LoadAlarms() {
     for (std::size_t i = 0; i < events_.size(); ++i) {
@@ -44,7 +49,9 @@ void Alarms::CheckAlarms() {
     const PowerSnapshot p = power_.read();
     const StatusTexts shown = shownTexts_();
     const double percent = p.batteryLifePercent;
-    const auto threshold = [this](std::size_t i) { return store_.get(kAlarmTable[i].threshold).toNumber(); };
+    const auto threshold = [this](std::size_t i) {
+        return store_.get(kAlarmTable[i].threshold).toNumber();
+    };
     const std::int16_t minutes = GetBatteryTime(store_, p);
 
     events_[0].SetCondition(percent <= threshold(0));

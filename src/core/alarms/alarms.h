@@ -5,12 +5,19 @@
 
 #include "core/alarms/msg_event.h"
 #include "core/battery/display.h"
-#include "platform/power_status_source.h"
 #include "core/store/settings_store.h"
+#include "platform/power_status_source.h"
 
 namespace orvane {
 
-enum class AlarmKind { LowBattery, CriticalBattery, LowTime, CriticalTime, PowerSource, FullyCharged };
+enum class AlarmKind {
+    LowBattery,
+    CriticalBattery,
+    LowTime,
+    CriticalTime,
+    PowerSource,
+    FullyCharged
+};
 
 struct AlarmInfo {
     AlarmKind kind;

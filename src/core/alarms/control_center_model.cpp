@@ -21,7 +21,8 @@ constexpr const char* kMoreInfo =
     "By clicking Reset, the stored data that is used to estimate the remaining battery time "
     "will be resetted. Do this only when:\r\r"
     "1. You replace the old bettery with a new one\r"
-    "2. The displayed battery time is apparently incorrect (eg. when your battery start to get old)";
+    "2. The displayed battery time is apparently incorrect (eg. when your battery start to get "
+    "old)";
 constexpr const char* kResetQuestion = "Are you sure you want to reset the battery time data?";
 constexpr const char* kResetDone = "Battery time data successfully resetted.";
 
@@ -36,14 +37,18 @@ std::int64_t ratioHalfEven(std::int64_t num, std::int64_t den) {
     return q;
 }
 
-bool isTimeSlider(AlarmSlider s) { return s == AlarmSlider::LowBattTime || s == AlarmSlider::CriticalBattTime; }
+bool isTimeSlider(AlarmSlider s) {
+    return s == AlarmSlider::LowBattTime || s == AlarmSlider::CriticalBattTime;
+}
 
-int wholeNumber(double v) { return static_cast<int>(roundHalfEvenClamped(v, INT_MIN, INT_MAX)); }
+int wholeNumber(double v) {
+    return static_cast<int>(roundHalfEvenClamped(v, INT_MIN, INT_MAX));
+}
 
 }  // namespace
 
-ControlCenterModel::ControlCenterModel(SettingsStore& store, MessageBoxes& messages, PowerStatusSource& power,
-                                       ControlCenterActions actions)
+ControlCenterModel::ControlCenterModel(SettingsStore& store, MessageBoxes& messages,
+                                       PowerStatusSource& power, ControlCenterActions actions)
     : store_(store), messages_(messages), power_(power), actions_(std::move(actions)) {
     sliders_[index(AlarmSlider::LowBatt)] = {10, 0, 100, 10, true, "10%"};
     sliders_[index(AlarmSlider::CriticalBatt)] = {3, 0, 100, 10, true, "3%"};
@@ -100,7 +105,8 @@ void ControlCenterModel::load() {
         setSliderValue(AlarmSlider::CriticalBattTime, wholeNumber(criticalTime));
     } else if (criticalTime != 0) {
         message(kCriticalTimeReset, MsgIcon::Exclamation);
-        setSliderValue(AlarmSlider::CriticalBattTime, static_cast<int>(ratioHalfEven(std::int64_t(fullTime_) * 3, 100)));
+        setSliderValue(AlarmSlider::CriticalBattTime,
+                       static_cast<int>(ratioHalfEven(std::int64_t(fullTime_) * 3, 100)));
     }
 
     setChecked(AlarmCheck::PowerSource, storedCheck(Setting::PowerSourceChange));
@@ -166,10 +172,13 @@ void ControlCenterModel::ok() {
     if (actions_.loadAlarms) actions_.loadAlarms();
 }
 
-void ControlCenterModel::moreInfo() { message(kMoreInfo, MsgIcon::Information); }
+void ControlCenterModel::moreInfo() {
+    message(kMoreInfo, MsgIcon::Information);
+}
 
 void ControlCenterModel::reset() {
-    MessageRequest question{kResetQuestion, kAppTitle, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No};
+    MessageRequest question{kResetQuestion, kAppTitle, MsgButtons::YesNo, MsgIcon::Question,
+                            MsgAnswer::No};
     if (messages_.show(question) != MsgAnswer::Yes) return;
     store_.save({{Setting::Data, "0"}, {Setting::Count, "0"}});
     if (actions_.updateDisplay) actions_.updateDisplay();

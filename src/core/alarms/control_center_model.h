@@ -5,14 +5,21 @@
 #include <functional>
 #include <string>
 
+#include "core/store/settings_store.h"
 #include "platform/message_boxes.h"
 #include "platform/power_status_source.h"
-#include "core/store/settings_store.h"
 
 namespace orvane {
 
 // The six check boxes; the first four each switch a slider on and off.
-enum class AlarmCheck { LowBatt, CriticalBatt, LowBattTime, CriticalBattTime, PowerSource, FullBatt };
+enum class AlarmCheck {
+    LowBatt,
+    CriticalBatt,
+    LowBattTime,
+    CriticalBattTime,
+    PowerSource,
+    FullBatt
+};
 enum class AlarmSlider { LowBatt, CriticalBatt, LowBattTime, CriticalBattTime };
 
 inline constexpr std::size_t kAlarmCheckCount = 6;
@@ -67,7 +74,9 @@ public:
 
 private:
     template <class E>
-    static std::size_t index(E e) { return static_cast<std::size_t>(e); }
+    static std::size_t index(E e) {
+        return static_cast<std::size_t>(e);
+    }
     SliderState& state(AlarmSlider which) { return sliders_[index(which)]; }
     void setMaximum(AlarmSlider which, int maximum);
     void applyRules(AlarmSlider which);

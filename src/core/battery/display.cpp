@@ -62,8 +62,8 @@ DisplayUpdate ComposeDisplay(const PowerSnapshot& reading, std::int16_t minutes)
         d.main.time = TimeText(minutes);
     }
     d.main.power = p.acStatus == 0 ? "Battery" : p.acStatus == 1 ? "AC Power" : "Unknown";
-    d.tip = CutTip("Status: " + d.main.status + " | Time: " + d.main.time +
-                   " | Pwr: " + d.main.power);
+    d.tip =
+        CutTip("Status: " + d.main.status + " | Time: " + d.main.time + " | Pwr: " + d.main.power);
     d.compact.status = shortStatus(d.main.status);
     d.compact.time = d.main.time == "No Data" ? "N/A" : d.main.time;
     d.compact.power = shortPower(d.main.power);

@@ -19,13 +19,14 @@ struct StatusTexts {
 };
 
 // The captions beside the three status lines.
-inline constexpr std::array<const char*, 3> kStatusPrompts{"Status:", "Battery Time:", "Power Source:"};
+inline constexpr std::array<const char*, 3> kStatusPrompts{
+    "Status:", "Battery Time:", "Power Source:"};
 
 // Everything one display update shows, decided from one power status reading.
 struct DisplayUpdate {
-    StatusTexts main;     // the main window's labels
-    StatusTexts compact;  // the compact window's short forms
-    int bar = 0;          // 0..100
+    StatusTexts main;      // the main window's labels
+    StatusTexts compact;   // the compact window's short forms
+    int bar = 0;           // 0..100
     std::string smallKey;  // status icon key ending in "S"; the large one ends in "L"
     std::string largeKey;
     std::string tip;  // the tray tip, already cut to what the tray can show

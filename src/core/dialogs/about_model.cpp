@@ -4,25 +4,37 @@
 
 namespace orvane {
 
-std::string AboutModel::caption() const { return std::string("About ") + kAppTitle; }
+std::string AboutModel::caption() const {
+    return std::string("About ") + kAppTitle;
+}
 
-std::string AboutModel::title() const { return kAppTitle; }
+std::string AboutModel::title() const {
+    return kAppTitle;
+}
 
-std::string AboutModel::copyrightText() const { return "Copyright (C) Merrowin"; }
+std::string AboutModel::copyrightText() const {
+    return "Copyright (C) Merrowin";
+}
 
-std::string AboutModel::authorText() const { return "by Merrowin"; }
+std::string AboutModel::authorText() const {
+    return "by Merrowin";
+}
 
-void AboutModel::Email() { ConnectInternet("mailto:" + info_.email); }
+void AboutModel::Email() {
+    ConnectInternet("mailto:" + info_.email);
+}
 
-void AboutModel::Website() { ConnectInternet(info_.web); }
+void AboutModel::Website() {
+    ConnectInternet(info_.web);
+}
 
 void AboutModel::ConnectInternet(const std::string& address) {
     switch (opener_.open(address)) {
         case LinkOpenResult::Opened:
             return;
         case LinkOpenResult::NoHandler:
-            messages_.show({"Could not find default Internet Browser", "Browser Not Found", MsgButtons::Ok,
-                            MsgIcon::Exclamation, MsgAnswer::Ok});
+            messages_.show({"Could not find default Internet Browser", "Browser Not Found",
+                            MsgButtons::Ok, MsgIcon::Exclamation, MsgAnswer::Ok});
             return;
         case LinkOpenResult::Failed:
             messages_.show({"Attemp failed. Address " + address + " cannot be opened", "URL Failed",

@@ -14,7 +14,9 @@ constexpr const char* kNoTimeGiven =
     "will display 'No Data' until enough battery information has been obtained.";
 }
 
-std::string WizardModel::TimeLabel(int minutes) { return minutes > 0 ? TimeText(minutes) : "N/A"; }
+std::string WizardModel::TimeLabel(int minutes) {
+    return minutes > 0 ? TimeText(minutes) : "N/A";
+}
 
 void WizardModel::sliderMoved(int minutes) {
     minutes_ = std::clamp(minutes, kMinMinutes, kMaxMinutes);
@@ -24,11 +26,13 @@ void WizardModel::sliderMoved(int minutes) {
 void WizardModel::done() {
     if (minutes_ != 0) {
         // Decimal arithmetic keeps the text exact: 15 gives "0.15", not 0.15000000000000002.
-        store_.save({{Setting::Data, formatDecimal(Decimal(minutes_) / 100)}, {Setting::Count, "10"}});
+        store_.save(
+            {{Setting::Data, formatDecimal(Decimal(minutes_) / 100)}, {Setting::Count, "10"}});
         return;
     }
     store_.save({{Setting::Data, "0"}, {Setting::Count, "0"}});
-    messages_.show(MessageRequest{kNoTimeGiven, kAppTitle, MsgButtons::Ok, MsgIcon::Information, MsgAnswer::Ok});
+    messages_.show(MessageRequest{kNoTimeGiven, kAppTitle, MsgButtons::Ok, MsgIcon::Information,
+                                  MsgAnswer::Ok});
 }
 
 }  // namespace orvane

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/message_boxes.h"
 #include "core/store/settings_store.h"
+#include "platform/message_boxes.h"
 
 namespace orvane {
 
@@ -16,7 +16,8 @@ public:
     static constexpr int kSmallStep = 15;
     static constexpr int kLargeStep = 60;
 
-    WizardModel(SettingsStore& store, MessageBoxes& messages) : store_(store), messages_(messages) {}
+    WizardModel(SettingsStore& store, MessageBoxes& messages)
+        : store_(store), messages_(messages) {}
 
     int minutes() const { return minutes_; }
     // "N/A" until the slider first moves.

@@ -19,10 +19,11 @@ MessageRequest alreadyRunning() {
 }
 
 MessageRequest welcome() {
-    return {"In order to keep the display panel clean and neat, all the functions and options are "
-            "accessed by right clicking on the Orvane icon in the system icon tray." +
-                kCr + kCr + "To move the window in compact mode, click on the Orvane icon and drag.",
-            "Welcome to Orvane", MsgButtons::Ok, MsgIcon::Information};
+    return {
+        "In order to keep the display panel clean and neat, all the functions and options are "
+        "accessed by right clicking on the Orvane icon in the system icon tray." +
+            kCr + kCr + "To move the window in compact mode, click on the Orvane icon and drag.",
+        "Welcome to Orvane", MsgButtons::Ok, MsgIcon::Information};
 }
 
 MessageRequest unreadableStore(const std::string& where, const std::string& why) {
@@ -40,9 +41,13 @@ MessageRequest exitQuestion() {
 }  // namespace
 
 MainController::MainController(Services services, Views views)
-    : s_(services), v_(views), alarms_(s_.store, s_.power, s_.messages, [this] { return shown_; }) {}
+    : s_(services),
+      v_(views),
+      alarms_(s_.store, s_.power, s_.messages, [this] { return shown_; }) {}
 
-bool MainController::FirstUse() { return s_.store.get(Setting::FirstUse).toNumber() != 1; }
+bool MainController::FirstUse() {
+    return s_.store.get(Setting::FirstUse).toNumber() != 1;
+}
 
 bool MainController::startUp() {
     if (!s_.instance.acquire()) {
@@ -58,7 +63,8 @@ bool MainController::startUp() {
         v_.wizard.run();
         s_.messages.show(welcome());
         std::vector<std::pair<Setting, std::string>> defaults;
-        for (Setting s : {Setting::CompactX, Setting::CompactY, Setting::Display, Setting::FirstUse})
+        for (Setting s :
+             {Setting::CompactX, Setting::CompactY, Setting::Display, Setting::FirstUse})
             defaults.emplace_back(s, std::string(settingInfo(s).firstRunText));
         s_.store.save(defaults);
     }
@@ -96,7 +102,9 @@ void MainController::LoadWindowSettings() {
     publishMenu();
 }
 
-void MainController::publishMenu() { v_.main.showMenuState(menu_); }
+void MainController::publishMenu() {
+    v_.main.showMenuState(menu_);
+}
 
 void MainController::ensureCompact() {
     if (v_.compact.exists()) return;
@@ -114,7 +122,10 @@ void MainController::ResizeForm() {
 
 void MainController::ResizeForm(std::string& mode) {
     if (mode.empty()) {
-        mode = menu_.full ? "Full" : menu_.compact ? "Compact" : menu_.minimize ? "Minimize" : "Full";
+        mode = menu_.full       ? "Full"
+               : menu_.compact  ? "Compact"
+               : menu_.minimize ? "Minimize"
+                                : "Full";
     }
     s_.store.EnsureKeys();
     if (mode == "Full") {
@@ -156,8 +167,8 @@ void MainController::UpdateDisplay() {
     // UPower revises its remaining time every minute or so; an update for that alone must not
     // cut the interval in which the shown charge falls, or each drop would look far quicker
     // than it was. The interval restarts when the charge or the power source shown changes.
-    const bool levelChanged =
-        LeadingNumber(d.main.status) != LeadingNumber(shown_.status) || d.main.power != shown_.power;
+    const bool levelChanged = LeadingNumber(d.main.status) != LeadingNumber(shown_.status) ||
+                              d.main.power != shown_.power;
     shown_ = d.main;
     v_.main.showStatus(d);
     v_.tray.modify(d.smallKey, d.tip);
@@ -173,7 +184,9 @@ void MainController::UpdateDisplay() {
     }
 }
 
-bool MainController::askExit() { return s_.messages.show(exitQuestion()) == MsgAnswer::Yes; }
+bool MainController::askExit() {
+    return s_.messages.show(exitQuestion()) == MsgAnswer::Yes;
+}
 
 bool MainController::queryClose(CloseReason reason) {
     if (unloading_) return true;
@@ -218,7 +231,6 @@ void MainController::unload() {
     v_.main.endProgram();
 }
 
-
 void MainController::sysInfo_PowerStatusChanged() {
     // Before start-up has loaded the alarms (first-run dialogs) there is nothing to check,
     // and start-up's own first display shows the reading then current.
@@ -236,9 +248,11 @@ void MainController::sysInfo_PowerStatusChanged() {
         const ClockReading now = ReadClocks(s_.clock);
         if (power.acStatus != 1 && updated_ && intervalOpen_ && drop > 0 &&
             TimeOfDayMeasuredTheInterval(intervalClocks_, now)) {
-            const double elapsed =
-                ElapsedMinutesSince(intervalStart_, now.timeOfDay, now.awake - intervalClocks_.awake);
-            if (elapsed > 0) RecordBatteryData(s_.store, static_cast<std::int16_t>(std::min(drop, 32767)), elapsed);
+            const double elapsed = ElapsedMinutesSince(intervalStart_, now.timeOfDay,
+                                                       now.awake - intervalClocks_.awake);
+            if (elapsed > 0)
+                RecordBatteryData(s_.store, static_cast<std::int16_t>(std::min(drop, 32767)),
+                                  elapsed);
         }
         lastUpdate_ = timeOfDay();
         UpdateDisplay();
@@ -246,7 +260,6 @@ void MainController::sysInfo_PowerStatusChanged() {
     } while (changePending_ && !unloading_);
     handlingChange_ = false;
 }
-
 
 TwipsPoint SnapToEdges(TwipsPoint pos) {
     if (pos.x < kSnapTwips) pos.x = 0;
@@ -302,9 +315,10 @@ void MainController::toggleStartWithDesktop() {
     const bool wantOn = !menu_.startWithWindows;
     if (wantOn && programPath_.empty()) {
         // An empty value is the entry switched off: never write that for "on".
-        s_.messages.show({"Start with Windows could not be switched on: the program's own file "
-                          "could not be found.",
-                          kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation});
+        s_.messages.show(
+            {"Start with Windows could not be switched on: the program's own file "
+             "could not be found.",
+             kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation});
         return;
     }
     const std::string value = wantOn ? programPath_ : std::string();
@@ -316,9 +330,9 @@ void MainController::toggleStartWithDesktop() {
     menu_.startWithWindows = !stored.empty();
     if (stored != value) {
         publishMenu();
-        s_.messages.show({"Start with Windows could not be switched " + std::string(wantOn ? "on" : "off") +
-                              ": the start-up entry " + s_.store.machineLocation() +
-                              " could not be written.",
+        s_.messages.show({"Start with Windows could not be switched " +
+                              std::string(wantOn ? "on" : "off") + ": the start-up entry " +
+                              s_.store.machineLocation() + " could not be written.",
                           kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation});
     }
 }
@@ -333,9 +347,12 @@ void MainController::onTrayEvent(TrayEvent event) {
     if (event == TrayEvent::Activate) {
         // Where the double click is missing, the activation does what it would do in Full
         // mode; elsewhere it is the click the table knows.
-        if (menu_.full) event = TrayEvent::LeftDoubleClick;
-        else if (menu_.compact) event = TrayEvent::LeftButtonUp;
-        else return;
+        if (menu_.full)
+            event = TrayEvent::LeftDoubleClick;
+        else if (menu_.compact)
+            event = TrayEvent::LeftButtonUp;
+        else
+            return;
     }
     if (menu_.full) {
         if (event == TrayEvent::LeftDoubleClick) {
@@ -369,7 +386,8 @@ bool MainController::discardCompact() {
     if (!v_.compact.exists()) return false;
     s_.store.EnsureKeys();
     const TwipsPoint pos = v_.compact.position();
-    s_.store.save({{Setting::CompactX, formatNumber(pos.x)}, {Setting::CompactY, formatNumber(pos.y)}});
+    s_.store.save(
+        {{Setting::CompactX, formatNumber(pos.x)}, {Setting::CompactY, formatNumber(pos.y)}});
     v_.compact.setTopMost(false);
     v_.compact.destroy();
     return true;

@@ -5,24 +5,24 @@
 #include <string>
 
 #include "core/alarms/alarms.h"
-#include "core/program.h"
 #include "core/battery/display.h"
 #include "core/battery/learning.h"
+#include "core/program.h"
+#include "core/shell/views.h"
+#include "core/store/settings_store.h"
 #include "platform/clock.h"
 #include "platform/link_opener.h"
 #include "platform/message_boxes.h"
 #include "platform/power_status_source.h"
 #include "platform/single_instance.h"
-#include "core/store/settings_store.h"
-#include "core/shell/views.h"
 
 namespace orvane {
 
 // Why the main window is asked to close.
 enum class CloseReason {
-    User = 0,         // close box, system menu, Alt+F4
-    Program = 1,      // the program unloads it (Exit answered Yes)
-    Session = 2,      // log off, shutdown, SIGTERM/SIGHUP
+    User = 0,     // close box, system menu, Alt+F4
+    Program = 1,  // the program unloads it (Exit answered Yes)
+    Session = 2,  // log off, shutdown, SIGTERM/SIGHUP
     TaskManager = 3,
     ParentClosed = 4,
     OwnerClosed = 5,
@@ -78,7 +78,8 @@ public:
     void onTrayEvent(TrayEvent event);
     // The compact window's icon was dragged and dropped: snap to the left and top edges.
     void compactDragFinished();
-    // The compact window is closing (by the platform or on exit): save its place, re-apply the mode.
+    // The compact window is closing (by the platform or on exit): save its place, re-apply the
+    // mode.
     void compactClosed();
     void compactIconDoubleClicked();
     // A window has settled at a new place, or the on-top state changed: the window settings

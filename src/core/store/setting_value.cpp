@@ -32,8 +32,9 @@ std::string SettingValue::toText() const {
 }
 
 std::int16_t SettingValue::toInt16() const {
-    return static_cast<std::int16_t>(roundHalfEvenClamped(
-        toNumber(), std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
+    return static_cast<std::int16_t>(
+        roundHalfEvenClamped(toNumber(), std::numeric_limits<std::int16_t>::min(),
+                             std::numeric_limits<std::int16_t>::max()));
 }
 
 std::int64_t roundHalfEvenClamped(double value, std::int64_t lo, std::int64_t hi) {

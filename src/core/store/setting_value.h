@@ -32,7 +32,8 @@ public:
     }
 
 private:
-    SettingValue(Kind k, std::string t, std::int32_t n) : kind_(k), text_(std::move(t)), number_(n) {}
+    SettingValue(Kind k, std::string t, std::int32_t n)
+        : kind_(k), text_(std::move(t)), number_(n) {}
 
     Kind kind_ = Kind::Absent;
     std::string text_;

@@ -92,7 +92,6 @@ bool SettingsStore::save(Setting s, const std::string& text) {
     return save(i.hive, std::string(i.key), std::string(i.name), text, RegType::String);
 }
 
-
 bool SettingsStore::save(const std::vector<std::pair<Setting, std::string>>& values) {
     if (values.empty()) return true;
     const Hive hive = settingInfo(values.front().first).hive;
@@ -101,7 +100,8 @@ bool SettingsStore::save(const std::vector<std::pair<Setting, std::string>>& val
         const SettingInfo& i = settingInfo(s);
         if (i.hive != hive) return false;  // one commit holds one hive
         bool ok = false;
-        writes.push_back({std::string(i.key), std::string(i.name), WriteValue(text, RegType::String, &ok)});
+        writes.push_back(
+            {std::string(i.key), std::string(i.name), WriteValue(text, RegType::String, &ok)});
     }
     return backend(hive).commit(writes);
 }

@@ -3,9 +3,9 @@
 #include <string>
 #include <utility>
 
-#include "platform/settings_backend.h"
 #include "core/store/setting_value.h"
 #include "core/store/settings_table.h"
+#include "platform/settings_backend.h"
 
 namespace orvane {
 
@@ -13,12 +13,13 @@ namespace orvane {
 // backend afresh, and no failure is ever thrown at the caller.
 class SettingsStore {
 public:
-    SettingsStore(SettingsBackend& user, SettingsBackend& machine) : user_(user), machine_(machine) {}
+    SettingsStore(SettingsBackend& user, SettingsBackend& machine)
+        : user_(user), machine_(machine) {}
 
     void CreateKey(const std::string& keyPath, Hive hive);
     // Returns false when the value was not written (callers may ignore it).
-    bool SaveUserValue(const std::string& keyPath, const std::string& name, const std::string& value,
-                       RegType type = RegType::String);
+    bool SaveUserValue(const std::string& keyPath, const std::string& name,
+                       const std::string& value, RegType type = RegType::String);
     SettingValue GetUserValue(const std::string& keyPath, const std::string& name);
     bool SaveMachineValue(const std::string& keyPath, const std::string& name,
                           const std::string& value, RegType type = RegType::String);

@@ -73,6 +73,8 @@ inline constexpr std::array<SettingInfo, 20> kSettings{{
 }};
 // clang-format on
 
-constexpr const SettingInfo& settingInfo(Setting s) { return kSettings[static_cast<std::size_t>(s)]; }
+constexpr const SettingInfo& settingInfo(Setting s) {
+    return kSettings[static_cast<std::size_t>(s)];
+}
 
 }  // namespace orvane

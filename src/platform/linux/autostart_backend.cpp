@@ -62,7 +62,11 @@ RegValue stringValue(const std::string& text) {
 bool validUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
         const auto c = static_cast<unsigned char>(s[i]);
-        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        const std::size_t n = c < 0x80           ? 1
+                              : (c >> 5) == 0x6  ? 2
+                              : (c >> 4) == 0xE  ? 3
+                              : (c >> 3) == 0x1E ? 4
+                                                 : 0;
         if (n == 0 || i + n > s.size()) return false;
         std::uint32_t cp = n == 1 ? c : c & (0x7F >> n);
         for (std::size_t k = 1; k < n; ++k) {
@@ -94,7 +98,9 @@ AutostartBackend::AutostartBackend(std::string userDir, std::vector<std::string>
     while (userDir_.size() > 1 && userDir_.back() == '/') userDir_.pop_back();
 }
 
-std::string AutostartBackend::defaultUserDir() { return xdgConfigHome() + "/autostart"; }
+std::string AutostartBackend::defaultUserDir() {
+    return xdgConfigHome() + "/autostart";
+}
 
 std::vector<std::string> AutostartBackend::defaultSystemDirs() {
     std::vector<std::string> dirs;
@@ -173,7 +179,8 @@ std::string AutostartBackend::programOf(const std::string& exec) {
     if (!words || words->empty()) return {};
     std::string out;
     // "env PROGRAM": the program env starts.
-    const bool viaEnv = words->size() > 1 && (words->front() == "env" || words->front() == "/usr/bin/env");
+    const bool viaEnv =
+        words->size() > 1 && (words->front() == "env" || words->front() == "/usr/bin/env");
     const std::string& raw = (*words)[viaEnv ? 1 : 0];
     for (std::size_t i = 0; i < raw.size(); ++i) {
         out += raw[i];

@@ -114,7 +114,8 @@ std::optional<std::vector<std::string>> splitExec(std::string_view exec) {
     return words;
 }
 
-std::optional<std::vector<std::string>> execCommand(std::string_view exec, const std::string& address,
+std::optional<std::vector<std::string>> execCommand(std::string_view exec,
+                                                    const std::string& address,
                                                     const DesktopEntry& entry,
                                                     const std::string& entryFile) {
     const std::optional<std::vector<std::string>> words = splitExec(exec);

@@ -32,7 +32,8 @@ std::optional<std::vector<std::string>> splitExec(std::string_view exec);
 // %% a percent sign; other codes stand for nothing. With no such code the address comes last.
 // nullopt when the value is not one to run: a quote never closed, no program, or a program
 // that is itself made of field codes (it would run the address, the entry or its name).
-std::optional<std::vector<std::string>> execCommand(std::string_view exec, const std::string& address,
+std::optional<std::vector<std::string>> execCommand(std::string_view exec,
+                                                    const std::string& address,
                                                     const DesktopEntry& entry,
                                                     const std::string& entryFile);
 

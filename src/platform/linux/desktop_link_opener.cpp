@@ -34,7 +34,8 @@ QStringList dataDirs() {
     const QString home = qEnvironmentVariable("XDG_DATA_HOME");
     dirs << (home.startsWith('/') ? home : QDir::homePath() + QStringLiteral("/.local/share"));
     const QStringList system = qEnvironmentVariable("XDG_DATA_DIRS").split(':', Qt::SkipEmptyParts);
-    for (const QString& d : system.isEmpty() ? QStringList{"/usr/local/share", "/usr/share"} : system)
+    for (const QString& d :
+         system.isEmpty() ? QStringList{"/usr/local/share", "/usr/share"} : system)
         if (d.startsWith('/')) dirs << d;
     return dirs;
 }
@@ -57,13 +58,15 @@ QString findEntry(const QString& desktopId) {
 bool installed(const std::string& tryExec) {
     if (tryExec.empty()) return true;
     const QString program = QString::fromStdString(tryExec);
-    if (program.startsWith('/')) return QFileInfo(program).isExecutable() && QFileInfo(program).isFile();
+    if (program.startsWith('/'))
+        return QFileInfo(program).isExecutable() && QFileInfo(program).isFile();
     return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
 }  // namespace
 
-DesktopLinkOpener::Launch DesktopLinkOpener::launchCommand(const QString& desktopId, const QString& address) {
+DesktopLinkOpener::Launch DesktopLinkOpener::launchCommand(const QString& desktopId,
+                                                           const QString& address) {
     const QString file = findEntry(desktopId);
     if (file.isEmpty()) return {};
     const DesktopEntry entry = readDesktopEntry(file.toStdString());
@@ -98,7 +101,8 @@ LinkOpenResult DesktopLinkOpener::open(const std::string& address) {
     }
     const QStringList& command = launch.command;
     qCDebug(lcLinks).noquote() << "link runs" << command.join(' ');
-    return QProcess::startDetached(command.front(), command.mid(1)) ? LinkOpenResult::Opened : LinkOpenResult::Failed;
+    return QProcess::startDetached(command.front(), command.mid(1)) ? LinkOpenResult::Opened
+                                                                    : LinkOpenResult::Failed;
 }
 
 }  // namespace orvane

@@ -15,7 +15,8 @@ namespace orvane {
 class DesktopLinkOpener : public LinkOpener {
 public:
     // `xdgMime` is the program asked which handler is registered for a scheme.
-    explicit DesktopLinkOpener(QString xdgMime = QStringLiteral("xdg-mime"), int queryTimeoutMs = 2000)
+    explicit DesktopLinkOpener(QString xdgMime = QStringLiteral("xdg-mime"),
+                               int queryTimeoutMs = 2000)
         : xdgMime_(std::move(xdgMime)), timeoutMs_(queryTimeoutMs) {}
 
     LinkOpenResult open(const std::string& address) override;

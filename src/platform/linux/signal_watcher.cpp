@@ -1,11 +1,11 @@
 #include "platform/linux/signal_watcher.h"
 
-#include <QSocketNotifier>
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <csignal>
 
 namespace orvane {
 
@@ -25,7 +25,8 @@ void onSignal(int) {
 }  // namespace
 
 SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent) {
-    if (g_pipe[0] == -1 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) {
+    if (g_pipe[0] == -1 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) {
         g_pipe[0] = g_pipe[1] = -1;
         return;
     }

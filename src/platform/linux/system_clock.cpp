@@ -1,7 +1,7 @@
 #include "platform/linux/system_clock.h"
 
-#include <ctime>
 #include <sys/time.h>
+#include <ctime>
 
 namespace orvane {
 
@@ -21,8 +21,12 @@ double seconds(clockid_t id) {
 }
 }  // namespace
 
-double SystemClock::awakeSeconds() const { return seconds(CLOCK_MONOTONIC); }
+double SystemClock::awakeSeconds() const {
+    return seconds(CLOCK_MONOTONIC);
+}
 
-double SystemClock::sinceBootSeconds() const { return seconds(CLOCK_BOOTTIME); }
+double SystemClock::sinceBootSeconds() const {
+    return seconds(CLOCK_BOOTTIME);
+}
 
 }  // namespace orvane

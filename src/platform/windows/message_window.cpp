@@ -4,7 +4,8 @@
 
 namespace orvane {
 
-MessageWindow::MessageWindow(const char* className, Kind kind, Handler handler) : handler_(std::move(handler)) {
+MessageWindow::MessageWindow(const char* className, Kind kind, Handler handler)
+    : handler_(std::move(handler)) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
@@ -13,8 +14,9 @@ MessageWindow::MessageWindow(const char* className, Kind kind, Handler handler) 
     wc.lpszClassName = className;
     RegisterClassExA(&wc);  // a second window of the class finds it registered
     const bool messageOnly = kind == Kind::MessageOnly;
-    hwnd_ = CreateWindowExA(messageOnly ? 0 : WS_EX_TOOLWINDOW, className, "", messageOnly ? 0 : WS_POPUP, 0, 0, 0,
-                            0, messageOnly ? HWND_MESSAGE : nullptr, nullptr, instance, this);
+    hwnd_ = CreateWindowExA(messageOnly ? 0 : WS_EX_TOOLWINDOW, className, "",
+                            messageOnly ? 0 : WS_POPUP, 0, 0, 0, 0,
+                            messageOnly ? HWND_MESSAGE : nullptr, nullptr, instance, this);
 }
 
 MessageWindow::~MessageWindow() {

@@ -17,11 +17,13 @@ public:
 
     bool createKey(const std::string& keyPath) override;
     bool keyExists(const std::string& keyPath) override;
-    bool setValue(const std::string& keyPath, const std::string& name, const RegValue& value) override;
+    bool setValue(const std::string& keyPath, const std::string& name,
+                  const RegValue& value) override;
     // The registry has no transaction a program can count on; checking every key first keeps
     // a commit into a removed key from writing half of it.
     bool commit(const std::vector<ValueWrite>& writes) override;
-    std::optional<RegValue> queryValue(const std::string& keyPath, const std::string& name) override;
+    std::optional<RegValue> queryValue(const std::string& keyPath,
+                                       const std::string& name) override;
     std::string location() const override { return rootName_; }
 
 private:

@@ -1,6 +1,8 @@
 #include "platform/windows/shell_link_opener.h"
 
+// The shell's headers need windows.h before them.
 #include <windows.h>
+
 #include <shellapi.h>
 #include <shlwapi.h>
 
@@ -27,13 +29,14 @@ LinkOpenResult ShellLinkOpener::open(const std::string& address) {
     // its failure to start is told as such.
     char command[2048] = {};
     DWORD size = sizeof command;
-    const HRESULT found = AssocQueryStringA(ASSOCF_NONE, ASSOCSTR_COMMAND, scheme.c_str(), "open", command, &size);
+    const HRESULT found =
+        AssocQueryStringA(ASSOCF_NONE, ASSOCSTR_COMMAND, scheme.c_str(), "open", command, &size);
     if ((FAILED(found) && found != E_POINTER) || (SUCCEEDED(found) && command[0] == '\0'))
         return LinkOpenResult::NoHandler;
     // The shell fills in the handler's own command line; the address is never run itself,
     // since its scheme has a handler.
-    const auto started =
-        reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    const auto started = reinterpret_cast<INT_PTR>(
+        ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return started > 32 ? LinkOpenResult::Opened : LinkOpenResult::Failed;
 }
 

@@ -16,13 +16,15 @@ bool holdsText(const std::optional<RegValue>& v) {
 StartupListBackend::StartupListBackend(HKEY userRoot, HKEY machineRoot)
     : user_(userRoot, "HKEY_CURRENT_USER"), machine_(machineRoot, "HKEY_LOCAL_MACHINE") {}
 
-bool StartupListBackend::setValue(const std::string& keyPath, const std::string& name, const RegValue& value) {
+bool StartupListBackend::setValue(const std::string& keyPath, const std::string& name,
+                                  const RegValue& value) {
     if (!user_.createKey(keyPath) || !user_.setValue(keyPath, name, value)) return false;
     if (holdsText(value) || !holdsText(machine_.queryValue(keyPath, name))) return true;
     return machine_.setValue(keyPath, name, value);
 }
 
-std::optional<RegValue> StartupListBackend::queryValue(const std::string& keyPath, const std::string& name) {
+std::optional<RegValue> StartupListBackend::queryValue(const std::string& keyPath,
+                                                       const std::string& name) {
     std::optional<RegValue> user = user_.queryValue(keyPath, name);
     if (holdsText(user)) return user;
     std::optional<RegValue> machine = machine_.queryValue(keyPath, name);
@@ -36,8 +38,10 @@ std::string StartupListBackend::location() const {
 
 std::string StartupListBackend::startupValue(const std::string& moduleFileName) {
     const std::size_t slash = moduleFileName.find_last_of("\\/");
-    const std::string folder = slash == std::string::npos ? std::string() : moduleFileName.substr(0, slash);
-    std::string base = slash == std::string::npos ? moduleFileName : moduleFileName.substr(slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : moduleFileName.substr(0, slash);
+    std::string base =
+        slash == std::string::npos ? moduleFileName : moduleFileName.substr(slash + 1);
     const std::size_t dot = base.rfind('.');
     if (dot != std::string::npos && dot > 0) base.erase(dot);
     return "\"" + folder + "\\" + base + ".EXE\"";

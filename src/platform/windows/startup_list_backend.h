@@ -20,8 +20,10 @@ public:
 
     bool createKey(const std::string& keyPath) override { return user_.createKey(keyPath); }
     bool keyExists(const std::string& keyPath) override { return user_.keyExists(keyPath); }
-    bool setValue(const std::string& keyPath, const std::string& name, const RegValue& value) override;
-    std::optional<RegValue> queryValue(const std::string& keyPath, const std::string& name) override;
+    bool setValue(const std::string& keyPath, const std::string& name,
+                  const RegValue& value) override;
+    std::optional<RegValue> queryValue(const std::string& keyPath,
+                                       const std::string& name) override;
     std::string location() const override;
 
     // The value that starts this program: its folder, "\", its base name and ".EXE" in

@@ -8,8 +8,8 @@
 #include <QSlider>
 #include <QStyle>
 
-#include "ui/common/twips.h"
 #include "ui/common/status_icons.h"
+#include "ui/common/twips.h"
 
 namespace orvane {
 
@@ -28,13 +28,30 @@ struct AlarmFrame {
 
 // In slider order; inside each frame the check box, slider and value label sit alike.
 constexpr std::array<AlarmFrame, kAlarmSliderCount> kAlarmFrames{{
-    {"fraAlarm0", "Low battery alarm", {60, 60, 2730, 885}, "chkLowBatt", "sliderLowBatt", "lblLowBatt"},
-    {"fraAlarm1", "Critical battery alarm", {60, 960, 2730, 900}, "chkCriticalBatt", "sliderCriticalBatt",
+    {"fraAlarm0",
+     "Low battery alarm",
+     {60, 60, 2730, 885},
+     "chkLowBatt",
+     "sliderLowBatt",
+     "lblLowBatt"},
+    {"fraAlarm1",
+     "Critical battery alarm",
+     {60, 960, 2730, 900},
+     "chkCriticalBatt",
+     "sliderCriticalBatt",
      "lblCriticalBatt"},
-    {"fraAlarm2", "Low battery time alarm", {2820, 60, 2730, 900}, "chkLowBattTime", "sliderLowBattTime",
+    {"fraAlarm2",
+     "Low battery time alarm",
+     {2820, 60, 2730, 900},
+     "chkLowBattTime",
+     "sliderLowBattTime",
      "lblLowBattTime"},
-    {"fraAlarm3", "Critical battery time alarm", {2820, 960, 2730, 900}, "chkCriticalBattTime",
-     "sliderCriticalBattTime", "lblCriticalBattTime"},
+    {"fraAlarm3",
+     "Critical battery time alarm",
+     {2820, 960, 2730, 900},
+     "chkCriticalBattTime",
+     "sliderCriticalBattTime",
+     "lblCriticalBattTime"},
 }};
 constexpr TwipRect kCheck{120, 240, 915, 255};
 constexpr TwipRect kSlider{120, 540, 2475, 255};
@@ -60,8 +77,8 @@ constexpr const char* kResetCaption = "Reset battery time information";
 
 ControlCenterWindow::ControlCenterWindow(std::unique_ptr<ControlCenterModel> model,
                                          std::function<void()> bringMainToFront, QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                         Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       model_(std::move(model)),
       bringMainToFront_(std::move(bringMainToFront)) {
     setObjectName("frmControlCenter");
@@ -163,8 +180,8 @@ void ControlCenterWindow::build() {
 
     // The design's tab order; frames and labels take no focus.
     const std::array<QWidget*, 14> tabOrder{
-        checks_[0], sliders_[0], checks_[1], sliders_[1], checks_[2], sliders_[2], checks_[3], sliders_[3],
-        power,      full,        cmdFinish_, cmdCancel_, cmdInfo_,   cmdReset_};
+        checks_[0],  sliders_[0], checks_[1], sliders_[1], checks_[2], sliders_[2], checks_[3],
+        sliders_[3], power,       full,       cmdFinish_,  cmdCancel_, cmdInfo_,    cmdReset_};
     for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     checks_[0]->setFocus();
 

@@ -20,8 +20,8 @@ class ControlCenterWindow : public QDialog {
     Q_OBJECT
 public:
     // `bringMainToFront` runs whenever the dialog closes, however it is closed.
-    ControlCenterWindow(std::unique_ptr<ControlCenterModel> model, std::function<void()> bringMainToFront,
-                        QWidget* owner = nullptr);
+    ControlCenterWindow(std::unique_ptr<ControlCenterModel> model,
+                        std::function<void()> bringMainToFront, QWidget* owner = nullptr);
     ~ControlCenterWindow() override;
 
     ControlCenterModel& model() { return *model_; }

@@ -49,7 +49,7 @@ void drawBolt(QPainter& p) {
 void drawPlug(QPainter& p) {
     p.setPen(Qt::NoPen);
     p.setBrush(kOutline);
-    p.drawRect(QRectF(10, 3, 3, 8));   // prongs
+    p.drawRect(QRectF(10, 3, 3, 8));  // prongs
     p.drawRect(QRectF(19, 3, 3, 8));
     p.setBrush(QColor(60, 110, 200));
     p.drawRoundedRect(QRectF(6, 10, 20, 11), 3, 3);
@@ -109,8 +109,8 @@ const QPixmap& StatusIcons::pixmap(const std::string& key) {
     } else if (base == "Charge") {
         pm = draw(Glyph::Charge, 0, size);
     } else if (base.size() >= 2 && base.size() <= 3 &&
-               base.find_first_not_of("0123456789") == std::string::npos &&
-               std::stoi(base) >= 10 && std::stoi(base) <= 100 && std::stoi(base) % 10 == 0) {
+               base.find_first_not_of("0123456789") == std::string::npos && std::stoi(base) >= 10 &&
+               std::stoi(base) <= 100 && std::stoi(base) % 10 == 0) {
         pm = draw(Glyph::Level, std::stoi(base), size);
     } else {
         pm = draw(Glyph::Unknown, 0, size);

@@ -32,7 +32,8 @@ public:
 
     // A single-line text (an '&' access key marker does not count) plus `extraPx` of
     // decoration such as a check box's indicator; a height of 0 leaves the height unchecked.
-    void fit(const QFont& font, const QString& text, int widthTwips, int heightTwips, int extraPx = 2);
+    void fit(const QFont& font, const QString& text, int widthTwips, int heightTwips,
+             int extraPx = 2);
     // A word-wrapped text that must fit within its box.
     void fitWrapped(const QFont& font, const QString& text, int widthTwips, int heightTwips);
 

@@ -26,11 +26,13 @@ constexpr TwipRect kWebsite{120, 1920, 3570, 195};
 
 }  // namespace
 
-AboutInfo AboutWindow::buildInfo() { return {ORVANE_ABOUT_VERSION, ORVANE_ABOUT_EMAIL, ORVANE_ABOUT_WEB}; }
+AboutInfo AboutWindow::buildInfo() {
+    return {ORVANE_ABOUT_VERSION, ORVANE_ABOUT_EMAIL, ORVANE_ABOUT_WEB};
+}
 
 AboutWindow::AboutWindow(MessageBoxes& messages, LinkOpener& opener, QWidget* owner, AboutInfo info)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                         Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       model_(std::move(info), messages, opener) {
     setObjectName("frmAbout");
     setWindowTitle(QString::fromStdString(model_.caption()));

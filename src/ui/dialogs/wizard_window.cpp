@@ -8,8 +8,8 @@
 #include <QSlider>
 #include <QStyle>
 
-#include "ui/common/twips.h"
 #include "ui/common/status_icons.h"
+#include "ui/common/twips.h"
 
 namespace orvane {
 
@@ -36,16 +36,22 @@ constexpr const char* kAlarmsCaption = "Control Center";
 constexpr const char* kControlCenterCaption = "Launch &Control Center";
 constexpr const char* kDoneCaption = "&Done";
 constexpr const char* kAlarmsMessage =
-    "This is where you can set all the alarms that inform you when certain conditions are met. Click the "
+    "This is where you can set all the alarms that inform you when certain conditions are met. "
+    "Click the "
     "button below to customize the settings for your personal preference.";
 constexpr const char* kEstimateMessage =
-    "To make the initial estimation more precise, please input the estimated full battery time of your "
-    "laptop if available from the user's manual or the manufacturer by dragging the slider to closest "
-    "estimated time. If this information is not available, drag the slider to the left until the display "
+    "To make the initial estimation more precise, please input the estimated full battery time of "
+    "your "
+    "laptop if available from the user's manual or the manufacturer by dragging the slider to "
+    "closest "
+    "estimated time. If this information is not available, drag the slider to the left until the "
+    "display "
     "reads \"N/A\".";
 constexpr const char* kIntroMessage =
-    "This wizard will help you personalize Orvane and let you get the most out of this powerful battery "
-    "management software. Please go through the settings carefully and click Done to start using Orvane.";
+    "This wizard will help you personalize Orvane and let you get the most out of this powerful "
+    "battery "
+    "management software. Please go through the settings carefully and click Done to start using "
+    "Orvane.";
 
 QLabel* wrappedLabel(const char* name, const char* text, const QRect& r, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -58,10 +64,10 @@ QLabel* wrappedLabel(const char* name, const char* text, const QRect& r, QWidget
 
 }  // namespace
 
-WizardWindow::WizardWindow(SettingsStore& store, MessageBoxes& messages, DialogFactory controlCenter,
-                           QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                         Qt::MSWindowsFixedSizeDialogHint),
+WizardWindow::WizardWindow(SettingsStore& store, MessageBoxes& messages,
+                           DialogFactory controlCenter, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       model_(store, messages),
       controlCenter_(std::move(controlCenter)) {
     setObjectName("frmPersonalize");
@@ -82,7 +88,8 @@ void WizardWindow::build() {
     layout.fit(plain, kEstimateCaption, kEstimateFrame.width, 195, 16);
     layout.fit(plain, kAlarmsCaption, kAlarmsFrame.width, 195, 16);
     layout.fit(plain, "10:00", kTime.width, kTime.height);
-    layout.fit(plain, kControlCenterCaption, kControlCenter.width, kControlCenter.height, buttonPad);
+    layout.fit(plain, kControlCenterCaption, kControlCenter.width, kControlCenter.height,
+               buttonPad);
     layout.fit(plain, kDoneCaption, kDone.width, kDone.height, buttonPad);
     layout.fitWrapped(plain, kEstimateMessage, kEstimateText.width, kEstimateText.height);
     layout.fitWrapped(plain, kIntroMessage, kIntroText.width, kIntroText.height);

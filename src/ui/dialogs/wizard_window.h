@@ -49,7 +49,10 @@ class WizardRunner : public FirstUseWizard {
 public:
     WizardRunner(SettingsStore& store, MessageBoxes& messages, DialogFactory controlCenter,
                  QWidget* owner = nullptr)
-        : store_(store), messages_(messages), controlCenter_(std::move(controlCenter)), owner_(owner) {}
+        : store_(store),
+          messages_(messages),
+          controlCenter_(std::move(controlCenter)),
+          owner_(owner) {}
 
     void run() override;
 
