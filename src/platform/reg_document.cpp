@@ -450,14 +450,10 @@ RegDocument::Lookup RegDocument::find(const std::string& id, const std::string* 
     return r;
 }
 
-bool RegDocument::sectionExists(const std::string& keyPath) const {
+bool RegDocument::keyExists(const std::string& keyPath) const {
     const std::string id = keyId(keyPath);
     // A hive is always there.
     return (!id.empty() && id.find('\\') == std::string::npos) || find(id, nullptr).exists;
-}
-
-bool RegDocument::keyExists(const std::string& keyPath) const {
-    return sectionExists(keyPath);
 }
 
 std::optional<RegValue> RegDocument::value(const std::string& keyPath,
@@ -473,7 +469,7 @@ bool RegDocument::createKey(const std::string& keyPath) {
     for (const std::string& part : keyParts(keyPath)) {
         const bool hive = path.empty();
         path += (hive ? "" : "\\") + part;
-        if (hive || sectionExists(path)) continue;
+        if (hive || keyExists(path)) continue;
         // A blank line after an open hex line would be read as part of it; the header
         // itself never is.
         if (!entries_.empty() && entries_.back().kind != Kind::Blank && !entries_.back().open)

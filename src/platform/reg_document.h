@@ -59,7 +59,6 @@ public:
 private:
     struct Lookup;
     Lookup find(const std::string& id, const std::string* name) const;
-    bool sectionExists(const std::string& keyPath) const;
 
     std::vector<Entry> entries_;
 };

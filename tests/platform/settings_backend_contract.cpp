@@ -104,7 +104,8 @@ const Case kCases[] = {
              {{Setting::Data, "1.8"}, {Setting::Count, "10"}, {Setting::Data, "2.5"}}));
          EXPECT_EQ(r.store.get(Setting::Data), SettingValue::text("2.5"));
          EXPECT_EQ(r.store.get(Setting::Count), SettingValue::text("10"));
-         EXPECT_EQ(r.store.GetUserValue("SOFTWARE\\merrowin\\Orvane\\SETTING", "count"),
+         EXPECT_EQ(SettingsStore::ReadValue(
+                       r.b->user().queryValue("SOFTWARE\\merrowin\\Orvane\\SETTING", "count")),
                    SettingValue::text("10"));
      }},
     {"a commit never mixes the user's values with the start-up list: nothing is written",

@@ -19,10 +19,8 @@ public:
         : messages_(messages), shownTexts_(std::move(shownTexts)) {}
 
     void Enabled(bool vData) { enabled_ = vData; }
-    bool Enabled() const { return enabled_; }
     void ShowMsg();
     void MsgString(std::string vData) { message_ = std::move(vData); }
-    const std::string& MsgString() const { return message_; }
     void SetCondition(bool condition) { condition_ = condition; }
     bool Condition() const { return condition_; }
 

@@ -24,8 +24,6 @@ enum class CloseReason {
     Program = 1,  // the program unloads it (Exit answered Yes)
     Session = 2,  // log off, shutdown, SIGTERM/SIGHUP
     TaskManager = 3,
-    ParentClosed = 4,
-    OwnerClosed = 5,
 };
 
 struct Services {

@@ -58,15 +58,6 @@ bool SettingsStore::save(Hive hive, const std::string& keyPath, const std::strin
     return backend(hive).setValue(keyPath, name, raw);
 }
 
-bool SettingsStore::SaveUserValue(const std::string& keyPath, const std::string& name,
-                                  const std::string& value, RegType type) {
-    return save(Hive::CurrentUser, keyPath, name, value, type);
-}
-
-SettingValue SettingsStore::GetUserValue(const std::string& keyPath, const std::string& name) {
-    return ReadValue(user_.queryValue(keyPath, name));
-}
-
 bool SettingsStore::SaveMachineValue(const std::string& keyPath, const std::string& name,
                                      const std::string& value, RegType type) {
     return save(Hive::LocalMachine, keyPath, name, value, type);

@@ -18,9 +18,6 @@ public:
 
     void CreateKey(const std::string& keyPath, Hive hive);
     // Returns false when the value was not written (callers may ignore it).
-    bool SaveUserValue(const std::string& keyPath, const std::string& name,
-                       const std::string& value, RegType type = RegType::String);
-    SettingValue GetUserValue(const std::string& keyPath, const std::string& name);
     bool SaveMachineValue(const std::string& keyPath, const std::string& name,
                           const std::string& value, RegType type = RegType::String);
     SettingValue GetMachineValue(const std::string& keyPath, const std::string& name);
