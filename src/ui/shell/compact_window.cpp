@@ -248,11 +248,7 @@ void CompactHost::settled() {
         qCDebug(lcDisplay) << "compact panel asked to" << move_->to << "stands at" << real;
         if (real == move_->from && real != move_->to && move_->retries < 2) {
             ++move_->retries;
-            // Qt must know where it stands, or it takes the move for done already.
-            if (window_->pos() != real) window_->move(real);
-            window_->move(move_->to);
-            windows_.placed(*window_, move_->to);
-            settle_->start();
+            askMove(real, move_->to);
             return;
         }
         move_.reset();
@@ -309,22 +305,29 @@ void CompactHost::moveTo(TwipsPoint pos) {
     if (!window_) return;
     const QPoint target = twipsToPixels(pos, twipsPerPixel(window_.get()));
     move_.reset();
-    if (!window_->isVisible() && !userPlaced_) given_ = target;
-    // Where asking would throw the panel elsewhere, it stays where the user let it go.
-    if (window_->isVisible() && !windows_.movesShownWindows()) return;
-    if (window_->isVisible()) {
-        const QPoint real = windows_.position(*window_);
-        move_ = Move{real, target};
-        // A move the window manager dropped leaves Qt believing the panel is there already,
-        // and it would not ask again.
-        if (window_->pos() != real) window_->move(real);
-        qCDebug(lcDisplay) << "compact panel moved from" << real << "to" << target;
+    if (!window_->isVisible()) {
+        if (!userPlaced_) given_ = target;
+        window_->move(target);
+        windows_.placed(*window_, target);
+        return;
     }
-    window_->move(target);
-    windows_.placed(*window_, target);
+    // Where asking would throw the panel elsewhere, it stays where the user let it go.
+    if (!windows_.movesShownWindows()) return;
+    const QPoint real = windows_.position(*window_);
+    move_ = Move{real, target};
+    qCDebug(lcDisplay) << "compact panel moved from" << real << "to" << target;
+    askMove(real, target);
+}
+
+void CompactHost::askMove(QPoint real, QPoint to) {
+    // A move the window manager dropped leaves Qt believing the panel is there already, and it
+    // would not ask again.
+    if (window_->pos() != real) window_->move(real);
+    window_->move(to);
+    windows_.placed(*window_, to);
     // A shown panel gets there when the window manager has moved it, if it does: its place is
     // told again once it has had the time.
-    if (window_->isVisible()) settle_->start();
+    settle_->start();
 }
 
 TwipsPoint CompactHost::position() const {

@@ -98,6 +98,8 @@ signals:
 private:
     QPoint placeInPixels() const;
     void settled();
+    // Asks the window manager to move the shown panel from `real` to `to`.
+    void askMove(QPoint real, QPoint to);
 
     StatusIcons& icons_;
     WindowSystem& windows_;
