@@ -153,44 +153,63 @@ TEST(StartUp, EmptyStartUpEntryLeavesTheItemUnchecked) {
     EXPECT_FALSE(r.main.topMost);
 }
 
-TEST(ResizeForm, EveryModePassesThroughFullAndRecreatesMissingKeys) {
+TEST(DisplayModes, EachWindowGoesStraightToItsStateAndTheModeIsStoredOnce) {
+    // A window shown and hidden in one switch flashes up under a window manager.
+    auto flashed = [](const std::vector<std::string>& lines, const std::string& window) {
+        const bool shown = std::count(lines.begin(), lines.end(), window + ".show") > 0;
+        const bool hidden = std::count(lines.begin(), lines.end(), window + ".hide") > 0;
+        return shown && hidden;
+    };
+    const MenuItem modes[] = {MenuItem::Full, MenuItem::Compact, MenuItem::Minimize};
+    for (const char* stored : {"0", "1", "2"}) {
+        for (MenuItem to : modes) {
+            Rig r;
+            r.returningUser();
+            r.user.putText(kW, "Display", stored);
+            ASSERT_TRUE(r.c.startUp());
+            SCOPED_TRACE(std::string(stored) + " to " + std::to_string(static_cast<int>(to)));
+            EXPECT_FALSE(flashed(r.journal.lines, "main")) << "at start";
+            EXPECT_FALSE(flashed(r.journal.lines, "compact")) << "at start";
+            r.user.removeKey(kW);  // a switch recreates the keys a hand edit took away
+            r.user.writes.clear();
+            r.journal.lines.clear();
+            r.c.onMenuItem(to);
+            EXPECT_FALSE(flashed(r.journal.lines, "main"));
+            EXPECT_FALSE(flashed(r.journal.lines, "compact"));
+            EXPECT_EQ(r.main.visible, to == MenuItem::Full);
+            EXPECT_EQ(r.compact.visible, to == MenuItem::Compact);
+            EXPECT_EQ(r.user.writes, (std::vector<std::string>{"Display"}));
+            EXPECT_EQ(r.user.text(kW, "Display"), to == MenuItem::Full      ? "0"
+                                                  : to == MenuItem::Compact ? "1"
+                                                                            : "2");
+        }
+    }
+}
+
+TEST(DisplayModes, MinimizeKeepsTheWindowWhileNoTrayShowsTheIcon) {
     Rig r;
     r.returningUser();
-    ASSERT_TRUE(r.c.startUp());
-    r.user.removeKey(kW);
-    r.user.writes.clear();
-    std::string mode = "Minimize";
-    r.c.ResizeForm(mode);
-    EXPECT_EQ(r.user.writes, (std::vector<std::string>{"Display", "Display"}));
-    EXPECT_EQ(r.user.text(kW, "Display"), "2");
-    EXPECT_FALSE(r.main.visible);
-
+    r.user.putText(kW, "Display", "2");
     r.tray.trayExists = false;  // nothing to click in a tray: the window stays
-    mode = "Minimize";
-    r.c.ResizeForm(mode);
+    ASSERT_TRUE(r.c.startUp());
     EXPECT_TRUE(r.main.visible);
-    r.c.trayAvailabilityChanged();  // only Minimize checked hides it, and a tray must be there
-    EXPECT_TRUE(r.main.visible);
-    r.c.onMenuItem(MenuItem::Minimize);
-    EXPECT_TRUE(r.main.visible);
+    EXPECT_FALSE(r.compact.visible);
     r.tray.trayExists = true;
     r.c.trayAvailabilityChanged();
     EXPECT_FALSE(r.main.visible);
     r.tray.trayExists = false;  // the panel went away: the window is the way to the menu again
     r.c.trayAvailabilityChanged();
     EXPECT_TRUE(r.main.visible);
+    r.c.onMenuItem(MenuItem::Minimize);
+    EXPECT_TRUE(r.main.visible);
     r.c.onMenuItem(MenuItem::Compact);
     r.c.trayAvailabilityChanged();  // the panel is the way there in Compact mode
     EXPECT_FALSE(r.main.visible);
+    EXPECT_TRUE(r.compact.visible);
     r.c.onMenuItem(MenuItem::Full);
-
-    mode.clear();  // empty: the checked item decides (still Full here)
-    r.c.ResizeForm(mode);
-    EXPECT_EQ(mode, "Full");
-    mode = "full";  // case matters: nothing happens but the display refresh
-    r.journal.lines.clear();
-    r.c.ResizeForm(mode);
-    EXPECT_EQ(r.journal.lines, (std::vector<std::string>{"main.status", "tray.modify"}));
+    r.c.trayAvailabilityChanged();
+    EXPECT_TRUE(r.main.visible);
+    EXPECT_FALSE(r.compact.visible);
 }
 
 TEST(Display, CompactWindowFollowsOnlyInCompactMode) {

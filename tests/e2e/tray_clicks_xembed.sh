@@ -30,7 +30,7 @@ settled() {
   mock_display "{'TimeToEmpty': <int64 $((7000 + 60 * changes))>}"
   wait_for eval '[ "$(grep -c tip: "$log")" -gt '"$before"' ]' || fail "a power change was not shown"
 }
-windows() { xdotool search --onlyvisible --pid "$pid" | sort | tr '\n' ' '; }
+windows() { shown_windows_of "$pid" | sort | tr '\n' ' '; }
 state_is() { xprop -id "$1" WM_STATE | grep -q "window state: $2"; }
 menu() {  # the one visible window of the program that was not there before
   local w

@@ -69,8 +69,9 @@ bool MainController::startUp() {
         s_.store.save(defaults);
     }
     LoadWindowPosition();
-    // AddTrayIcon: the window is shown first, then the icon appears.
-    v_.main.showWindow();
+    mode_ = storedMode();
+    // The window comes first, then the icon; a window the mode hides is never shown at all.
+    if (mode_ == DisplayMode::Full) v_.main.showWindow();
     v_.tray.add(kAppTitle);
     LoadWindowSettings();
     alarms_.LoadAlarms();
@@ -84,18 +85,17 @@ void MainController::LoadWindowPosition() {
     v_.main.moveTo({s_.store.get(Setting::X).toNumber(), s_.store.get(Setting::Y).toNumber()});
 }
 
-void MainController::LoadWindowSettings() {
-    menu_.full = menu_.compact = menu_.minimize = false;
+DisplayMode MainController::storedMode() const {
     const double display = s_.store.get(Setting::Display).toNumber();
-    if (display == 1) {
-        menu_.compact = true;
-    } else if (display == 2) {
-        menu_.minimize = true;
-    } else {
-        menu_.full = true;
-    }
+    if (display == 1) return DisplayMode::Compact;
+    if (display == 2) return DisplayMode::Minimize;
+    return DisplayMode::Full;
+}
+
+void MainController::LoadWindowSettings() {
+    mode_ = storedMode();
     publishMenu();
-    ResizeForm();
+    applyMode();
     menu_.alwaysOnTop = s_.store.get(Setting::AlwaysOnTop).toBool();
     if (menu_.alwaysOnTop) v_.main.setTopMost(true);
     menu_.startWithWindows = !s_.store.get(Setting::StartWithDesktop).toText().empty();
@@ -103,6 +103,9 @@ void MainController::LoadWindowSettings() {
 }
 
 void MainController::publishMenu() {
+    menu_.full = mode_ == DisplayMode::Full;
+    menu_.compact = mode_ == DisplayMode::Compact;
+    menu_.minimize = mode_ == DisplayMode::Minimize;
     v_.main.showMenuState(menu_);
 }
 
@@ -115,42 +118,33 @@ void MainController::ensureCompact() {
     UpdateDisplay();
 }
 
-void MainController::ResizeForm() {
-    std::string mode;
-    ResizeForm(mode);
-}
-
-void MainController::ResizeForm(std::string& mode) {
-    if (mode.empty()) {
-        mode = menu_.full       ? "Full"
-               : menu_.compact  ? "Compact"
-               : menu_.minimize ? "Minimize"
-                                : "Full";
-    }
+void MainController::applyMode() {
     s_.store.EnsureKeys();
-    if (mode == "Full") {
-        v_.main.showWindow();
-        ensureCompact();
-        v_.compact.hideWindow();
-        menu_.alwaysOnTopVisible = true;
-        publishMenu();
-        s_.store.save(Setting::Display, "0");
-    } else if (mode == "Compact") {
-        std::string full = "Full";
-        ResizeForm(full);
-        v_.main.hideWindow();
-        v_.compact.showWindow();
-        v_.compact.setTopMost(true);
-        menu_.alwaysOnTopVisible = false;
-        publishMenu();
-        s_.store.save(Setting::Display, "1");
-    } else if (mode == "Minimize") {
-        std::string full = "Full";
-        ResizeForm(full);
-        // Without a tray nothing would be left to click: the window stays until one is there.
-        if (v_.tray.available()) v_.main.hideWindow();
-        s_.store.save(Setting::Display, "2");
+    ensureCompact();
+    // Each window goes straight to the state the mode wants: one shown and hidden again in
+    // the same breath would flash up under a window manager.
+    switch (mode_) {
+        case DisplayMode::Full:
+            v_.main.showWindow();
+            v_.compact.hideWindow();
+            break;
+        case DisplayMode::Compact:
+            v_.main.hideWindow();
+            v_.compact.showWindow();
+            v_.compact.setTopMost(true);
+            break;
+        case DisplayMode::Minimize:
+            v_.compact.hideWindow();
+            // Without a tray nothing would be left to click: the window stays until one is there.
+            if (v_.tray.available())
+                v_.main.hideWindow();
+            else
+                v_.main.showWindow();
+            break;
     }
+    menu_.alwaysOnTopVisible = mode_ != DisplayMode::Compact;
+    publishMenu();
+    s_.store.save(Setting::Display, std::to_string(static_cast<int>(mode_)));
     UpdateDisplay();
 }
 
@@ -172,7 +166,7 @@ void MainController::UpdateDisplay() {
     shown_ = d.main;
     v_.main.showStatus(d);
     v_.tray.modify(d.smallKey, d.tip);
-    if (menu_.compact && v_.compact.exists()) v_.compact.showStatus(d);
+    if (mode_ == DisplayMode::Compact && v_.compact.exists()) v_.compact.showStatus(d);
     const ClockReading now = ReadClocks(s_.clock);
     lastUpdate_ = timeOfDay();
     updated_ = true;
@@ -280,9 +274,13 @@ void MainController::onMenuItem(MenuItem item) {
             sysInfo_PowerStatusChanged();
             break;
         case MenuItem::Full:
+            setMode(DisplayMode::Full);
+            break;
         case MenuItem::Compact:
+            setMode(DisplayMode::Compact);
+            break;
         case MenuItem::Minimize:
-            setMode(item);
+            setMode(DisplayMode::Minimize);
             break;
         case MenuItem::StartWithWindows:
             toggleStartWithDesktop();
@@ -297,12 +295,10 @@ void MainController::onMenuItem(MenuItem item) {
     publishMenu();
 }
 
-void MainController::setMode(MenuItem item) {
-    menu_.full = item == MenuItem::Full;
-    menu_.compact = item == MenuItem::Compact;
-    menu_.minimize = item == MenuItem::Minimize;
+void MainController::setMode(DisplayMode mode) {
+    mode_ = mode;
     publishMenu();
-    ResizeForm();
+    applyMode();
 }
 
 void MainController::toggleAlwaysOnTop() {
@@ -341,36 +337,40 @@ void MainController::onTrayEvent(TrayEvent event) {
     if (!started_ || unloading_) return;
     if (event == TrayEvent::HostMenuOpening) {
         // What comes before our own menu is shown; the host draws the menu.
-        if (menu_.full) v_.main.bringToFront();
+        if (mode_ == DisplayMode::Full) v_.main.bringToFront();
         return;
     }
     if (event == TrayEvent::Activate) {
         // Where the double click is missing, the activation does what it would do in Full
         // mode; elsewhere it is the click the table knows.
-        if (menu_.full)
+        if (mode_ == DisplayMode::Full)
             event = TrayEvent::LeftDoubleClick;
-        else if (menu_.compact)
+        else if (mode_ == DisplayMode::Compact)
             event = TrayEvent::LeftButtonUp;
         else
             return;
     }
-    if (menu_.full) {
-        if (event == TrayEvent::LeftDoubleClick) {
-            v_.main.bringToFront();
-            v_.main.setNormalState();
-            v_.main.showWindow();
-        } else if (event == TrayEvent::RightButtonUp) {
-            v_.main.bringToFront();
-            v_.main.showPopupMenu();
-        }
-    } else if (menu_.compact) {
-        if (event == TrayEvent::LeftButtonUp) {
-            v_.compact.bringToFront();
-        } else if (event == TrayEvent::RightButtonUp) {
-            v_.main.showPopupMenu();
-        }
-    } else if (menu_.minimize) {
-        if (event == TrayEvent::RightButtonUp) v_.main.showPopupMenu();
+    switch (mode_) {
+        case DisplayMode::Full:
+            if (event == TrayEvent::LeftDoubleClick) {
+                v_.main.bringToFront();
+                v_.main.setNormalState();
+                v_.main.showWindow();
+            } else if (event == TrayEvent::RightButtonUp) {
+                v_.main.bringToFront();
+                v_.main.showPopupMenu();
+            }
+            break;
+        case DisplayMode::Compact:
+            if (event == TrayEvent::LeftButtonUp) {
+                v_.compact.bringToFront();
+            } else if (event == TrayEvent::RightButtonUp) {
+                v_.main.showPopupMenu();
+            }
+            break;
+        case DisplayMode::Minimize:
+            if (event == TrayEvent::RightButtonUp) v_.main.showPopupMenu();
+            break;
     }
 }
 
@@ -397,12 +397,12 @@ void MainController::compactClosed() {
     if (!discardCompact() || unloading_) return;
     v_.main.setNormalState();
     // In Compact mode this makes the panel anew at the place just saved.
-    ResizeForm();
+    applyMode();
     v_.main.bringToFront();
 }
 
 void MainController::trayAvailabilityChanged() {
-    if (!started_ || unloading_ || !menu_.minimize) return;
+    if (!started_ || unloading_ || mode_ != DisplayMode::Minimize) return;
     if (v_.tray.available()) {
         v_.main.hideWindow();
     } else {

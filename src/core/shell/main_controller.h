@@ -65,10 +65,10 @@ public:
     bool askExit();
 
     bool FirstUse();
-    // Applies a display mode ("Full", "Compact", "Minimize"; empty: the checked one) and
-    // refreshes the display. `mode` receives the mode applied.
-    void ResizeForm(std::string& mode);
-    void ResizeForm();
+    // Shows and hides the windows as the checked display mode wants, stores the mode and
+    // refreshes the display.
+    void applyMode();
+    DisplayMode mode() const { return mode_; }
     void UpdateDisplay();
 
     // The pop-up menu's commands (Control Center and About are the windows' own).
@@ -108,7 +108,9 @@ public:
 private:
     void toggleStartWithDesktop();
     void toggleAlwaysOnTop();
-    void setMode(MenuItem item);
+    void setMode(DisplayMode mode);
+    // The stored "Display": anything but 1 and 2 is Full.
+    DisplayMode storedMode() const;
     void LoadWindowPosition();
     void LoadWindowSettings();
     void ensureCompact();
@@ -121,6 +123,7 @@ private:
 
     Services s_;
     Views v_;
+    DisplayMode mode_ = DisplayMode::Full;
     MenuState menu_;
     StatusTexts shown_;
     std::int32_t lastUpdate_ = 0;

@@ -12,6 +12,10 @@ struct TwipsPoint {
     double y = 0;
 };
 
+// What the program shows: the main window, the compact panel, or only the tray icon. The
+// number is what "Display" stores.
+enum class DisplayMode { Full = 0, Compact = 1, Minimize = 2 };
+
 // Check marks and visibility of the pop-up menu's items.
 struct MenuState {
     bool full = false;
