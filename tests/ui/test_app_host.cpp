@@ -160,6 +160,16 @@ private slots:
         QCOMPARE(c->displayText(1), QString("N/A"));
         QCOMPARE(c->displayText(2), QString("AC"));
         QVERIFY(!p.main().menuAction(MenuItem::AlwaysOnTop)->isVisible());
+
+        // The main window, never shown so far, comes laid out and with the status on it.
+        p.main().menuAction(MenuItem::Full)->trigger();
+        QVERIFY(p.main().isVisible());
+        QVERIFY(!c->isVisible());
+        const auto* value = p.main().findChild<QLabel*>("lblDisplay2");
+        QVERIFY(value);
+        QCOMPARE(value->geometry().left(), qRound(1875 * p.main().layoutScale()));
+        QVERIFY(p.main().width() >= qRound(3075 * p.main().layoutScale()) - 1);
+        QCOMPARE(p.main().displayText(2), QString("AC Power"));
     }
 
     // One Control Center, owned by the main window and not modal; the About box goes through

@@ -30,6 +30,9 @@ public:
     // compositor (sway) centres a floating X window on the screen instead.
     virtual bool movesShownWindows() const { return true; }
     virtual void prepareFloatingPanel(QWidget&) {}
+    // Sends what was asked of the window system so far now, not when the event loop next
+    // waits.
+    virtual void sendPending() {}
 };
 
 // Through Qt alone: the window system's own "above" state (the window manager's

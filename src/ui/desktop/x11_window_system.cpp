@@ -106,6 +106,10 @@ public:
         return true;
     }
 
+    void sendPending() override {
+        if (xcb_connection_t* c = connection()) xcb_flush(c);
+    }
+
 private:
     struct Placement {
         QPoint frame;

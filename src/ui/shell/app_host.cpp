@@ -23,7 +23,7 @@ AppHost::AppHost(Services services, QObject* parent)
       services_(services),
       windows_(makeWindowSystem()),
       main_(std::make_unique<MainWindow>(icons_, *windows_)),
-      tray_(new TrayIcon(icons_, *main_->popupMenu(), this)),
+      tray_(new TrayIcon(icons_, *main_->popupMenu(), *windows_, this)),
       compact_(new CompactHost(icons_, *windows_, this)) {
     wizard_ = std::make_unique<WizardRunner>(
         services_.store, services_.messages,

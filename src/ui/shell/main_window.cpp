@@ -73,51 +73,61 @@ MainWindow::MainWindow(StatusIcons& icons, WindowSystem& windows, QWidget* paren
     setWindowTitle("Orvane");
     setWindowIcon(StatusIcons::appIcon());
 
-    QFont bold = font();
-    bold.setBold(true);
-    for (std::size_t i = 0; i < 3; ++i) {
-        layout_.fit(font(), kStatusPrompts[i], kPrompt[i].width, kPrompt[i].height);
-        layout_.fit(bold, kWidestValue[i], kDisplay[i].width, kDisplay[i].height);
-    }
-    setFixedSize(layout_.place(kClient).size());
-
-    fraStatus_ = new QGroupBox("Power Status", this);
-    fraStatus_->setObjectName("fraStatus");
-    fraStatus_->setGeometry(layout_.place(kFrame));
-    for (std::size_t i = 0; i < 3; ++i) {
-        lblPrompt_[i] = new QLabel(kStatusPrompts[i], fraStatus_);
-        lblPrompt_[i]->setObjectName(QString("lblPrompt%1").arg(i));
-        lblPrompt_[i]->setGeometry(layout_.place(kPrompt[i]));
-        lblDisplay_[i] = new QLabel(fraStatus_);
-        lblDisplay_[i]->setObjectName(QString("lblDisplay%1").arg(i));
-        lblDisplay_[i]->setFont(bold);
-        // Painting its own background keeps a new value from repainting the whole frame.
-        lblDisplay_[i]->setAutoFillBackground(true);
-        lblDisplay_[i]->setGeometry(layout_.place(kDisplay[i]));
-    }
-    barPercent_ = new QProgressBar(fraStatus_);
-    barPercent_->setObjectName("barPercent");
-    barPercent_->setRange(0, 100);
-    barPercent_->setValue(0);
-    barPercent_->setTextVisible(false);
-    barPercent_->setGeometry(layout_.place(kBar));
-    imgStatus_ = new QLabel(fraStatus_);
-    imgStatus_->setObjectName("ImgStatus");
-    imgStatus_->setAutoFillBackground(true);
-    // The large icon is 32 pixels whatever the picture box's design size.
-    const QRect pic = layout_.place(kPicture);
-    imgStatus_->setGeometry(pic.x(), pic.y(), std::max(32, pic.width()),
-                            std::max(32, pic.height()));
-    imgStatus_->installEventFilter(this);
-
     buildMenu();
-    addMenuKeys(*this, *imgStatus_, [this](QPoint at) { emit menuKeyPressed(at); });
 
     // Runs only after the window moved, until it stands still.
     settle_ = new QTimer(this);
     settle_->setSingleShot(true);
     settle_->setInterval(kSettleMs);
     connect(settle_, &QTimer::timeout, this, &MainWindow::settled);
+}
+
+void MainWindow::buildControls() {
+    if (fraStatus_) return;
+    QFont bold = font();
+    bold.setBold(true);
+    fraStatus_ = new QGroupBox("Power Status", this);
+    fraStatus_->setObjectName("fraStatus");
+    for (std::size_t i = 0; i < 3; ++i) {
+        lblPrompt_[i] = new QLabel(kStatusPrompts[i], fraStatus_);
+        lblPrompt_[i]->setObjectName(QString("lblPrompt%1").arg(i));
+        lblDisplay_[i] = new QLabel(fraStatus_);
+        lblDisplay_[i]->setObjectName(QString("lblDisplay%1").arg(i));
+        lblDisplay_[i]->setFont(bold);
+        // Painting its own background keeps a new value from repainting the whole frame.
+        lblDisplay_[i]->setAutoFillBackground(true);
+    }
+    barPercent_ = new QProgressBar(fraStatus_);
+    barPercent_->setObjectName("barPercent");
+    barPercent_->setRange(0, 100);
+    barPercent_->setValue(0);
+    barPercent_->setTextVisible(false);
+    imgStatus_ = new QLabel(fraStatus_);
+    imgStatus_->setObjectName("ImgStatus");
+    imgStatus_->setAutoFillBackground(true);
+    imgStatus_->installEventFilter(this);
+    addMenuKeys(*this, *imgStatus_, [this](QPoint at) { emit menuKeyPressed(at); });
+
+    for (std::size_t i = 0; i < 3; ++i) {
+        layout_.fit(font(), kStatusPrompts[i], kPrompt[i].width, kPrompt[i].height);
+        layout_.fit(bold, kWidestValue[i], kDisplay[i].width, kDisplay[i].height);
+    }
+    setFixedSize(layout_.place(kClient).size());
+    fraStatus_->setGeometry(layout_.place(kFrame));
+    for (std::size_t i = 0; i < 3; ++i) {
+        lblPrompt_[i]->setGeometry(layout_.place(kPrompt[i]));
+        lblDisplay_[i]->setGeometry(layout_.place(kDisplay[i]));
+    }
+    barPercent_->setGeometry(layout_.place(kBar));
+    // The large icon is 32 pixels whatever the picture box's design size.
+    const QRect pic = layout_.place(kPicture);
+    imgStatus_->setGeometry(pic.x(), pic.y(), std::max(32, pic.width()),
+                            std::max(32, pic.height()));
+}
+
+void MainWindow::setVisible(bool visible) {
+    if (visible) buildControls();
+    QWidget::setVisible(visible);
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -294,6 +304,7 @@ void MainWindow::processPendingEvents() {
 }
 
 void MainWindow::showStatus(const DisplayUpdate& d) {
+    buildControls();
     lblDisplay_[0]->setText(QString::fromStdString(d.main.status));
     lblDisplay_[1]->setText(QString::fromStdString(d.main.time));
     lblDisplay_[2]->setText(QString::fromStdString(d.main.power));
@@ -306,14 +317,17 @@ void MainWindow::showStatus(const DisplayUpdate& d) {
 }
 
 QString MainWindow::displayText(int index) const {
+    if (!fraStatus_) return {};
     return lblDisplay_.at(index)->text();
 }
 
 QString MainWindow::promptText(int index) const {
+    if (!fraStatus_) return {};
     return lblPrompt_.at(index)->text();
 }
 
 int MainWindow::barValue() const {
+    if (!fraStatus_) return 0;
     return barPercent_->value();
 }
 
@@ -334,7 +348,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == imgStatus_ && event->type() == QEvent::MouseButtonRelease) {
+    if (imgStatus_ && watched == imgStatus_ && event->type() == QEvent::MouseButtonRelease) {
         auto* me = static_cast<QMouseEvent*>(event);
         if (me->button() == Qt::RightButton) {
             emit statusPictureRightReleased(me->globalPosition().toPoint());

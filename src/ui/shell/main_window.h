@@ -50,6 +50,7 @@ public:
     QString pictureKey() const { return pictureKey_; }
     bool programEnded() const { return ended_; }
     double layoutScale() const { return layout_.pixelsPerTwip(); }
+    void setVisible(bool visible) override;
 
 signals:
     // The close box, Alt+F4 or the system menu: the user asks to close.
@@ -70,6 +71,10 @@ protected:
 
 private:
     void buildMenu();
+    // Makes the controls and sizes the window to fit the desktop's font, when first needed:
+    // measuring the texts loads the fonts, the costliest step of a start, and the tray icon
+    // is up first where the display mode shows no window.
+    void buildControls();
     void settled();
     bool settledOnScreen() const;
 

@@ -9,12 +9,14 @@
 #include "ui/common/log_categories.h"
 #include "ui/common/status_icons.h"
 #include "ui/desktop/status_notifier_item.h"
+#include "ui/desktop/window_system.h"
 
 namespace orvane {
 
-TrayIcon::TrayIcon(StatusIcons& icons, QMenu& menu, QObject* parent)
+TrayIcon::TrayIcon(StatusIcons& icons, QMenu& menu, WindowSystem& windows, QObject* parent)
     : QObject(parent),
       icons_(icons),
+      windows_(windows),
       item_(new StatusNotifierItem(QDBusConnection::sessionBus(), this)) {
     item_->setMenu(menu);
     // A StatusNotifierItem host has no double click: its one activation stands for it.
@@ -107,6 +109,8 @@ void TrayIcon::useXEmbed() {
     xembed_->setIcon(icon_);
     xembed_->setToolTip(tip_);
     xembed_->show();
+    // The tray docks the icon while the rest of the start-up goes on.
+    windows_.sendPending();
 }
 
 void TrayIcon::checkAvailability() {

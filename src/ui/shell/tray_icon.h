@@ -15,6 +15,7 @@ namespace orvane {
 
 class StatusIcons;
 class StatusNotifierItem;
+class WindowSystem;
 
 // The notification-area icon; its picture and tip follow each display update. Where the
 // session has a StatusNotifierWatcher it is a StatusNotifierItem whose menu the host draws,
@@ -24,7 +25,7 @@ class TrayIcon : public QObject, public TrayView {
     Q_OBJECT
 public:
     // `menu` is the pop-up menu hosts draw themselves.
-    TrayIcon(StatusIcons& icons, QMenu& menu, QObject* parent = nullptr);
+    TrayIcon(StatusIcons& icons, QMenu& menu, WindowSystem& windows, QObject* parent = nullptr);
     ~TrayIcon() override;
 
     void add(const std::string& tip) override;
@@ -54,6 +55,7 @@ private:
     void checkAvailability();
 
     StatusIcons& icons_;
+    WindowSystem& windows_;
     // Made only when needed: Qt decides once, when it is made, which kind of tray it talks to.
     QSystemTrayIcon* xembed_ = nullptr;
     StatusNotifierItem* item_;
