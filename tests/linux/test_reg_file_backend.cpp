@@ -2,6 +2,7 @@
 // writers (the user, a second instance, a killed writer) may do to the file.
 #include "platform/linux/reg_file_backend.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -127,14 +128,61 @@ TEST(RegFile, FailedWritesLeaveTheFileAndForeignKeysStay) {
     EXPECT_NE(readText(f.path).find(foreign.substr(kHeader.size())), std::string::npos);
 }
 
-TEST(RegFile, NothingIsCachedAndBadFilesNeverBreakIt) {
+// Waits for the file system's clock to tick, so that the next change of a file gets times of
+// its own.
+void nextFileTimeTick(const std::string& scratch) {
+    struct stat first {
+    }, now{};
+    writeText(scratch, "x");
+    ASSERT_EQ(::stat(scratch.c_str(), &first), 0);
+    do {
+        writeText(scratch, "x");
+        ASSERT_EQ(::stat(scratch.c_str(), &now), 0);
+    } while (now.st_mtim.tv_sec == first.st_mtim.tv_sec &&
+             now.st_mtim.tv_nsec == first.st_mtim.tv_nsec);
+}
+
+TEST(RegFile, ReadsNeverServeAnOldStateOfTheFile) {
     TempDir dir;
     const std::string path = dir / "Orvane.reg";
+    const std::string tick = dir / "tick";
+    const std::string body = kHeader + kSection + "\"X\"=\"";
+    // Edited just after a read, as by hand or by a second instance.
     RegFileBackend b(path);
     ASSERT_TRUE(b.createKey(kKey));
     ASSERT_TRUE(b.setValue(kKey, "X", sz("1")));
-    writeText(path, kHeader + kSection + "\"X\"=\"2\"\n");
+    EXPECT_EQ(textOf(b.queryValue(kKey, "X")), std::string("1\0", 2));
+    writeText(path, body + "2\"\n");
     EXPECT_EQ(textOf(b.queryValue(kKey, "X")), std::string("2\0", 2));
+    writeText(path, body + "7\"\n");  // the same size, most likely within the same tick
+    EXPECT_EQ(textOf(b.queryValue(kKey, "X")), std::string("7\0", 2));
+
+    // With the file's times long past (the clock says so), what was read serves again only
+    // while nothing about the file has changed.
+    RegFileBackend later(path, [] { return RegFileBackend::wallClockSeconds() + 60; });
+    auto x = [&] { return textOf(later.queryValue(kKey, "X")); };
+    EXPECT_EQ(x(), std::string("7\0", 2));
+    ASSERT_TRUE(later.setValue(kKey, "X", sz("3")));
+    EXPECT_EQ(x(), std::string("3\0", 2));
+    nextFileTimeTick(tick);
+    writeText(path, body + "4\"\n");  // in place
+    EXPECT_EQ(x(), std::string("4\0", 2));
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    nextFileTimeTick(tick);
+    writeText(path, body + "5\"\n");  // in place, the same size, the same modification time
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_EQ(x(), std::string("5\0", 2));
+    writeText(dir / "other", body + "6\"\n");  // another file of that size and those times
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "other").c_str(), times, 0), 0);
+    ASSERT_EQ(::rename((dir / "other").c_str(), path.c_str()), 0);
+    EXPECT_EQ(x(), std::string("6\0", 2));
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    EXPECT_EQ(x(), "<absent>");
+    EXPECT_FALSE(later.keyExists(kKey));
+
+    // A file that is not a store is never written over, and never breaks the next read.
     writeText(path, "garbage only");
     EXPECT_FALSE(b.keyExists(kKey));
     ASSERT_TRUE(b.createKey(kKey));

@@ -9,11 +9,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -45,7 +47,7 @@ struct Fd {
 
 enum class ReadResult { Ok, Missing, Failed };
 
-ReadResult readFile(const std::string& path, std::string& out) {
+ReadResult readFile(const std::string& path, std::string& out, struct stat* seen = nullptr) {
     out.clear();
     // Not blocking: a FIFO planted there would hold the program in open() for good.
     Fd f(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -55,6 +57,7 @@ ReadResult readFile(const std::string& path, std::string& out) {
     if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode) ||
         static_cast<std::uint64_t>(st.st_size) > kMaxFileSize)
         return ReadResult::Failed;
+    if (seen) *seen = st;
     char buf[16384];
     for (;;) {
         const ssize_t n = ::read(f.fd, buf, sizeof buf);
@@ -215,7 +218,53 @@ bool writeFileAtomically(const std::string& path, const std::string& content, mo
     return ok;
 }
 
-RegFileBackend::RegFileBackend(std::string path) : path_(std::move(path)) {}
+RegFileBackend::RegFileBackend(std::string path, std::function<std::int64_t()> nowSeconds)
+    : path_(std::move(path)), nowSeconds_(std::move(nowSeconds)) {}
+
+std::int64_t RegFileBackend::wallClockSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec;
+}
+
+RegFileBackend::FileStamp RegFileBackend::stampOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+bool RegFileBackend::sameStamp(const FileStamp& a, const FileStamp& b) {
+    auto same = [](const timespec& x, const timespec& y) {
+        return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec;
+    };
+    return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+           same(a.modified, b.modified) && same(a.changed, b.changed);
+}
+
+// File times are as coarse as the kernel's clock tick (seconds on some file systems), so a
+// change made just after a read can leave every time as it was. A copy is kept only when its
+// file was last changed well before the read: any later change then shows in the times.
+const RegDocument* RegFileBackend::read() {
+    constexpr std::int64_t kCoarsestFileTimeSeconds = 3;
+    struct stat st {};
+    if (reusable_ && ::stat(path_.c_str(), &st) == 0 && sameStamp(stampOf(st), lastStamp_))
+        return &*lastRead_;
+    reusable_ = false;
+    const std::int64_t readAt = nowSeconds_();
+    std::string bytes;
+    switch (readFile(path_, bytes, &st)) {
+        case ReadResult::Missing:
+            return &empty_;
+        case ReadResult::Failed:
+            return nullptr;
+        case ReadResult::Ok:
+            break;
+    }
+    lastRead_ = RegDocument::parse(std::move(bytes));
+    lastStamp_ = stampOf(st);
+    reusable_ =
+        std::max<std::int64_t>(st.st_mtim.tv_sec, st.st_ctim.tv_sec) + kCoarsestFileTimeSeconds <=
+        readAt;
+    return &*lastRead_;
+}
 
 std::string RegFileBackend::problem() const {
     struct stat st {};
@@ -267,7 +316,7 @@ bool RegFileBackend::createKey(const std::string& keyPath) {
 }
 
 bool RegFileBackend::keyExists(const std::string& keyPath) {
-    const std::optional<RegDocument> doc = load(path_);
+    const RegDocument* doc = read();
     return doc && doc->keyExists(hivePath(keyPath));
 }
 
@@ -298,7 +347,7 @@ bool RegFileBackend::commit(const std::vector<ValueWrite>& writes) {
 
 std::optional<RegValue> RegFileBackend::queryValue(const std::string& keyPath,
                                                    const std::string& name) {
-    const std::optional<RegDocument> doc = load(path_);
+    const RegDocument* doc = read();
     if (!doc) return std::nullopt;
     return doc->value(hivePath(keyPath), name);
 }
