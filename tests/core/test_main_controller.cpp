@@ -256,15 +256,17 @@ TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
     Rig r;
     r.returningUser();
     r.user.putText(kW, "Display", "2");
+    r.user.putText(kW, "CompactY", "450");
     ASSERT_TRUE(r.c.startUp());
     r.main.pos = {1234.5, 60};
-    r.compact.pos = {3000, 450};
     r.main.minimized = true;
     r.user.commits.clear();
     r.journal.lines.clear();
     r.c.unload();
     EXPECT_EQ(r.journal.lines, (std::vector<std::string>{"tray.remove", "main.normal", "main.show",
                                                          "main.events", "main.end"}));
+    // No panel was made in Minimize mode: its place is the stored one, written back with the
+    // others (anyone may have taken it out of the file meanwhile).
     EXPECT_EQ(r.user.commits, (std::vector<std::vector<std::string>>{
                                   {"X", "Y", "CompactX", "CompactY", "Always On Top"}}));
     EXPECT_EQ(r.user.text(kW, "X"), "1234.5");
@@ -275,6 +277,17 @@ TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
     r.c.unload();
     EXPECT_TRUE(r.c.requestClose(CloseReason::User));
     EXPECT_EQ(r.user.commits.size(), 1u);
+    // In Compact mode the panel's place goes in the same commit.
+    Rig c;
+    c.returningUser();
+    c.user.putText(kW, "Display", "1");
+    ASSERT_TRUE(c.c.startUp());
+    c.compact.pos = {3000, 450};
+    c.user.commits.clear();
+    c.c.unload();
+    EXPECT_EQ(c.user.commits, (std::vector<std::vector<std::string>>{
+                                  {"X", "Y", "CompactX", "CompactY", "Always On Top"}}));
+    EXPECT_EQ(c.user.text(kW, "CompactX"), "3000");
 }
 
 // The panel saves its place and goes; no new one is made for the moment before the end.

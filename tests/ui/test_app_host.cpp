@@ -161,7 +161,17 @@ private slots:
         QCOMPARE(c->displayText(2), QString("AC"));
         QVERIFY(!p.main().menuAction(MenuItem::AlwaysOnTop)->isVisible());
 
-        // The main window, never shown so far, comes laid out and with the status on it.
+        // A change while the main window is hidden is on it once it shows (as when the tray
+        // goes away in Minimize mode), with no change after it.
+        p.power.change(discharging(40, 3600));
+        p.main().showWindow();
+        const auto* status = p.main().findChild<QLabel*>("lblDisplay0");
+        QVERIFY(status);
+        QCOMPARE(status->text(), QString("40% Remaining"));
+        p.main().hideWindow();
+        p.power.change(charging(50));  // the charger is in again
+
+        // The main window comes laid out and with the status on it.
         p.main().menuAction(MenuItem::Full)->trigger();
         QVERIFY(p.main().isVisible());
         QVERIFY(!c->isVisible());
@@ -170,6 +180,7 @@ private slots:
         QCOMPARE(value->geometry().left(), qRound(1875 * p.main().layoutScale()));
         QVERIFY(p.main().width() >= qRound(3075 * p.main().layoutScale()) - 1);
         QCOMPARE(p.main().displayText(2), QString("AC Power"));
+        QCOMPARE(status->text(), QString("50% Charging"));
     }
 
     // One Control Center, owned by the main window and not modal; the About box goes through

@@ -83,6 +83,8 @@ bool MainController::startUp() {
 
 void MainController::LoadWindowPosition() {
     v_.main.moveTo({s_.store.get(Setting::X).toNumber(), s_.store.get(Setting::Y).toNumber()});
+    compactPlace_ = {s_.store.get(Setting::CompactX).toNumber(),
+                     s_.store.get(Setting::CompactY).toNumber()};
 }
 
 DisplayMode MainController::storedMode() const {
@@ -112,29 +114,31 @@ void MainController::publishMenu() {
 void MainController::ensureCompact() {
     if (v_.compact.exists()) return;
     v_.compact.create();
-    v_.compact.moveTo(
-        {s_.store.get(Setting::CompactX).toNumber(), s_.store.get(Setting::CompactY).toNumber()});
+    compactPlace_ = {s_.store.get(Setting::CompactX).toNumber(),
+                     s_.store.get(Setting::CompactY).toNumber()};
+    v_.compact.moveTo(compactPlace_);
     v_.compact.setTopMost(true);
     UpdateDisplay();
 }
 
 void MainController::applyMode() {
     s_.store.EnsureKeys();
-    ensureCompact();
     // Each window goes straight to the state the mode wants: one shown and hidden again in
-    // the same breath would flash up under a window manager.
+    // the same breath would flash up under a window manager. The panel is made only when it
+    // is shown.
     switch (mode_) {
         case DisplayMode::Full:
             v_.main.showWindow();
-            v_.compact.hideWindow();
+            if (v_.compact.exists()) v_.compact.hideWindow();
             break;
         case DisplayMode::Compact:
             v_.main.hideWindow();
+            ensureCompact();
             v_.compact.showWindow();
             v_.compact.setTopMost(true);
             break;
         case DisplayMode::Minimize:
-            v_.compact.hideWindow();
+            if (v_.compact.exists()) v_.compact.hideWindow();
             // Without a tray nothing would be left to click: the window stays until one is there.
             if (v_.tray.available())
                 v_.main.hideWindow();
@@ -198,11 +202,10 @@ void MainController::saveWindowSettings() {
     const TwipsPoint pos = v_.main.position();
     std::vector<std::pair<Setting, std::string>> values{{Setting::X, formatNumber(pos.x)},
                                                         {Setting::Y, formatNumber(pos.y)}};
-    if (v_.compact.exists()) {
-        const TwipsPoint c = v_.compact.position();
-        values.emplace_back(Setting::CompactX, formatNumber(c.x));
-        values.emplace_back(Setting::CompactY, formatNumber(c.y));
-    }
+    // Where no panel was made yet, its place is the one it would be shown at.
+    if (v_.compact.exists()) compactPlace_ = v_.compact.position();
+    values.emplace_back(Setting::CompactX, formatNumber(compactPlace_.x));
+    values.emplace_back(Setting::CompactY, formatNumber(compactPlace_.y));
     values.emplace_back(Setting::AlwaysOnTop, menu_.alwaysOnTop ? "-1" : "0");
     s_.store.save(values);
 }
@@ -386,6 +389,7 @@ bool MainController::discardCompact() {
     if (!v_.compact.exists()) return false;
     s_.store.EnsureKeys();
     const TwipsPoint pos = v_.compact.position();
+    compactPlace_ = pos;
     s_.store.save(
         {{Setting::CompactX, formatNumber(pos.x)}, {Setting::CompactY, formatNumber(pos.y)}});
     v_.compact.setTopMost(false);

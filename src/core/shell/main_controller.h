@@ -124,6 +124,8 @@ private:
     Services s_;
     Views v_;
     DisplayMode mode_ = DisplayMode::Full;
+    // The compact panel's place: where it stands, or, while there is none, where it would.
+    TwipsPoint compactPlace_;
     MenuState menu_;
     StatusTexts shown_;
     std::int32_t lastUpdate_ = 0;

@@ -147,14 +147,11 @@ void AppHost::onTrayClicked(TrayEvent event, std::optional<QPoint> menuAt) {
 }
 
 void AppHost::showMenu(QPoint globalPos) {
-    main_->popupMenu()->popup(globalPos);
+    main_->openMenuAt(globalPos, false);
 }
 
 void AppHost::showMenuByKeyboard(QPoint globalPos) {
-    QMenu* menu = main_->popupMenu();
-    menu->popup(globalPos);
-    // Opened from the keyboard, the first item is where the arrow keys start.
-    if (!menu->actions().isEmpty()) menu->setActiveAction(menu->actions().first());
+    main_->openMenuAt(globalPos, true);
 }
 
 }  // namespace orvane

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QChildEvent>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "ui/common/log_categories.h"
 #include "ui/common/popup_place.h"
@@ -126,8 +128,23 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::setVisible(bool visible) {
-    if (visible) buildControls();
+    if (visible) {
+        buildControls();
+        applyStatus();
+        // Made since it was placed, but not shown (the pop-up menu it owns makes it), the
+        // native window would put its client area where the frame was to go.
+    }
     QWidget::setVisible(visible);
+}
+
+void MainWindow::childEvent(QChildEvent* event) {
+    QWidget::childEvent(event);
+    // A dialog this window owns makes this window's native window as its owner when it is
+    // shown: the window must have its size by then (see openMenuAt).
+    if (event->added() && event->child()->isWidgetType()) {
+        const auto* child = static_cast<QWidget*>(event->child());
+        if (child->isWindow() && child->windowType() != Qt::Popup) buildControls();
+    }
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -169,6 +186,7 @@ void MainWindow::settled() {
 void MainWindow::buildMenu() {
     menu_ = new QMenu("Popup", this);
     menu_->setObjectName("mnuPopup");
+
     for (const MenuEntry& e : kMenu) {
         QAction* a = nullptr;
         if (std::string_view(e.caption) == "-") {
@@ -216,7 +234,18 @@ void MainWindow::showPopupMenu() {
         menu_->move(at);
         return;
     }
+    openMenuAt(at, false);
+}
+
+void MainWindow::openMenuAt(QPoint at, bool fromKeyboard) {
+    // The menu makes this window's native window as its owner. Made before the window has its
+    // size and resized before it is first shown, that would have its client area put where
+    // its frame was to go.
+    buildControls();
     menu_->popup(at);
+    // Opened from the keyboard, the first item is where the arrow keys start.
+    if (fromKeyboard && !menu_->actions().isEmpty())
+        menu_->setActiveAction(menu_->actions().first());
 }
 
 void MainWindow::showWindow() {
@@ -304,7 +333,15 @@ void MainWindow::processPendingEvents() {
 }
 
 void MainWindow::showStatus(const DisplayUpdate& d) {
-    buildControls();
+    // A hidden window takes the latest status when it is shown: in Minimize mode that may be
+    // never, and its controls would load the fonts for nothing.
+    pendingStatus_ = d;
+    if (isVisible()) applyStatus();
+}
+
+void MainWindow::applyStatus() {
+    if (!pendingStatus_) return;
+    const DisplayUpdate d = *std::exchange(pendingStatus_, std::nullopt);
     lblDisplay_[0]->setText(QString::fromStdString(d.main.status));
     lblDisplay_[1]->setText(QString::fromStdString(d.main.time));
     lblDisplay_[2]->setText(QString::fromStdString(d.main.power));
@@ -317,18 +354,20 @@ void MainWindow::showStatus(const DisplayUpdate& d) {
 }
 
 QString MainWindow::displayText(int index) const {
-    if (!fraStatus_) return {};
-    return lblDisplay_.at(index)->text();
+    if (pendingStatus_) {
+        const StatusTexts& t = pendingStatus_->main;
+        return QString::fromStdString(index == 0 ? t.status : index == 1 ? t.time : t.power);
+    }
+    return fraStatus_ ? lblDisplay_.at(index)->text() : QString();
 }
 
 QString MainWindow::promptText(int index) const {
-    if (!fraStatus_) return {};
-    return lblPrompt_.at(index)->text();
+    return fraStatus_ ? lblPrompt_.at(index)->text() : QString(kStatusPrompts.at(index));
 }
 
 int MainWindow::barValue() const {
-    if (!fraStatus_) return 0;
-    return barPercent_->value();
+    if (pendingStatus_) return std::clamp(pendingStatus_->bar, 0, 100);
+    return fraStatus_ ? barPercent_->value() : 0;
 }
 
 void MainWindow::endProgram() {

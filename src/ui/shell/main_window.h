@@ -41,13 +41,18 @@ public:
     void endProgram() override;
 
     QMenu* popupMenu() const { return menu_; }
+    // Opens the pop-up menu at `at` (global); from the keyboard, with its first item active.
+    void openMenuAt(QPoint at, bool fromKeyboard);
     // Where the next menu opens, when not at the pointer (a tray host may say where).
     void setNextMenuPlace(std::optional<QPoint> at) { nextMenuPlace_ = at; }
     QAction* menuAction(MenuItem item) const;
+    // What the window shows, or will show when it is next shown.
     QString displayText(int index) const;
     QString promptText(int index) const;
     int barValue() const;
-    QString pictureKey() const { return pictureKey_; }
+    QString pictureKey() const {
+        return pendingStatus_ ? QString::fromStdString(pendingStatus_->largeKey) : pictureKey_;
+    }
     bool programEnded() const { return ended_; }
     double layoutScale() const { return layout_.pixelsPerTwip(); }
     void setVisible(bool visible) override;
@@ -66,6 +71,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void childEvent(QChildEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -75,6 +81,7 @@ private:
     // measuring the texts loads the fonts, the costliest step of a start, and the tray icon
     // is up first where the display mode shows no window.
     void buildControls();
+    void applyStatus();
     void settled();
     bool settledOnScreen() const;
 
@@ -92,6 +99,7 @@ private:
     static constexpr int kSettleMs = 500;
     std::array<QAction*, 9> actions_{};
     QString pictureKey_;
+    std::optional<DisplayUpdate> pendingStatus_;
     QStringList loggedChecks_;
     std::optional<QPoint> nextMenuPlace_;
     bool ended_ = false;
