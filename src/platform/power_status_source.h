@@ -8,11 +8,20 @@ namespace orvane {
 // The platform's power status, in the units and special values the display logic expects.
 struct PowerSnapshot {
     static constexpr std::int16_t kUnknown = 255;
+    // acStatus
+    static constexpr std::int16_t kOnBattery = 0;
+    static constexpr std::int16_t kOnAc = 1;
+    // batteryStatus: a level (none between high and low), plus kCharging; or one of the two
+    // values from kNoBattery up, which have no level.
+    static constexpr std::int16_t kHigh = 1;
+    static constexpr std::int16_t kLow = 2;
+    static constexpr std::int16_t kCritical = 4;
+    static constexpr std::int16_t kCharging = 8;
     static constexpr std::int16_t kNoBattery = 128;
     static constexpr std::int32_t kNoTime = -1;
 
-    std::int16_t acStatus = kUnknown;            // 0 battery, 1 AC, 255 unknown
-    std::int16_t batteryStatus = kUnknown;       // 1 high, 2 low, 4 critical, +8 charging, 128, 255
+    std::int16_t acStatus = kUnknown;            // kOnBattery, kOnAc or kUnknown
+    std::int16_t batteryStatus = kUnknown;       // see above
     std::int16_t batteryLifePercent = kUnknown;  // 0..100, 255 unknown
     std::int32_t batteryLifeTime = kNoTime;      // seconds, -1 unknown
     std::int32_t batteryFullTime = kNoTime;      // seconds, -1 unknown

@@ -207,7 +207,7 @@ TEST(ChangeHandler, AGlitchOfTheReadingTeachesNothing) {
     EXPECT_EQ(h.stored("Data"), "5");
     EXPECT_EQ(h.stored("Count"), "1");
     h.power.snapshot.batteryLifeTime = -1;  // UPower gives no time: the estimate shows
-    h.c.UpdateDisplay();
+    h.c.updateDisplay();
     EXPECT_EQ(h.main.last.main.time, "7:00");
 }
 

@@ -176,8 +176,8 @@ TEST(Alarms, ChangeDuringAnOpenMessageWaitsForItToClose) {
 
 TEST(MsgEvent, StateMachine) {
     ScriptedMessages messages;
-    clsMsgEvent e(messages, [] { return StatusTexts{}; });
-    e.MsgString("Low battery.");
+    AlarmEvent e(messages, [] { return StatusTexts{}; });
+    e.setMessage("Low battery.");
     struct Row {
         bool enabled, condition;
         bool shows;
@@ -188,17 +188,17 @@ TEST(MsgEvent, StateMachine) {
         {true, false, false}, {true, true, true},  {false, true, false},  {true, true, false},
     };
     for (const Row& row : rows) {
-        e.Enabled(row.enabled);
-        e.SetCondition(row.condition);
+        e.setEnabled(row.enabled);
+        e.setCondition(row.condition);
         const auto before = messages.shown.size();
-        e.ShowMsg();
+        e.showIfDue();
         EXPECT_EQ(messages.shown.size() - before, row.shows ? 1u : 0u);
-        e.MsgString("Low battery.");
+        e.setMessage("Low battery.");
     }
-    // Only samples seen by ShowMsg count: a blip between two calls re-arms nothing.
-    e.SetCondition(false);
-    e.SetCondition(true);
-    e.ShowMsg();
+    // Only samples seen by showIfDue count: a blip between two calls re-arms nothing.
+    e.setCondition(false);
+    e.setCondition(true);
+    e.showIfDue();
     EXPECT_EQ(messages.shown.size(), 2u);
 }
 

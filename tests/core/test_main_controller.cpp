@@ -134,7 +134,7 @@ TEST(StartUp, RestoresModeOnTopAndStartWithDesktop) {
         EXPECT_EQ(m.alwaysOnTopVisible, !row.compact);
         EXPECT_TRUE(m.alwaysOnTop);
         EXPECT_TRUE(r.main.topMost);
-        EXPECT_TRUE(m.startWithWindows);
+        EXPECT_TRUE(m.startWithDesktop);
         EXPECT_EQ(r.main.pos.x, 1500);
         EXPECT_EQ(r.main.pos.y, 750.5);
         EXPECT_TRUE(r.messages.shown.empty());
@@ -148,7 +148,7 @@ TEST(StartUp, EmptyStartUpEntryLeavesTheItemUnchecked) {
     r.returningUser();
     r.machine.putText(std::string(keys::kRun), "Orvane", "");
     ASSERT_TRUE(r.c.startUp());
-    EXPECT_FALSE(r.c.menu().startWithWindows);
+    EXPECT_FALSE(r.c.menu().startWithDesktop);
     EXPECT_FALSE(r.c.menu().alwaysOnTop);
     EXPECT_FALSE(r.main.topMost);
 }
@@ -217,7 +217,7 @@ TEST(Display, CompactWindowFollowsOnlyInCompactMode) {
     full.returningUser();
     ASSERT_TRUE(full.c.startUp());
     full.journal.lines.clear();
-    full.c.UpdateDisplay();
+    full.c.updateDisplay();
     EXPECT_EQ(full.journal.lines, (std::vector<std::string>{"main.status", "tray.modify"}));
 }
 
@@ -231,7 +231,6 @@ TEST(Shutdown, CloseQuestionDependsOnTheReason) {
     const Row rows[] = {
         {CloseReason::User, MsgAnswer::No, true, false},
         {CloseReason::User, MsgAnswer::Yes, true, true},
-        {CloseReason::TaskManager, MsgAnswer::No, true, false},
         {CloseReason::Program, MsgAnswer::No, false, true},
         {CloseReason::Session, MsgAnswer::No, false, true},
     };
@@ -402,17 +401,17 @@ TEST(MenuCommands, StartWithDesktopBelievesOnlyWhatReadsBack) {
     r.c.setProgramPath("/usr/bin/orvane");
     ASSERT_TRUE(r.c.startUp());
     r.machine.createKey(std::string(keys::kRun));
-    r.c.onMenuItem(MenuItem::StartWithWindows);
-    EXPECT_TRUE(r.c.menu().startWithWindows);
+    r.c.onMenuItem(MenuItem::StartWithDesktop);
+    EXPECT_TRUE(r.c.menu().startWithDesktop);
     EXPECT_EQ(r.machine.text(std::string(keys::kRun), "Orvane"), "/usr/bin/orvane");
-    r.c.onMenuItem(MenuItem::StartWithWindows);
-    EXPECT_FALSE(r.c.menu().startWithWindows);
+    r.c.onMenuItem(MenuItem::StartWithDesktop);
+    EXPECT_FALSE(r.c.menu().startWithDesktop);
     EXPECT_EQ(r.machine.text(std::string(keys::kRun), "Orvane"), "");  // written empty, not deleted
     EXPECT_TRUE(r.messages.shown.empty());
 
     r.machine.failWrites = true;
-    r.c.onMenuItem(MenuItem::StartWithWindows);
-    EXPECT_FALSE(r.c.menu().startWithWindows);
+    r.c.onMenuItem(MenuItem::StartWithDesktop);
+    EXPECT_FALSE(r.c.menu().startWithDesktop);
     ASSERT_EQ(r.messages.shown.size(), 1u);
     EXPECT_EQ(r.messages.shown[0].icon, MsgIcon::Exclamation);
 
@@ -421,8 +420,8 @@ TEST(MenuCommands, StartWithDesktopBelievesOnlyWhatReadsBack) {
     r.machine.failWrites = false;
     r.c.setProgramPath("");
     r.machine.writes.clear();
-    r.c.onMenuItem(MenuItem::StartWithWindows);
-    EXPECT_FALSE(r.c.menu().startWithWindows);
+    r.c.onMenuItem(MenuItem::StartWithDesktop);
+    EXPECT_FALSE(r.c.menu().startWithDesktop);
     EXPECT_TRUE(r.machine.writes.empty());
     ASSERT_EQ(r.messages.shown.size(), 2u);
     EXPECT_NE(r.messages.shown[1].text.find("could not be switched on"), std::string::npos);

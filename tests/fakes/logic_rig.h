@@ -20,7 +20,7 @@ struct LogicRig {
 
     // Hands the fake source's notifications to the change handler, as the program does.
     void followPower() {
-        power.setChangeListener([this] { c.sysInfo_PowerStatusChanged(); });
+        power.setChangeListener([this] { c.onPowerStatusChanged(); });
     }
 
     FakePowerSource power;

@@ -40,8 +40,8 @@ Alarms::Alarms(SettingsStore& store, PowerStatusSource& power, MessageBoxes& mes
 
 void Alarms::LoadAlarms() {
     for (std::size_t i = 0; i < events_.size(); ++i) {
-        events_[i].Enabled(store_.get(kAlarmTable[i].enabled).toBool());
-        events_[i].MsgString(alarmMessage(kAlarmTable[i]));
+        events_[i].setEnabled(store_.get(kAlarmTable[i].enabled).toBool());
+        events_[i].setMessage(alarmMessage(kAlarmTable[i]));
     }
 }
 
@@ -49,27 +49,30 @@ void Alarms::CheckAlarms() {
     const PowerSnapshot p = power_.read();
     const StatusTexts shown = shownTexts_();
     const double percent = p.batteryLifePercent;
-    const auto threshold = [this](std::size_t i) {
-        return store_.get(kAlarmTable[i].threshold).toNumber();
+    const auto threshold = [this](AlarmKind k) {
+        return store_.get(kAlarmTable[static_cast<std::size_t>(k)].threshold).toNumber();
     };
     const std::int16_t minutes = GetBatteryTime(store_, p);
 
-    events_[0].SetCondition(percent <= threshold(0));
-    events_[1].SetCondition(percent <= threshold(1));
-    events_[2].SetCondition(minutes <= threshold(2) && minutes > 0);
-    events_[3].SetCondition(minutes <= threshold(3) && minutes > 0);
-    events_[4].SetCondition(p.acStatus != GetPowerSourceCode(shown.power));
-    events_[5].SetCondition(LeadingNumber(shown.status) != 100 && p.batteryLifePercent == 100);
+    using K = AlarmKind;
+    event(K::LowBattery).setCondition(percent <= threshold(K::LowBattery));
+    event(K::CriticalBattery).setCondition(percent <= threshold(K::CriticalBattery));
+    event(K::LowTime).setCondition(minutes <= threshold(K::LowTime) && minutes > 0);
+    event(K::CriticalTime).setCondition(minutes <= threshold(K::CriticalTime) && minutes > 0);
+    event(K::PowerSource).setCondition(p.acStatus != GetPowerSourceCode(shown.power));
+    event(K::FullyCharged)
+        .setCondition(LeadingNumber(shown.status) != 100 && p.batteryLifePercent == 100);
 }
 
 void Alarms::ShowAlarms() {
     for (std::size_t i = 0; i < events_.size(); ++i) {
         // Of a low/critical pair that both hold, only the critical one may speak.
-        const bool lowOfPair = i == 0 || i == 2;
-        if (lowOfPair && events_[i].Condition() && events_[i + 1].Condition()) {
-            events_[i + 1].ShowMsg();
+        const auto kind = static_cast<AlarmKind>(i);
+        const bool lowOfPair = kind == AlarmKind::LowBattery || kind == AlarmKind::LowTime;
+        if (lowOfPair && events_[i].condition() && events_[i + 1].condition()) {
+            events_[i + 1].showIfDue();
         } else {
-            events_[i].ShowMsg();
+            events_[i].showIfDue();
         }
     }
 }

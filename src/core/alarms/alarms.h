@@ -10,6 +10,7 @@
 
 namespace orvane {
 
+// In the order of kAlarmTable and of the alarm objects; each critical one follows its low one.
 enum class AlarmKind {
     LowBattery,
     CriticalBattery,
@@ -45,10 +46,12 @@ public:
     void ShowAlarms();
 
 private:
+    AlarmEvent& event(AlarmKind kind) { return events_[static_cast<std::size_t>(kind)]; }
+
     SettingsStore& store_;
     PowerStatusSource& power_;
     std::function<StatusTexts()> shownTexts_;
-    std::array<clsMsgEvent, 6> events_;
+    std::array<AlarmEvent, 6> events_;
 };
 
 }  // namespace orvane

@@ -12,7 +12,7 @@ std::string FormatStatusText(const StatusTexts& shown) {
     return text;
 }
 
-void clsMsgEvent::ShowMsg() {
+void AlarmEvent::showIfDue() {
     if (!enabled_) return;
     if (condition_ && !shown_) {
         const std::string prompt =

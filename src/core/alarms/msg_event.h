@@ -13,16 +13,16 @@ std::string FormatStatusText(const StatusTexts& shown);
 
 // One alarm: shows its message once per occurrence of its condition, and re-arms only
 // when it has seen the condition gone while switched on.
-class clsMsgEvent {
+class AlarmEvent {
 public:
-    clsMsgEvent(MessageBoxes& messages, std::function<StatusTexts()> shownTexts)
+    AlarmEvent(MessageBoxes& messages, std::function<StatusTexts()> shownTexts)
         : messages_(messages), shownTexts_(std::move(shownTexts)) {}
 
-    void Enabled(bool vData) { enabled_ = vData; }
-    void ShowMsg();
-    void MsgString(std::string vData) { message_ = std::move(vData); }
-    void SetCondition(bool condition) { condition_ = condition; }
-    bool Condition() const { return condition_; }
+    void setEnabled(bool value) { enabled_ = value; }
+    void showIfDue();
+    void setMessage(std::string value) { message_ = std::move(value); }
+    void setCondition(bool condition) { condition_ = condition; }
+    bool condition() const { return condition_; }
 
 private:
     MessageBoxes& messages_;

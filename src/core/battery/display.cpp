@@ -15,9 +15,9 @@ struct StatusAndKey {
 StatusAndKey statusTextAndKey(const PowerSnapshot& p) {
     const int status = p.batteryStatus;
     const int percent = p.batteryLifePercent;
-    const bool onAc = p.acStatus == 1;
-    if (status < 128) {
-        if (status < 8) {
+    const bool onAc = p.acStatus == PowerSnapshot::kOnAc;
+    if (status < PowerSnapshot::kNoBattery) {
+        if (status < PowerSnapshot::kCharging) {
             if (percent == 100 && onAc) return {"100%", "ACS"};
             const int tens = percent < 10 ? 10 : percent / 10 * 10;
             return {std::to_string(percent) + "% Remaining", std::to_string(tens) + "S"};
@@ -25,7 +25,7 @@ StatusAndKey statusTextAndKey(const PowerSnapshot& p) {
         if (percent == 100) return {"100%", "ACS"};
         return {std::to_string(percent) + "% Charging", "ChargeS"};
     }
-    if (status < 255) return {"No Battery", onAc ? "ACS" : "UnknownS"};
+    if (status < PowerSnapshot::kUnknown) return {"No Battery", onAc ? "ACS" : "UnknownS"};
     return {onAc ? "AC Power" : "Unknown", onAc ? "ACS" : "UnknownS"};
 }
 
@@ -46,7 +46,8 @@ DisplayUpdate ComposeDisplay(const PowerSnapshot& reading, std::int16_t minutes)
     PowerSnapshot p = reading;
     // A battery whose charge is not a percentage (255 = unknown, or nonsense) cannot be
     // drawn as a level: show it as a battery in an unknown state instead.
-    if (p.batteryStatus < 128 && (p.batteryLifePercent < 0 || p.batteryLifePercent > 100)) {
+    if (p.batteryStatus < PowerSnapshot::kNoBattery &&
+        (p.batteryLifePercent < 0 || p.batteryLifePercent > 100)) {
         p.batteryStatus = PowerSnapshot::kUnknown;
     }
 
@@ -55,13 +56,16 @@ DisplayUpdate ComposeDisplay(const PowerSnapshot& reading, std::int16_t minutes)
     d.main.status = std::move(sk.text);
     d.smallKey = std::move(sk.key);
     d.largeKey = d.smallKey.substr(0, d.smallKey.size() - 1) + "L";
-    d.bar = p.batteryStatus >= 128 ? 0 : p.batteryLifePercent;
-    if (p.batteryStatus >= 128 || minutes == -1) {
+    const bool noBattery = p.batteryStatus >= PowerSnapshot::kNoBattery;
+    d.bar = noBattery ? 0 : p.batteryLifePercent;
+    if (noBattery || minutes == -1) {
         d.main.time = "No Data";
     } else {
         d.main.time = TimeText(minutes);
     }
-    d.main.power = p.acStatus == 0 ? "Battery" : p.acStatus == 1 ? "AC Power" : "Unknown";
+    d.main.power = p.acStatus == PowerSnapshot::kOnBattery ? "Battery"
+                   : p.acStatus == PowerSnapshot::kOnAc    ? "AC Power"
+                                                           : "Unknown";
     d.tip =
         CutTip("Status: " + d.main.status + " | Time: " + d.main.time + " | Pwr: " + d.main.power);
     d.compact.status = shortStatus(d.main.status);

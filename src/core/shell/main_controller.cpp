@@ -41,66 +41,68 @@ MessageRequest exitQuestion() {
 }  // namespace
 
 MainController::MainController(Services services, Views views)
-    : s_(services),
-      v_(views),
-      alarms_(s_.store, s_.power, s_.messages, [this] { return shown_; }) {}
+    : services_(services),
+      views_(views),
+      alarms_(services_.store, services_.power, services_.messages, [this] { return shown_; }) {}
 
-bool MainController::FirstUse() {
-    return s_.store.get(Setting::FirstUse).toNumber() != 1;
+bool MainController::isFirstRun() {
+    return services_.store.get(Setting::FirstUse).toNumber() != 1;
 }
 
 bool MainController::startUp() {
-    if (!s_.instance.acquire()) {
-        s_.messages.show(alreadyRunning());
+    if (!services_.instance.acquire()) {
+        services_.messages.show(alreadyRunning());
         return false;
     }
     // A store that is there but cannot be read is left as it is: the user hears why, and the
     // program runs on its defaults (a first-run set-up could keep none of its answers).
-    const std::string problem = s_.store.userProblem();
-    if (!problem.empty()) s_.messages.show(unreadableStore(s_.store.userLocation(), problem));
-    s_.store.EnsureKeys();
-    if (problem.empty() && FirstUse()) {
-        v_.wizard.run();
-        s_.messages.show(welcome());
+    const std::string problem = services_.store.userProblem();
+    if (!problem.empty())
+        services_.messages.show(unreadableStore(services_.store.userLocation(), problem));
+    services_.store.EnsureKeys();
+    if (problem.empty() && isFirstRun()) {
+        views_.wizard.run();
+        services_.messages.show(welcome());
         std::vector<std::pair<Setting, std::string>> defaults;
         for (Setting s :
              {Setting::CompactX, Setting::CompactY, Setting::Display, Setting::FirstUse})
             defaults.emplace_back(s, std::string(settingInfo(s).firstRunText));
-        s_.store.save(defaults);
+        services_.store.save(defaults);
     }
-    LoadWindowPosition();
+    loadWindowPosition();
     mode_ = storedMode();
     // The window comes first, then the icon; a window the mode hides is never shown at all.
-    if (mode_ == DisplayMode::Full) v_.main.showWindow();
-    v_.tray.add(kAppTitle);
-    LoadWindowSettings();
+    if (mode_ == DisplayMode::Full) views_.main.showWindow();
+    views_.tray.add(kAppTitle);
+    loadWindowSettings();
     alarms_.LoadAlarms();
     alarms_.CheckAlarms();
-    v_.main.bringToFront();
+    views_.main.bringToFront();
     started_ = true;
     return true;
 }
 
-void MainController::LoadWindowPosition() {
-    v_.main.moveTo({s_.store.get(Setting::X).toNumber(), s_.store.get(Setting::Y).toNumber()});
-    compactPlace_ = {s_.store.get(Setting::CompactX).toNumber(),
-                     s_.store.get(Setting::CompactY).toNumber()};
+void MainController::loadWindowPosition() {
+    views_.main.moveTo(
+        {services_.store.get(Setting::X).toNumber(), services_.store.get(Setting::Y).toNumber()});
+    compactPlace_ = {services_.store.get(Setting::CompactX).toNumber(),
+                     services_.store.get(Setting::CompactY).toNumber()};
 }
 
 DisplayMode MainController::storedMode() const {
-    const double display = s_.store.get(Setting::Display).toNumber();
+    const double display = services_.store.get(Setting::Display).toNumber();
     if (display == 1) return DisplayMode::Compact;
     if (display == 2) return DisplayMode::Minimize;
     return DisplayMode::Full;
 }
 
-void MainController::LoadWindowSettings() {
+void MainController::loadWindowSettings() {
     mode_ = storedMode();
     publishMenu();
     applyMode();
-    menu_.alwaysOnTop = s_.store.get(Setting::AlwaysOnTop).toBool();
-    if (menu_.alwaysOnTop) v_.main.setTopMost(true);
-    menu_.startWithWindows = !s_.store.get(Setting::StartWithDesktop).toText().empty();
+    menu_.alwaysOnTop = services_.store.get(Setting::AlwaysOnTop).toBool();
+    if (menu_.alwaysOnTop) views_.main.setTopMost(true);
+    menu_.startWithDesktop = !services_.store.get(Setting::StartWithDesktop).toText().empty();
     publishMenu();
 }
 
@@ -108,59 +110,60 @@ void MainController::publishMenu() {
     menu_.full = mode_ == DisplayMode::Full;
     menu_.compact = mode_ == DisplayMode::Compact;
     menu_.minimize = mode_ == DisplayMode::Minimize;
-    v_.main.showMenuState(menu_);
+    views_.main.showMenuState(menu_);
 }
 
 void MainController::ensureCompact() {
-    if (v_.compact.exists()) return;
-    v_.compact.create();
-    compactPlace_ = {s_.store.get(Setting::CompactX).toNumber(),
-                     s_.store.get(Setting::CompactY).toNumber()};
-    v_.compact.moveTo(compactPlace_);
-    v_.compact.setTopMost(true);
-    UpdateDisplay();
+    if (views_.compact.exists()) return;
+    views_.compact.create();
+    compactPlace_ = {services_.store.get(Setting::CompactX).toNumber(),
+                     services_.store.get(Setting::CompactY).toNumber()};
+    views_.compact.moveTo(compactPlace_);
+    views_.compact.setTopMost(true);
+    updateDisplay();
 }
 
 void MainController::applyMode() {
-    s_.store.EnsureKeys();
+    services_.store.EnsureKeys();
     // Each window goes straight to the state the mode wants: one shown and hidden again in
     // the same breath would flash up under a window manager. The panel is made only when it
     // is shown.
     switch (mode_) {
         case DisplayMode::Full:
-            v_.main.showWindow();
-            if (v_.compact.exists()) v_.compact.hideWindow();
+            views_.main.showWindow();
+            if (views_.compact.exists()) views_.compact.hideWindow();
             break;
         case DisplayMode::Compact:
-            v_.main.hideWindow();
+            views_.main.hideWindow();
             ensureCompact();
-            v_.compact.showWindow();
-            v_.compact.setTopMost(true);
+            views_.compact.showWindow();
+            views_.compact.setTopMost(true);
             break;
         case DisplayMode::Minimize:
-            if (v_.compact.exists()) v_.compact.hideWindow();
+            if (views_.compact.exists()) views_.compact.hideWindow();
             // Without a tray nothing would be left to click: the window stays until one is there.
-            if (v_.tray.available())
-                v_.main.hideWindow();
+            if (views_.tray.available())
+                views_.main.hideWindow();
             else
-                v_.main.showWindow();
+                views_.main.showWindow();
             break;
     }
     menu_.alwaysOnTopVisible = mode_ != DisplayMode::Compact;
     publishMenu();
-    s_.store.save(Setting::Display, std::to_string(static_cast<int>(mode_)));
-    UpdateDisplay();
+    services_.store.save(Setting::Display, std::to_string(static_cast<int>(mode_)));
+    updateDisplay();
 }
 
 std::int32_t MainController::timeOfDay() const {
-    return static_cast<std::int32_t>(std::nearbyint(s_.clock.secondsSinceMidnight()));
+    return static_cast<std::int32_t>(std::nearbyint(services_.clock.secondsSinceMidnight()));
 }
 
-void MainController::UpdateDisplay() {
-    const PowerSnapshot power = s_.power.read();
+void MainController::updateDisplay() {
+    const PowerSnapshot power = services_.power.read();
     // Without a battery the time is never shown, so the store need not be asked.
-    const std::int16_t minutes =
-        power.batteryStatus >= 128 ? std::int16_t{-1} : GetBatteryTime(s_.store, power);
+    const std::int16_t minutes = power.batteryStatus >= PowerSnapshot::kNoBattery
+                                     ? std::int16_t{-1}
+                                     : GetBatteryTime(services_.store, power);
     const DisplayUpdate d = ComposeDisplay(power, minutes);
     // UPower revises its remaining time every minute or so; an update for that alone must not
     // cut the interval in which the shown charge falls, or each drop would look far quicker
@@ -168,10 +171,10 @@ void MainController::UpdateDisplay() {
     const bool levelChanged = LeadingNumber(d.main.status) != LeadingNumber(shown_.status) ||
                               d.main.power != shown_.power;
     shown_ = d.main;
-    v_.main.showStatus(d);
-    v_.tray.modify(d.smallKey, d.tip);
-    if (mode_ == DisplayMode::Compact && v_.compact.exists()) v_.compact.showStatus(d);
-    const ClockReading now = ReadClocks(s_.clock);
+    views_.main.showStatus(d);
+    views_.tray.modify(d.smallKey, d.tip);
+    if (mode_ == DisplayMode::Compact && views_.compact.exists()) views_.compact.showStatus(d);
+    const ClockReading now = ReadClocks(services_.clock);
     lastUpdate_ = timeOfDay();
     updated_ = true;
     // After a sleep or a jump of the wall clock the interval starts again here.
@@ -183,7 +186,7 @@ void MainController::UpdateDisplay() {
 }
 
 bool MainController::askExit() {
-    return s_.messages.show(exitQuestion()) == MsgAnswer::Yes;
+    return services_.messages.show(exitQuestion()) == MsgAnswer::Yes;
 }
 
 bool MainController::queryClose(CloseReason reason) {
@@ -199,36 +202,36 @@ bool MainController::requestClose(CloseReason reason) {
 }
 
 void MainController::saveWindowSettings() {
-    const TwipsPoint pos = v_.main.position();
+    const TwipsPoint pos = views_.main.position();
     std::vector<std::pair<Setting, std::string>> values{{Setting::X, formatNumber(pos.x)},
                                                         {Setting::Y, formatNumber(pos.y)}};
     // Where no panel was made yet, its place is the one it would be shown at.
-    if (v_.compact.exists()) compactPlace_ = v_.compact.position();
+    if (views_.compact.exists()) compactPlace_ = views_.compact.position();
     values.emplace_back(Setting::CompactX, formatNumber(compactPlace_.x));
     values.emplace_back(Setting::CompactY, formatNumber(compactPlace_.y));
-    values.emplace_back(Setting::AlwaysOnTop, menu_.alwaysOnTop ? "-1" : "0");
-    s_.store.save(values);
+    values.emplace_back(Setting::AlwaysOnTop, flagText(menu_.alwaysOnTop));
+    services_.store.save(values);
 }
 
 void MainController::windowSettingsChanged() {
     if (!started_ || unloading_) return;
-    s_.store.EnsureKeys();
+    services_.store.EnsureKeys();
     saveWindowSettings();
 }
 
 void MainController::unload() {
     if (unloading_) return;
     unloading_ = true;
-    v_.tray.remove();
-    s_.store.EnsureKeys();
-    v_.main.setNormalState();
-    v_.main.showWindow();
-    v_.main.processPendingEvents();
+    views_.tray.remove();
+    services_.store.EnsureKeys();
+    views_.main.setNormalState();
+    views_.main.showWindow();
+    views_.main.processPendingEvents();
     saveWindowSettings();
-    v_.main.endProgram();
+    views_.main.endProgram();
 }
 
-void MainController::sysInfo_PowerStatusChanged() {
+void MainController::onPowerStatusChanged() {
     // Before start-up has loaded the alarms (first-run dialogs) there is nothing to check,
     // and start-up's own first display shows the reading then current.
     if (!started_ || unloading_) return;
@@ -240,19 +243,19 @@ void MainController::sysInfo_PowerStatusChanged() {
     do {
         changePending_ = false;
         alarms_.CheckAlarms();
-        const PowerSnapshot power = s_.power.read();
+        const PowerSnapshot power = services_.power.read();
         const int drop = LeadingNumber(shown_.status) - power.batteryLifePercent;
-        const ClockReading now = ReadClocks(s_.clock);
-        if (power.acStatus != 1 && updated_ && intervalOpen_ && drop > 0 &&
+        const ClockReading now = ReadClocks(services_.clock);
+        if (power.acStatus != PowerSnapshot::kOnAc && updated_ && intervalOpen_ && drop > 0 &&
             TimeOfDayMeasuredTheInterval(intervalClocks_, now)) {
             const double elapsed = ElapsedMinutesSince(intervalStart_, now.timeOfDay,
                                                        now.awake - intervalClocks_.awake);
             if (elapsed > 0)
-                RecordBatteryData(s_.store, static_cast<std::int16_t>(std::min(drop, 32767)),
+                RecordBatteryData(services_.store, static_cast<std::int16_t>(std::min(drop, 32767)),
                                   elapsed);
         }
         lastUpdate_ = timeOfDay();
-        UpdateDisplay();
+        updateDisplay();
         alarms_.ShowAlarms();
     } while (changePending_ && !unloading_);
     handlingChange_ = false;
@@ -273,8 +276,8 @@ void MainController::onMenuItem(MenuItem item) {
         case MenuItem::Refresh:
             // As if the platform had reported a change: a source that hears of changes only
             // some of the time reads afresh first.
-            s_.power.refresh();
-            sysInfo_PowerStatusChanged();
+            services_.power.refresh();
+            onPowerStatusChanged();
             break;
         case MenuItem::Full:
             setMode(DisplayMode::Full);
@@ -285,7 +288,7 @@ void MainController::onMenuItem(MenuItem item) {
         case MenuItem::Minimize:
             setMode(DisplayMode::Minimize);
             break;
-        case MenuItem::StartWithWindows:
+        case MenuItem::StartWithDesktop:
             toggleStartWithDesktop();
             break;
         case MenuItem::AlwaysOnTop:
@@ -306,15 +309,15 @@ void MainController::setMode(DisplayMode mode) {
 
 void MainController::toggleAlwaysOnTop() {
     menu_.alwaysOnTop = !menu_.alwaysOnTop;
-    v_.main.setTopMost(menu_.alwaysOnTop);
+    views_.main.setTopMost(menu_.alwaysOnTop);
     windowSettingsChanged();
 }
 
 void MainController::toggleStartWithDesktop() {
-    const bool wantOn = !menu_.startWithWindows;
+    const bool wantOn = !menu_.startWithDesktop;
     if (wantOn && programPath_.empty()) {
         // An empty value is the entry switched off: never write that for "on".
-        s_.messages.show(
+        services_.messages.show(
             {"Start with Windows could not be switched on: the program's own file "
              "could not be found.",
              kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation});
@@ -323,16 +326,16 @@ void MainController::toggleStartWithDesktop() {
     const std::string value = wantOn ? programPath_ : std::string();
     const std::string key(keys::kRun);
     const std::string name(settingInfo(Setting::StartWithDesktop).name);
-    s_.store.SaveMachineValue(key, name, value);
+    services_.store.SaveMachineValue(key, name, value);
     // The machine-wide entry may not be writable for this user: believe only what reads back.
-    const std::string stored = s_.store.GetMachineValue(key, name).toText();
-    menu_.startWithWindows = !stored.empty();
+    const std::string stored = services_.store.GetMachineValue(key, name).toText();
+    menu_.startWithDesktop = !stored.empty();
     if (stored != value) {
         publishMenu();
-        s_.messages.show({"Start with Windows could not be switched " +
-                              std::string(wantOn ? "on" : "off") + ": the start-up entry " +
-                              s_.store.machineLocation() + " could not be written.",
-                          kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation});
+        services_.messages.show({"Start with Windows could not be switched " +
+                                     std::string(wantOn ? "on" : "off") + ": the start-up entry " +
+                                     services_.store.machineLocation() + " could not be written.",
+                                 kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation});
     }
 }
 
@@ -340,7 +343,7 @@ void MainController::onTrayEvent(TrayEvent event) {
     if (!started_ || unloading_) return;
     if (event == TrayEvent::HostMenuOpening) {
         // What comes before our own menu is shown; the host draws the menu.
-        if (mode_ == DisplayMode::Full) v_.main.bringToFront();
+        if (mode_ == DisplayMode::Full) views_.main.bringToFront();
         return;
     }
     if (event == TrayEvent::Activate) {
@@ -356,61 +359,61 @@ void MainController::onTrayEvent(TrayEvent event) {
     switch (mode_) {
         case DisplayMode::Full:
             if (event == TrayEvent::LeftDoubleClick) {
-                v_.main.bringToFront();
-                v_.main.setNormalState();
-                v_.main.showWindow();
+                views_.main.bringToFront();
+                views_.main.setNormalState();
+                views_.main.showWindow();
             } else if (event == TrayEvent::RightButtonUp) {
-                v_.main.bringToFront();
-                v_.main.showPopupMenu();
+                views_.main.bringToFront();
+                views_.main.showPopupMenu();
             }
             break;
         case DisplayMode::Compact:
             if (event == TrayEvent::LeftButtonUp) {
-                v_.compact.bringToFront();
+                views_.compact.bringToFront();
             } else if (event == TrayEvent::RightButtonUp) {
-                v_.main.showPopupMenu();
+                views_.main.showPopupMenu();
             }
             break;
         case DisplayMode::Minimize:
-            if (event == TrayEvent::RightButtonUp) v_.main.showPopupMenu();
+            if (event == TrayEvent::RightButtonUp) views_.main.showPopupMenu();
             break;
     }
 }
 
 void MainController::compactDragFinished() {
-    if (!v_.compact.exists()) return;
-    const TwipsPoint pos = v_.compact.position();
+    if (!views_.compact.exists()) return;
+    const TwipsPoint pos = views_.compact.position();
     const TwipsPoint snapped = SnapToEdges(pos);
-    if (snapped.x != pos.x || snapped.y != pos.y) v_.compact.moveTo(snapped);
+    if (snapped.x != pos.x || snapped.y != pos.y) views_.compact.moveTo(snapped);
     windowSettingsChanged();
 }
 
 bool MainController::discardCompact() {
-    if (!v_.compact.exists()) return false;
-    s_.store.EnsureKeys();
-    const TwipsPoint pos = v_.compact.position();
+    if (!views_.compact.exists()) return false;
+    services_.store.EnsureKeys();
+    const TwipsPoint pos = views_.compact.position();
     compactPlace_ = pos;
-    s_.store.save(
+    services_.store.save(
         {{Setting::CompactX, formatNumber(pos.x)}, {Setting::CompactY, formatNumber(pos.y)}});
-    v_.compact.setTopMost(false);
-    v_.compact.destroy();
+    views_.compact.setTopMost(false);
+    views_.compact.destroy();
     return true;
 }
 
 void MainController::compactClosed() {
     if (!discardCompact() || unloading_) return;
-    v_.main.setNormalState();
+    views_.main.setNormalState();
     // In Compact mode this makes the panel anew at the place just saved.
     applyMode();
-    v_.main.bringToFront();
+    views_.main.bringToFront();
 }
 
 void MainController::trayAvailabilityChanged() {
     if (!started_ || unloading_ || mode_ != DisplayMode::Minimize) return;
-    if (v_.tray.available()) {
-        v_.main.hideWindow();
+    if (views_.tray.available()) {
+        views_.main.hideWindow();
     } else {
-        v_.main.showWindow();
+        views_.main.showWindow();
     }
 }
 

@@ -23,7 +23,6 @@ enum class CloseReason {
     User = 0,     // close box, system menu, Alt+F4
     Program = 1,  // the program unloads it (Exit answered Yes)
     Session = 2,  // log off, shutdown, SIGTERM/SIGHUP
-    TaskManager = 3,
 };
 
 struct Services {
@@ -64,12 +63,12 @@ public:
     // The exit question alone; true on Yes.
     bool askExit();
 
-    bool FirstUse();
+    bool isFirstRun();
     // Shows and hides the windows as the checked display mode wants, stores the mode and
     // refreshes the display.
     void applyMode();
     DisplayMode mode() const { return mode_; }
-    void UpdateDisplay();
+    void updateDisplay();
 
     // The pop-up menu's commands (Control Center and About are the windows' own).
     void onMenuItem(MenuItem item);
@@ -101,7 +100,7 @@ public:
     // Everything one power status change sets off: alarm check, one learning step, the
     // display, the alarm messages. A change that arrives while an alarm message is open
     // is handled once the message is closed, never inside it.
-    void sysInfo_PowerStatusChanged();
+    void onPowerStatusChanged();
 
     Alarms& alarms() { return alarms_; }
 
@@ -111,8 +110,8 @@ private:
     void setMode(DisplayMode mode);
     // The stored "Display": anything but 1 and 2 is Full.
     DisplayMode storedMode() const;
-    void LoadWindowPosition();
-    void LoadWindowSettings();
+    void loadWindowPosition();
+    void loadWindowSettings();
     void ensureCompact();
     // "X", "Y", "CompactX", "CompactY" and "Always On Top", in one commit.
     void saveWindowSettings();
@@ -121,8 +120,8 @@ private:
     void publishMenu();
     std::int32_t timeOfDay() const;
 
-    Services s_;
-    Views v_;
+    Services services_;
+    Views views_;
     DisplayMode mode_ = DisplayMode::Full;
     // The compact panel's place: where it stands, or, while there is none, where it would.
     TwipsPoint compactPlace_;

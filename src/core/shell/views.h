@@ -21,7 +21,7 @@ struct MenuState {
     bool full = false;
     bool compact = false;
     bool minimize = false;
-    bool startWithWindows = false;
+    bool startWithDesktop = false;
     bool alwaysOnTop = false;
     bool alwaysOnTopVisible = true;
 };
@@ -95,7 +95,7 @@ enum class MenuItem {
     Full,
     Compact,
     Minimize,
-    StartWithWindows,
+    StartWithDesktop,
     AlwaysOnTop,
     About,
 };

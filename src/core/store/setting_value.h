@@ -5,6 +5,12 @@
 
 namespace orvane {
 
+// How a flag is stored: as the text of the number that means true where the stored values
+// were first written (-1, all bits set), or 0.
+inline const char* flagText(bool on) {
+    return on ? "-1" : "0";
+}
+
 // What a read of the settings store gives: absent, text (a string value) or a number (a
 // 32-bit value placed by other means).
 class SettingValue {

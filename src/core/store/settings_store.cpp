@@ -93,6 +93,7 @@ bool SettingsStore::save(const std::vector<std::pair<Setting, std::string>>& val
         bool ok = false;
         writes.push_back(
             {std::string(i.key), std::string(i.name), WriteValue(text, RegType::String, &ok)});
+        if (!ok) return false;
     }
     return backend(hive).commit(writes);
 }

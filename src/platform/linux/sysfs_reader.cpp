@@ -169,9 +169,9 @@ PowerSnapshot readSysfsPowerSupply(const std::string& root) {
 
     PowerSnapshot s = mapUPowerFacts(facts);
     if (anyOnline)
-        s.acStatus = 1;
+        s.acStatus = PowerSnapshot::kOnAc;
     else if (anyMains)
-        s.acStatus = 0;
+        s.acStatus = PowerSnapshot::kOnBattery;
     else
         s.acStatus = facts.state == std::optional<std::uint32_t>(kDischarging) ? 0 : 255;
     return s;

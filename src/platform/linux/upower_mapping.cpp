@@ -27,10 +27,10 @@ std::optional<int> wholePercent(const std::optional<double>& percentage) {
 }
 
 std::int16_t levelFlag(int percent) {
-    if (percent < 5) return 4;
-    if (percent < 33) return 2;
+    if (percent < 5) return PowerSnapshot::kCritical;
+    if (percent < 33) return PowerSnapshot::kLow;
     if (percent <= 66) return 0;
-    return 1;
+    return PowerSnapshot::kHigh;
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ PowerSnapshot mapUPowerFacts(const UPowerFacts& facts) {
         facts.state && *facts.state != kStateUnknown && *facts.state <= kStateLast;
     if (stateKnown && percent) {
         s.batteryStatus = levelFlag(*percent);
-        if (*facts.state == kStateCharging) s.batteryStatus += 8;
+        if (*facts.state == kStateCharging) s.batteryStatus += PowerSnapshot::kCharging;
     }
 
     if (facts.state && *facts.state == kStateDischarging) {

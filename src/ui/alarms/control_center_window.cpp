@@ -163,25 +163,26 @@ void ControlCenterWindow::build() {
     auto* resetFrame = new QGroupBox(kResetCaption, this);
     resetFrame->setObjectName("fraReset");
     resetFrame->setGeometry(layout.place(kResetFrame));
-    cmdInfo_ = new QPushButton("&More info", resetFrame);
-    cmdInfo_->setObjectName("cmdInfo");
-    cmdInfo_->setGeometry(layout.place(kInfo));
-    cmdReset_ = new QPushButton("&Reset", resetFrame);
-    cmdReset_->setObjectName("cmdReset");
-    cmdReset_->setGeometry(layout.place(kReset));
+    infoButton_ = new QPushButton("&More info", resetFrame);
+    infoButton_->setObjectName("cmdInfo");
+    infoButton_->setGeometry(layout.place(kInfo));
+    resetButton_ = new QPushButton("&Reset", resetFrame);
+    resetButton_->setObjectName("cmdReset");
+    resetButton_->setGeometry(layout.place(kReset));
 
-    cmdFinish_ = new QPushButton("&Ok", this);
-    cmdFinish_->setObjectName("cmdFinish");
-    cmdFinish_->setGeometry(layout.place(kFinish));
-    cmdFinish_->setDefault(true);
-    cmdCancel_ = new QPushButton("&Cancel", this);
-    cmdCancel_->setObjectName("cmdCancel");
-    cmdCancel_->setGeometry(layout.place(kCancel));
+    finishButton_ = new QPushButton("&Ok", this);
+    finishButton_->setObjectName("cmdFinish");
+    finishButton_->setGeometry(layout.place(kFinish));
+    finishButton_->setDefault(true);
+    cancelButton_ = new QPushButton("&Cancel", this);
+    cancelButton_->setObjectName("cmdCancel");
+    cancelButton_->setGeometry(layout.place(kCancel));
 
     // The design's tab order; frames and labels take no focus.
-    const std::array<QWidget*, 14> tabOrder{
-        checks_[0],  sliders_[0], checks_[1], sliders_[1], checks_[2], sliders_[2], checks_[3],
-        sliders_[3], power,       full,       cmdFinish_,  cmdCancel_, cmdInfo_,    cmdReset_};
+    const std::array<QWidget*, 14> tabOrder{checks_[0],  sliders_[0], checks_[1],    sliders_[1],
+                                            checks_[2],  sliders_[2], checks_[3],    sliders_[3],
+                                            power,       full,        finishButton_, cancelButton_,
+                                            infoButton_, resetButton_};
     for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     checks_[0]->setFocus();
 
@@ -199,14 +200,14 @@ void ControlCenterWindow::build() {
             refresh();
         });
     }
-    connect(cmdFinish_, &QPushButton::clicked, this, [this] {
+    connect(finishButton_, &QPushButton::clicked, this, [this] {
         model_->ok();
         accept();
     });
-    connect(cmdCancel_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::rejected, this, [this] { model_->cancel(); });
-    connect(cmdInfo_, &QPushButton::clicked, this, [this] { model_->moreInfo(); });
-    connect(cmdReset_, &QPushButton::clicked, this, [this] { model_->reset(); });
+    connect(infoButton_, &QPushButton::clicked, this, [this] { model_->moreInfo(); });
+    connect(resetButton_, &QPushButton::clicked, this, [this] { model_->reset(); });
 }
 
 void ControlCenterWindow::refresh() {

@@ -28,10 +28,10 @@ public:
     QCheckBox* checkBox(AlarmCheck which) const { return checks_[static_cast<std::size_t>(which)]; }
     QSlider* slider(AlarmSlider which) const { return sliders_[static_cast<std::size_t>(which)]; }
     QLabel* valueLabel(AlarmSlider which) const { return labels_[static_cast<std::size_t>(which)]; }
-    QPushButton* okButton() const { return cmdFinish_; }
-    QPushButton* cancelButton() const { return cmdCancel_; }
-    QPushButton* infoButton() const { return cmdInfo_; }
-    QPushButton* resetButton() const { return cmdReset_; }
+    QPushButton* okButton() const { return finishButton_; }
+    QPushButton* cancelButton() const { return cancelButton_; }
+    QPushButton* infoButton() const { return infoButton_; }
+    QPushButton* resetButton() const { return resetButton_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -45,10 +45,10 @@ private:
     std::array<QCheckBox*, kAlarmCheckCount> checks_{};
     std::array<QSlider*, kAlarmSliderCount> sliders_{};
     std::array<QLabel*, kAlarmSliderCount> labels_{};
-    QPushButton* cmdFinish_ = nullptr;
-    QPushButton* cmdCancel_ = nullptr;
-    QPushButton* cmdInfo_ = nullptr;
-    QPushButton* cmdReset_ = nullptr;
+    QPushButton* finishButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QPushButton* infoButton_ = nullptr;
+    QPushButton* resetButton_ = nullptr;
 };
 
 }  // namespace orvane

@@ -74,12 +74,12 @@ void AboutWindow::build() {
         return l;
     };
 
-    cmdOK_ = new QPushButton("&OK", this);
-    cmdOK_->setObjectName("cmdOK");
-    cmdOK_->setGeometry(layout.place(kOK));
-    cmdOK_->setDefault(true);
-    cmdOK_->setMouseTracking(true);
-    connect(cmdOK_, &QPushButton::clicked, this, &QDialog::accept);
+    okButton_ = new QPushButton("&OK", this);
+    okButton_->setObjectName("cmdOK");
+    okButton_->setGeometry(layout.place(kOK));
+    okButton_->setDefault(true);
+    okButton_->setMouseTracking(true);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 
     QLabel* icon = label("imgIcon", QString(), kIcon);
     icon->setScaledContents(true);
@@ -106,21 +106,21 @@ void AboutWindow::build() {
         l->setPalette(blue);
         return l;
     };
-    lblEmail_ = link("lblEmail", email, kEmail);
-    lblWebsite_ = link("lblWebsite", web, kWebsite);
-    connect(lblEmail_, &LinkLabel::activated, this, [this] { model_.Email(); });
-    connect(lblWebsite_, &LinkLabel::activated, this, [this] { model_.Website(); });
+    emailLink_ = link("lblEmail", email, kEmail);
+    websiteLink_ = link("lblWebsite", web, kWebsite);
+    connect(emailLink_, &LinkLabel::activated, this, [this] { model_.Email(); });
+    connect(websiteLink_, &LinkLabel::activated, this, [this] { model_.Website(); });
     // Tab goes from OK to the e-mail link, then the web link.
-    setTabOrder(cmdOK_, lblEmail_);
-    setTabOrder(lblEmail_, lblWebsite_);
+    setTabOrder(okButton_, emailLink_);
+    setTabOrder(emailLink_, websiteLink_);
     setMouseTracking(true);
-    cmdOK_->setFocus();
+    okButton_->setFocus();
 }
 
 void AboutWindow::hover(HoverTarget target) {
     model_.hover(target);
-    for (auto [link, on] : {std::pair{lblEmail_, model_.emailUnderlined()},
-                            std::pair{lblWebsite_, model_.websiteUnderlined()}}) {
+    for (auto [link, on] : {std::pair{emailLink_, model_.emailUnderlined()},
+                            std::pair{websiteLink_, model_.websiteUnderlined()}}) {
         if (link->font().underline() == on) continue;
         QFont f = link->font();
         f.setUnderline(on);
@@ -133,9 +133,9 @@ void AboutWindow::mouseMoveEvent(QMouseEvent* event) {
     const QWidget* under = childAt(event->position().toPoint());
     if (!under) {
         hover(HoverTarget::Background);
-    } else if (under == lblEmail_) {
+    } else if (under == emailLink_) {
         hover(HoverTarget::Email);
-    } else if (under == lblWebsite_) {
+    } else if (under == websiteLink_) {
         hover(HoverTarget::Website);
     } else {
         hover(HoverTarget::OtherControl);

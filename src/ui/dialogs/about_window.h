@@ -22,9 +22,9 @@ public:
                 AboutInfo info = buildInfo());
 
     AboutModel& model() { return model_; }
-    LinkLabel* emailLabel() const { return lblEmail_; }
-    LinkLabel* websiteLabel() const { return lblWebsite_; }
-    QPushButton* okButton() const { return cmdOK_; }
+    LinkLabel* emailLabel() const { return emailLink_; }
+    LinkLabel* websiteLabel() const { return websiteLink_; }
+    QPushButton* okButton() const { return okButton_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -36,9 +36,9 @@ private:
     void hover(HoverTarget target);
 
     AboutModel model_;
-    LinkLabel* lblEmail_ = nullptr;
-    LinkLabel* lblWebsite_ = nullptr;
-    QPushButton* cmdOK_ = nullptr;
+    LinkLabel* emailLink_ = nullptr;
+    LinkLabel* websiteLink_ = nullptr;
+    QPushButton* okButton_ = nullptr;
 };
 
 }  // namespace orvane

@@ -113,10 +113,10 @@ void WizardWindow::build() {
     sliderTime_->setTickPosition(QSlider::TicksBelow);
     sliderTime_->setTickInterval(WizardModel::kLargeStep);
     sliderTime_->setValue(model_.minutes());
-    lblTime_ = new QLabel(QString::fromStdString(model_.timeLabel()), estimate);
-    lblTime_->setObjectName("lblTime");
-    lblTime_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblTime_->setGeometry(layout.place(kTime));
+    timeLabel_ = new QLabel(QString::fromStdString(model_.timeLabel()), estimate);
+    timeLabel_->setObjectName("lblTime");
+    timeLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    timeLabel_->setGeometry(layout.place(kTime));
     wrappedLabel("lblMessage1", kEstimateMessage, layout.place(kEstimateText), estimate);
 
     wrappedLabel("lblMessage2", kIntroMessage, layout.place(kIntroText), this);
@@ -125,25 +125,25 @@ void WizardWindow::build() {
     alarms->setObjectName("fraPersonalize1");
     alarms->setGeometry(layout.place(kAlarmsFrame));
     wrappedLabel("lblMessage3", kAlarmsMessage, layout.place(kAlarmsText), alarms);
-    cmdControlCenter_ = new QPushButton(kControlCenterCaption, alarms);
-    cmdControlCenter_->setObjectName("cmdControlCenter");
-    cmdControlCenter_->setGeometry(layout.place(kControlCenter));
+    controlCenterButton_ = new QPushButton(kControlCenterCaption, alarms);
+    controlCenterButton_->setObjectName("cmdControlCenter");
+    controlCenterButton_->setGeometry(layout.place(kControlCenter));
 
-    cmdDone_ = new QPushButton(kDoneCaption, this);
-    cmdDone_->setObjectName("cmdDone");
-    cmdDone_->setGeometry(layout.place(kDone));
-    cmdDone_->setDefault(true);
+    doneButton_ = new QPushButton(kDoneCaption, this);
+    doneButton_->setObjectName("cmdDone");
+    doneButton_->setGeometry(layout.place(kDone));
+    doneButton_->setDefault(true);
 
-    setTabOrder(sliderTime_, cmdControlCenter_);
-    setTabOrder(cmdControlCenter_, cmdDone_);
+    setTabOrder(sliderTime_, controlCenterButton_);
+    setTabOrder(controlCenterButton_, doneButton_);
     sliderTime_->setFocus();
 
     connect(sliderTime_, &QSlider::valueChanged, this, [this](int v) {
         model_.sliderMoved(v);
-        lblTime_->setText(QString::fromStdString(model_.timeLabel()));
+        timeLabel_->setText(QString::fromStdString(model_.timeLabel()));
     });
-    connect(cmdControlCenter_, &QPushButton::clicked, this, &WizardWindow::openControlCenter);
-    connect(cmdDone_, &QPushButton::clicked, this, [this] {
+    connect(controlCenterButton_, &QPushButton::clicked, this, &WizardWindow::openControlCenter);
+    connect(doneButton_, &QPushButton::clicked, this, [this] {
         model_.done();
         accept();
     });

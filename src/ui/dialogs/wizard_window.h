@@ -25,9 +25,9 @@ public:
 
     WizardModel& model() { return model_; }
     QSlider* timeSlider() const { return sliderTime_; }
-    QLabel* timeLabel() const { return lblTime_; }
-    QPushButton* doneButton() const { return cmdDone_; }
-    QPushButton* controlCenterButton() const { return cmdControlCenter_; }
+    QLabel* timeLabel() const { return timeLabel_; }
+    QPushButton* doneButton() const { return doneButton_; }
+    QPushButton* controlCenterButton() const { return controlCenterButton_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -39,9 +39,9 @@ private:
     WizardModel model_;
     DialogFactory controlCenter_;
     QSlider* sliderTime_ = nullptr;
-    QLabel* lblTime_ = nullptr;
-    QPushButton* cmdControlCenter_ = nullptr;
-    QPushButton* cmdDone_ = nullptr;
+    QLabel* timeLabel_ = nullptr;
+    QPushButton* controlCenterButton_ = nullptr;
+    QPushButton* doneButton_ = nullptr;
 };
 
 // Shows the wizard modally when the first run asks for it; the window exists only meanwhile.

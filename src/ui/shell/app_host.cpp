@@ -87,7 +87,7 @@ void AppHost::terminate() {
 }
 
 void AppHost::onPowerChanged() {
-    controller_->sysInfo_PowerStatusChanged();
+    controller_->onPowerStatusChanged();
 }
 
 QtMessageBoxes::Owner AppHost::messageOwner() const {
@@ -113,7 +113,7 @@ ControlCenterWindow* AppHost::makeControlCenter(QWidget* owner) {
     auto model = std::make_unique<ControlCenterModel>(
         services_.store, services_.messages, services_.power,
         ControlCenterActions{[this] { controller_->alarms().LoadAlarms(); },
-                             [this] { controller_->UpdateDisplay(); },
+                             [this] { controller_->updateDisplay(); },
                              [this] { controller_->setLastUpdate(0); }});
     // Opened from the first-run wizard, the main window is not shown yet and must stay so.
     return new ControlCenterWindow(

@@ -67,30 +67,30 @@ CompactWindow::CompactWindow(StatusIcons& icons, WindowSystem& windows, QWidget*
     for (const LabelGeometry& g : kLabels) layout_.fit(narrow, g.widest, g.width, 0, 1);
     setFixedSize(layout_.place(kClient).size());
 
-    barPercent_ = new QProgressBar(this);
-    barPercent_->setObjectName("barPercent");
-    barPercent_->setRange(0, 100);
-    barPercent_->setTextVisible(false);
-    barPercent_->setGeometry(layout_.place(kBar));
+    chargeBar_ = new QProgressBar(this);
+    chargeBar_->setObjectName("barPercent");
+    chargeBar_->setRange(0, 100);
+    chargeBar_->setTextVisible(false);
+    chargeBar_->setGeometry(layout_.place(kBar));
     for (std::size_t i = 0; i < 3; ++i) {
         const LabelGeometry& g = kLabels[i];
-        lblDisplay_[i] = new QLabel(g.initial, this);
-        lblDisplay_[i]->setObjectName(QString("lblDisplay%1").arg(i));
-        lblDisplay_[i]->setFont(narrow);
-        lblDisplay_[i]->setAlignment(Qt::AlignCenter);
-        lblDisplay_[i]->setAttribute(Qt::WA_TranslucentBackground);
+        valueLabels_[i] = new QLabel(g.initial, this);
+        valueLabels_[i]->setObjectName(QString("lblDisplay%1").arg(i));
+        valueLabels_[i]->setFont(narrow);
+        valueLabels_[i]->setAlignment(Qt::AlignCenter);
+        valueLabels_[i]->setAttribute(Qt::WA_TranslucentBackground);
         // Down to the bar and no further: taller boxes would push the text onto the bar.
         const QRect r = layout_.place(g.left, 0, g.width, 150);
-        lblDisplay_[i]->setGeometry(r);
+        valueLabels_[i]->setGeometry(r);
     }
-    imgIcon_ = new QLabel(this);
-    imgIcon_->setObjectName("imgIcon");
+    iconPicture_ = new QLabel(this);
+    iconPicture_->setObjectName("imgIcon");
     const QRect ic = layout_.place(kIcon);
-    imgIcon_->setGeometry(ic.x(), ic.y(), std::max(16, ic.width()), std::max(16, ic.height()));
-    imgIcon_->setAlignment(Qt::AlignCenter);
-    imgIcon_->setPixmap(icons_.pixmap("ACS"));
-    imgIcon_->installEventFilter(this);
-    addMenuKeys(*this, *imgIcon_, [this](QPoint at) { emit menuKeyPressed(at); });
+    iconPicture_->setGeometry(ic.x(), ic.y(), std::max(16, ic.width()), std::max(16, ic.height()));
+    iconPicture_->setAlignment(Qt::AlignCenter);
+    iconPicture_->setPixmap(icons_.pixmap("ACS"));
+    iconPicture_->installEventFilter(this);
+    addMenuKeys(*this, *iconPicture_, [this](QPoint at) { emit menuKeyPressed(at); });
 
     // Runs only while the window manager moves the panel.
     settle_ = new QTimer(this);
@@ -100,23 +100,23 @@ CompactWindow::CompactWindow(StatusIcons& icons, WindowSystem& windows, QWidget*
 }
 
 void CompactWindow::showStatus(const DisplayUpdate& d) {
-    barPercent_->setValue(std::clamp(d.bar, 0, 100));
-    lblDisplay_[0]->setText(QString::fromStdString(d.compact.status));
-    lblDisplay_[1]->setText(QString::fromStdString(d.compact.time));
-    lblDisplay_[2]->setText(QString::fromStdString(d.compact.power));
+    chargeBar_->setValue(std::clamp(d.bar, 0, 100));
+    valueLabels_[0]->setText(QString::fromStdString(d.compact.status));
+    valueLabels_[1]->setText(QString::fromStdString(d.compact.time));
+    valueLabels_[2]->setText(QString::fromStdString(d.compact.power));
     const QString key = QString::fromStdString(d.smallKey);
     if (key != pictureKey_) {
-        imgIcon_->setPixmap(icons_.pixmap(d.smallKey));
+        iconPicture_->setPixmap(icons_.pixmap(d.smallKey));
         pictureKey_ = key;
     }
 }
 
 QString CompactWindow::displayText(int index) const {
-    return lblDisplay_.at(index)->text();
+    return valueLabels_.at(index)->text();
 }
 
 int CompactWindow::barValue() const {
-    return barPercent_->value();
+    return chargeBar_->value();
 }
 
 void CompactWindow::paintEvent(QPaintEvent*) {
@@ -176,13 +176,13 @@ void CompactWindow::moveEvent(QMoveEvent* event) {
 
 bool CompactWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (watched == imgIcon_ && type == QEvent::Enter && drag_ == Drag::System) {
+    if (watched == iconPicture_ && type == QEvent::Enter && drag_ == Drag::System) {
         // The pointer is back with us: the window manager's move is over, even when its last
         // moves have not reached us yet (the place is then asked of the window system).
         drag_ = Drag::None;
         dropped();
     }
-    if (watched != imgIcon_ ||
+    if (watched != iconPicture_ ||
         (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
          type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)) {
         return QWidget::eventFilter(watched, event);

@@ -27,7 +27,7 @@ public:
     QString displayText(int index) const;
     int barValue() const;
     QString pictureKey() const { return pictureKey_; }
-    QLabel* icon() const { return imgIcon_; }
+    QLabel* icon() const { return iconPicture_; }
 
 signals:
     // The icon was dragged and dropped somewhere.
@@ -64,9 +64,9 @@ private:
     StatusIcons& icons_;
     WindowSystem& windows_;
     TwipLayout layout_;
-    std::array<QLabel*, 3> lblDisplay_{};
-    QProgressBar* barPercent_ = nullptr;
-    QLabel* imgIcon_ = nullptr;
+    std::array<QLabel*, 3> valueLabels_{};
+    QProgressBar* chargeBar_ = nullptr;
+    QLabel* iconPicture_ = nullptr;
     QString pictureKey_;
 };
 

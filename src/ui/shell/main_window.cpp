@@ -56,7 +56,7 @@ constexpr std::array<MenuEntry, 14> kMenu{{
     {"sbjCompact", "Compact", static_cast<int>(MenuItem::Compact), true},
     {"sbjMinimize", "Minimize", static_cast<int>(MenuItem::Minimize), true},
     {"sbjLine3", "-", -1, false},
-    {"sbjStartWithWindows", "Start with Windows", static_cast<int>(MenuItem::StartWithWindows),
+    {"sbjStartWithWindows", "Start with Windows", static_cast<int>(MenuItem::StartWithDesktop),
      true},
     {"sbjAlwaysOnTop", "Always On Top", static_cast<int>(MenuItem::AlwaysOnTop), true},
     {"sbjLine4", "-", -1, false},
@@ -85,46 +85,46 @@ MainWindow::MainWindow(StatusIcons& icons, WindowSystem& windows, QWidget* paren
 }
 
 void MainWindow::buildControls() {
-    if (fraStatus_) return;
+    if (statusFrame_) return;
     QFont bold = font();
     bold.setBold(true);
-    fraStatus_ = new QGroupBox("Power Status", this);
-    fraStatus_->setObjectName("fraStatus");
+    statusFrame_ = new QGroupBox("Power Status", this);
+    statusFrame_->setObjectName("fraStatus");
     for (std::size_t i = 0; i < 3; ++i) {
-        lblPrompt_[i] = new QLabel(kStatusPrompts[i], fraStatus_);
-        lblPrompt_[i]->setObjectName(QString("lblPrompt%1").arg(i));
-        lblDisplay_[i] = new QLabel(fraStatus_);
-        lblDisplay_[i]->setObjectName(QString("lblDisplay%1").arg(i));
-        lblDisplay_[i]->setFont(bold);
+        promptLabels_[i] = new QLabel(kStatusPrompts[i], statusFrame_);
+        promptLabels_[i]->setObjectName(QString("lblPrompt%1").arg(i));
+        valueLabels_[i] = new QLabel(statusFrame_);
+        valueLabels_[i]->setObjectName(QString("lblDisplay%1").arg(i));
+        valueLabels_[i]->setFont(bold);
         // Painting its own background keeps a new value from repainting the whole frame.
-        lblDisplay_[i]->setAutoFillBackground(true);
+        valueLabels_[i]->setAutoFillBackground(true);
     }
-    barPercent_ = new QProgressBar(fraStatus_);
-    barPercent_->setObjectName("barPercent");
-    barPercent_->setRange(0, 100);
-    barPercent_->setValue(0);
-    barPercent_->setTextVisible(false);
-    imgStatus_ = new QLabel(fraStatus_);
-    imgStatus_->setObjectName("ImgStatus");
-    imgStatus_->setAutoFillBackground(true);
-    imgStatus_->installEventFilter(this);
-    addMenuKeys(*this, *imgStatus_, [this](QPoint at) { emit menuKeyPressed(at); });
+    chargeBar_ = new QProgressBar(statusFrame_);
+    chargeBar_->setObjectName("barPercent");
+    chargeBar_->setRange(0, 100);
+    chargeBar_->setValue(0);
+    chargeBar_->setTextVisible(false);
+    statusPicture_ = new QLabel(statusFrame_);
+    statusPicture_->setObjectName("ImgStatus");
+    statusPicture_->setAutoFillBackground(true);
+    statusPicture_->installEventFilter(this);
+    addMenuKeys(*this, *statusPicture_, [this](QPoint at) { emit menuKeyPressed(at); });
 
     for (std::size_t i = 0; i < 3; ++i) {
         layout_.fit(font(), kStatusPrompts[i], kPrompt[i].width, kPrompt[i].height);
         layout_.fit(bold, kWidestValue[i], kDisplay[i].width, kDisplay[i].height);
     }
     setFixedSize(layout_.place(kClient).size());
-    fraStatus_->setGeometry(layout_.place(kFrame));
+    statusFrame_->setGeometry(layout_.place(kFrame));
     for (std::size_t i = 0; i < 3; ++i) {
-        lblPrompt_[i]->setGeometry(layout_.place(kPrompt[i]));
-        lblDisplay_[i]->setGeometry(layout_.place(kDisplay[i]));
+        promptLabels_[i]->setGeometry(layout_.place(kPrompt[i]));
+        valueLabels_[i]->setGeometry(layout_.place(kDisplay[i]));
     }
-    barPercent_->setGeometry(layout_.place(kBar));
+    chargeBar_->setGeometry(layout_.place(kBar));
     // The large icon is 32 pixels whatever the picture box's design size.
     const QRect pic = layout_.place(kPicture);
-    imgStatus_->setGeometry(pic.x(), pic.y(), std::max(32, pic.width()),
-                            std::max(32, pic.height()));
+    statusPicture_->setGeometry(pic.x(), pic.y(), std::max(32, pic.width()),
+                                std::max(32, pic.height()));
 }
 
 void MainWindow::setVisible(bool visible) {
@@ -212,7 +212,7 @@ void MainWindow::showMenuState(const MenuState& m) {
     menuAction(MenuItem::Full)->setChecked(m.full);
     menuAction(MenuItem::Compact)->setChecked(m.compact);
     menuAction(MenuItem::Minimize)->setChecked(m.minimize);
-    menuAction(MenuItem::StartWithWindows)->setChecked(m.startWithWindows);
+    menuAction(MenuItem::StartWithDesktop)->setChecked(m.startWithDesktop);
     menuAction(MenuItem::AlwaysOnTop)->setChecked(m.alwaysOnTop);
     menuAction(MenuItem::AlwaysOnTop)->setVisible(m.alwaysOnTopVisible);
     if (lcDisplay().isDebugEnabled()) {
@@ -342,13 +342,13 @@ void MainWindow::showStatus(const DisplayUpdate& d) {
 void MainWindow::applyStatus() {
     if (!pendingStatus_) return;
     const DisplayUpdate d = *std::exchange(pendingStatus_, std::nullopt);
-    lblDisplay_[0]->setText(QString::fromStdString(d.main.status));
-    lblDisplay_[1]->setText(QString::fromStdString(d.main.time));
-    lblDisplay_[2]->setText(QString::fromStdString(d.main.power));
-    barPercent_->setValue(std::clamp(d.bar, 0, 100));
+    valueLabels_[0]->setText(QString::fromStdString(d.main.status));
+    valueLabels_[1]->setText(QString::fromStdString(d.main.time));
+    valueLabels_[2]->setText(QString::fromStdString(d.main.power));
+    chargeBar_->setValue(std::clamp(d.bar, 0, 100));
     const QString key = QString::fromStdString(d.largeKey);
     if (key != pictureKey_) {
-        imgStatus_->setPixmap(icons_.pixmap(d.largeKey));
+        statusPicture_->setPixmap(icons_.pixmap(d.largeKey));
         pictureKey_ = key;
     }
 }
@@ -358,16 +358,16 @@ QString MainWindow::displayText(int index) const {
         const StatusTexts& t = pendingStatus_->main;
         return QString::fromStdString(index == 0 ? t.status : index == 1 ? t.time : t.power);
     }
-    return fraStatus_ ? lblDisplay_.at(index)->text() : QString();
+    return statusFrame_ ? valueLabels_.at(index)->text() : QString();
 }
 
 QString MainWindow::promptText(int index) const {
-    return fraStatus_ ? lblPrompt_.at(index)->text() : QString(kStatusPrompts.at(index));
+    return statusFrame_ ? promptLabels_.at(index)->text() : QString(kStatusPrompts.at(index));
 }
 
 int MainWindow::barValue() const {
     if (pendingStatus_) return std::clamp(pendingStatus_->bar, 0, 100);
-    return fraStatus_ ? barPercent_->value() : 0;
+    return statusFrame_ ? chargeBar_->value() : 0;
 }
 
 void MainWindow::endProgram() {
@@ -387,7 +387,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (imgStatus_ && watched == imgStatus_ && event->type() == QEvent::MouseButtonRelease) {
+    if (statusPicture_ && watched == statusPicture_ &&
+        event->type() == QEvent::MouseButtonRelease) {
         auto* me = static_cast<QMouseEvent*>(event);
         if (me->button() == Qt::RightButton) {
             emit statusPictureRightReleased(me->globalPosition().toPoint());

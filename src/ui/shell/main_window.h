@@ -88,11 +88,11 @@ private:
     StatusIcons& icons_;
     WindowSystem& windows_;
     TwipLayout layout_;
-    QGroupBox* fraStatus_ = nullptr;
-    std::array<QLabel*, 3> lblPrompt_{};
-    std::array<QLabel*, 3> lblDisplay_{};
-    QProgressBar* barPercent_ = nullptr;
-    QLabel* imgStatus_ = nullptr;
+    QGroupBox* statusFrame_ = nullptr;
+    std::array<QLabel*, 3> promptLabels_{};
+    std::array<QLabel*, 3> valueLabels_{};
+    QProgressBar* chargeBar_ = nullptr;
+    QLabel* statusPicture_ = nullptr;
     QMenu* menu_ = nullptr;
     QTimer* settle_ = nullptr;
     QElapsedTimer shownFor_;
