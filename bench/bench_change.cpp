@@ -8,9 +8,9 @@
 #include <functional>
 #include <memory>
 
-#include "platform/linux/autostart_backend.h"
-#include "platform/linux/reg_file_backend.h"
-#include "platform/linux/single_instance_lock.h"
+#include "platform/posix/autostart_backend.h"
+#include "platform/posix/reg_file_backend.h"
+#include "platform/posix/single_instance_lock.h"
 #include "ui/shell/app_host.h"
 
 namespace {

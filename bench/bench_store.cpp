@@ -15,8 +15,8 @@
 #include "core/battery/battery_time.h"
 #include "core/battery/display.h"
 #include "core/store/settings_store.h"
-#include "platform/linux/autostart_backend.h"
-#include "platform/linux/reg_file_backend.h"
+#include "platform/posix/autostart_backend.h"
+#include "platform/posix/reg_file_backend.h"
 
 namespace {
 

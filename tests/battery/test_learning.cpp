@@ -4,7 +4,7 @@
 
 #include "core/battery/learning.h"
 #include "fakes/logic_rig.h"
-#include "platform/linux/reg_file_backend.h"
+#include "platform/posix/reg_file_backend.h"
 #include "support/test_support.h"
 
 namespace orvane {

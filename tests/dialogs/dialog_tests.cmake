@@ -1,9 +1,4 @@
-# The Control Center's model with GoogleTest; the Control Center, wizard and About box windows
-# under Qt's offscreen platform. The Ok order and the wizard's seed are read back from store files.
-add_executable(dialog_model_tests ${CMAKE_CURRENT_LIST_DIR}/test_control_center_model.cpp)
-target_link_libraries(dialog_model_tests PRIVATE orvane_fakes orvane_linux GTest::gtest_main)
-gtest_discover_tests(dialog_model_tests TEST_PREFIX "dialogs." DISCOVERY_MODE PRE_TEST)
-
+# The Control Center, wizard and About box windows under Qt's offscreen platform.
 add_executable(dialog_window_tests ${CMAKE_CURRENT_LIST_DIR}/test_dialog_windows.cpp)
 set_target_properties(dialog_window_tests PROPERTIES AUTOMOC ON)
 target_link_libraries(dialog_window_tests PRIVATE orvane_ui orvane_linux orvane_fakes Qt6::Test)

@@ -13,7 +13,7 @@
 
 #include "fakes/fakes.h"
 #include "platform/linux/desktop_link_opener.h"
-#include "platform/linux/reg_file_backend.h"
+#include "platform/posix/reg_file_backend.h"
 #include "support/test_support.h"
 #include "ui/alarms/control_center_window.h"
 #include "ui/common/dialog_slot.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/reg_document.h"
+#include "platform/posix/reg_document.h"
 #include "support/test_support.h"
 
 namespace {

@@ -1,9 +1,5 @@
-# Power status sources: pure mapping and sysfs parsing, then the D-Bus source against
-# python3-dbusmock's upower template on a private bus (each run gets its own bus and mock).
-add_executable(power_unit_tests linux/test_power_readings.cpp)
-target_link_libraries(power_unit_tests PRIVATE orvane_fakes orvane_linux GTest::gtest_main)
-gtest_discover_tests(power_unit_tests TEST_PREFIX "power." DISCOVERY_MODE PRE_TEST)
-
+# The D-Bus power source against python3-dbusmock's upower template on a private bus (each
+# run gets its own bus and mock).
 add_executable(power_dbus_tests linux/test_upower_source.cpp)
 target_link_libraries(power_dbus_tests PRIVATE orvane_fakes orvane_linux Qt6::Test GTest::gtest)
 target_compile_definitions(power_dbus_tests PRIVATE

@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "fakes/fakes.h"
-#include "platform/linux/autostart_backend.h"
-#include "platform/linux/reg_file_backend.h"
-#include "platform/linux/single_instance_lock.h"
+#include "platform/posix/autostart_backend.h"
+#include "platform/posix/reg_file_backend.h"
+#include "platform/posix/single_instance_lock.h"
 #include "support/test_support.h"
 #include "ui/shell/app_host.h"
 #include "ui/shell/compact_window.h"

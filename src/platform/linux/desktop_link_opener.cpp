@@ -7,8 +7,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "platform/linux/desktop_entry.h"
 #include "platform/linux/linux_log.h"
+#include "platform/posix/desktop_entry.h"
 
 namespace orvane {
 

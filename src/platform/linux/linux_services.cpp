@@ -1,12 +1,12 @@
 #include "platform/services.h"
 
-#include "platform/linux/autostart_backend.h"
 #include "platform/linux/desktop_link_opener.h"
 #include "platform/linux/linux_power_source.h"
-#include "platform/linux/reg_file_backend.h"
 #include "platform/linux/signal_watcher.h"
-#include "platform/linux/single_instance_lock.h"
-#include "platform/linux/system_clock.h"
+#include "platform/posix/autostart_backend.h"
+#include "platform/posix/reg_file_backend.h"
+#include "platform/posix/single_instance_lock.h"
+#include "platform/posix/system_clock.h"
 
 #include <unistd.h>
 

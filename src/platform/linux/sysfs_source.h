@@ -5,7 +5,7 @@
 #include <chrono>
 #include <functional>
 
-#include "platform/linux/sysfs_reader.h"
+#include "platform/posix/sysfs_reader.h"
 #include "platform/power_status_source.h"
 
 class QSocketNotifier;

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/linux/upower_mapping.h"
+#include "platform/posix/upower_mapping.h"
 #include "platform/power_status_source.h"
 
 class QDBusPendingCallWatcher;

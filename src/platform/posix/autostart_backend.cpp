@@ -1,4 +1,4 @@
-#include "platform/linux/autostart_backend.h"
+#include "platform/posix/autostart_backend.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,9 +9,9 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/linux/desktop_entry.h"
-#include "platform/linux/reg_file_backend.h"
-#include "platform/linux/xdg_dirs.h"
+#include "platform/posix/desktop_entry.h"
+#include "platform/posix/reg_file_backend.h"
+#include "platform/posix/xdg_dirs.h"
 
 namespace orvane {
 namespace {

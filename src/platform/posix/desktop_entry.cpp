@@ -1,4 +1,4 @@
-#include "platform/linux/desktop_entry.h"
+#include "platform/posix/desktop_entry.h"
 
 #include <filesystem>
 #include <fstream>

@@ -11,7 +11,7 @@
 #include "core/alarms/control_center_model.h"
 #include "core/dialogs/wizard_model.h"
 #include "fakes/fakes.h"
-#include "platform/linux/reg_file_backend.h"
+#include "platform/posix/reg_file_backend.h"
 #include "support/test_support.h"
 
 using namespace orvane;

@@ -1,7 +1,7 @@
-#include "platform/linux/reg_file_backend.h"
+#include "platform/posix/reg_file_backend.h"
 
-#include "platform/linux/xdg_dirs.h"
-#include "platform/reg_document.h"
+#include "platform/posix/reg_document.h"
+#include "platform/posix/xdg_dirs.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "platform/linux/sysfs_reader.h"
+#include "platform/posix/sysfs_reader.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/upower_mapping.h"
+#include "platform/posix/upower_mapping.h"
 
 namespace orvane {
 

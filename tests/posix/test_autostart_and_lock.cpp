@@ -13,10 +13,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/linux/autostart_backend.h"
-#include "platform/linux/desktop_entry.h"
-#include "platform/linux/reg_file_backend.h"
-#include "platform/linux/single_instance_lock.h"
+#include "platform/posix/autostart_backend.h"
+#include "platform/posix/desktop_entry.h"
+#include "platform/posix/reg_file_backend.h"
+#include "platform/posix/single_instance_lock.h"
 #include "support/test_support.h"
 
 namespace orvane {

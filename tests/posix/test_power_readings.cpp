@@ -8,8 +8,8 @@
 #include <string>
 
 #include "fakes/fakes.h"
-#include "platform/linux/sysfs_reader.h"
-#include "platform/linux/upower_mapping.h"
+#include "platform/posix/sysfs_reader.h"
+#include "platform/posix/upower_mapping.h"
 #include "support/test_support.h"
 
 namespace orvane {

@@ -1,6 +1,6 @@
 // The registry-export document on its own, with no file under it: its grammar as an import
 // reads it, its rendering, and edits that leave every line they do not touch as it was.
-#include "platform/reg_document.h"
+#include "platform/posix/reg_document.h"
 
 #include <gtest/gtest.h>
 

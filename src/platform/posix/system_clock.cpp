@@ -1,4 +1,4 @@
-#include "platform/linux/system_clock.h"
+#include "platform/posix/system_clock.h"
 
 #include <sys/time.h>
 #include <ctime>

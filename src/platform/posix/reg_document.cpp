@@ -1,4 +1,4 @@
-#include "platform/reg_document.h"
+#include "platform/posix/reg_document.h"
 
 #include <cstdio>
 #include <set>

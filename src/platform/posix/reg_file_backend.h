@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/reg_document.h"
+#include "platform/posix/reg_document.h"
 #include "platform/settings_backend.h"
 
 namespace orvane {

@@ -1,4 +1,4 @@
-#include "platform/linux/single_instance_lock.h"
+#include "platform/posix/single_instance_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,6 +1,6 @@
 // The settings store over its real .reg file: the text format, the read rules, and what other
 // writers (the user, a second instance, a killed writer) may do to the file.
-#include "platform/linux/reg_file_backend.h"
+#include "platform/posix/reg_file_backend.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -21,7 +21,7 @@
 
 #include "core/store/settings_store.h"
 #include "fakes/fakes.h"
-#include "platform/linux/autostart_backend.h"
+#include "platform/posix/autostart_backend.h"
 #include "platform/settings_backend_contract.h"
 #include "support/test_support.h"
 

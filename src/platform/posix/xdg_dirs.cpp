@@ -1,4 +1,4 @@
-#include "platform/linux/xdg_dirs.h"
+#include "platform/posix/xdg_dirs.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/linux/upower_mapping.h"
+#include "platform/posix/upower_mapping.h"
 
 #include <cmath>
 #include <limits>
