@@ -97,8 +97,6 @@ DisplayMode MainController::storedMode() const {
 }
 
 void MainController::loadWindowSettings() {
-    mode_ = storedMode();
-    publishMenu();
     applyMode();
     menu_.alwaysOnTop = services_.store.get(Setting::AlwaysOnTop).toBool();
     if (menu_.alwaysOnTop) views_.main.setTopMost(true);
@@ -120,7 +118,6 @@ void MainController::ensureCompact() {
                      services_.store.get(Setting::CompactY).toNumber()};
     views_.compact.moveTo(compactPlace_);
     views_.compact.setTopMost(true);
-    updateDisplay();
 }
 
 void MainController::applyMode() {
@@ -303,7 +300,6 @@ void MainController::onMenuItem(MenuItem item) {
 
 void MainController::setMode(DisplayMode mode) {
     mode_ = mode;
-    publishMenu();
     applyMode();
 }
 

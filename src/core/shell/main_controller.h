@@ -111,7 +111,9 @@ private:
     // The stored "Display": anything but 1 and 2 is Full.
     DisplayMode storedMode() const;
     void loadWindowPosition();
+    // The mode read at start applied, then the on-top and start-with-the-desktop states.
     void loadWindowSettings();
+    // Makes the compact panel at its stored place; the caller fills and shows it.
     void ensureCompact();
     // "X", "Y", "CompactX", "CompactY" and "Always On Top", in one commit.
     void saveWindowSettings();

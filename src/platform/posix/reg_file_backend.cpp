@@ -70,9 +70,11 @@ ReadResult readFile(const std::string& path, std::string& out, struct stat* seen
     return ReadResult::Ok;
 }
 
-std::optional<RegDocument> load(const std::string& path) {
+// A missing file is an empty document; `seen`, when given, is what the file was when read
+// (left as it is for a missing one).
+std::optional<RegDocument> load(const std::string& path, struct stat* seen = nullptr) {
     std::string bytes;
-    switch (readFile(path, bytes)) {
+    switch (readFile(path, bytes, seen)) {
         case ReadResult::Missing:
             return RegDocument{};
         case ReadResult::Failed:
@@ -247,23 +249,16 @@ const RegDocument* RegFileBackend::read() {
     struct stat st {};
     if (reusable_ && ::stat(path_.c_str(), &st) == 0 && sameStamp(stampOf(st), lastStamp_))
         return &*lastRead_;
-    reusable_ = false;
     const std::int64_t readAt = nowSeconds_();
-    std::string bytes;
-    switch (readFile(path_, bytes, &st)) {
-        case ReadResult::Missing:
-            return &empty_;
-        case ReadResult::Failed:
-            return nullptr;
-        case ReadResult::Ok:
-            break;
-    }
-    lastRead_ = RegDocument::parse(std::move(bytes));
+    st = {};
+    lastRead_ = load(path_, &st);
     lastStamp_ = stampOf(st);
+    // A missing file (no inode seen) is looked for again at the next read.
     reusable_ =
+        lastRead_ && st.st_ino != 0 &&
         std::max<std::int64_t>(st.st_mtim.tv_sec, st.st_ctim.tv_sec) + kCoarsestFileTimeSeconds <=
-        readAt;
-    return &*lastRead_;
+            readAt;
+    return lastRead_ ? &*lastRead_ : nullptr;
 }
 
 std::string RegFileBackend::problem() const {

@@ -58,7 +58,6 @@ private:
     std::optional<RegDocument> lastRead_;
     FileStamp lastStamp_;
     bool reusable_ = false;
-    RegDocument empty_;
 };
 
 // Replaces `path` with `content` so that a crash at any moment leaves the old or the new

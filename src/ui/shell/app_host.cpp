@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
-#include <QMenu>
 #include <cstdlib>
 
 #include "core/alarms/control_center_model.h"

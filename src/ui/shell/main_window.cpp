@@ -131,8 +131,6 @@ void MainWindow::setVisible(bool visible) {
     if (visible) {
         buildControls();
         applyStatus();
-        // Made since it was placed, but not shown (the pop-up menu it owns makes it), the
-        // native window would put its client area where the frame was to go.
     }
     QWidget::setVisible(visible);
 }
@@ -186,7 +184,6 @@ void MainWindow::settled() {
 void MainWindow::buildMenu() {
     menu_ = new QMenu("Popup", this);
     menu_->setObjectName("mnuPopup");
-
     for (const MenuEntry& e : kMenu) {
         QAction* a = nullptr;
         if (std::string_view(e.caption) == "-") {
