@@ -67,6 +67,19 @@ forget "$pid"
 [ "$(stored X) $(stored Y)" = "1500 6000" ] || fail "Full mode: the main window was stored at $(stored X),$(stored Y)"
 sed -i 's/^"Display"="0"/"Display"="1"/' "$store"
 
+# steady_corner: the panel's corner once two reads a moment apart agree: a loaded window
+# manager moves the panel some time after the pointer.
+steady_corner() {
+  local a b i
+  b=$(win_geometry "$panel" | cut -d" " -f1-2)
+  for i in $(seq 40); do
+    a=$b
+    sleep 0.05
+    b=$(win_geometry "$panel" | cut -d" " -f1-2)
+    [ "$a" = "$b" ] && break
+  done
+  echo "$b"
+}
 # drag_to X Y: presses on the icon, moves in steps as a hand does, and lets go with the panel's
 # corner at X,Y.
 drag_to() {
@@ -77,14 +90,14 @@ drag_to() {
   # motion it saw (sway): the pointer's offset in the panel is then taken from there.
   pointer mousemove $((x + 16)) $((y + 16))
   WAIT_S=1 wait_for eval '[ "$(win_geometry "$panel" | cut -d" " -f1-2)" != "$x $y" ]'
-  read -r ox oy _ _ < <(win_geometry "$panel")
+  read -r ox oy < <(steady_corner)
   [ "$ox $oy" != "$x $y" ] && { gx=$((x + 16 - ox)) gy=$((y + 16 - oy)); }
   for step in 1 2 3 4 5 6 7 8; do
     pointer mousemove $((x + 16 + ($1 + gx - x - 16) * step / 8)) $((y + 16 + ($2 + gy - y - 16) * step / 8))
     sleep 0.03
   done
   # As a person would: look where the panel is, and move the rest of the way before letting go.
-  read -r px py _ _ < <(win_geometry "$panel")
+  read -r px py < <(steady_corner)
   if [ "$px $py" != "$1 $2" ]; then
     pointer mousemove_relative -- $(($1 - px)) $(($2 - py))
     WAIT_S=2 wait_for at "$1" "$2"
