@@ -59,6 +59,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 rm -rf "$work"
 mkdir -p "$work"
 # The unit tests the package build would run are the suite's own, run in its other legs.
+# scripts/package.sh ends with lintian on everything it built, failing on errors and warnings.
 if ! DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:+$DEB_BUILD_OPTIONS }nocheck" \
     "$src/scripts/package.sh" --out "$work/dist" >"$work/package.log" 2>&1; then
   tail -n 60 "$work/package.log"
@@ -76,9 +77,6 @@ dbgsym=$work/dist/orvane-dbgsym_${version}_$arch.deb
 grep -q "<release version=\"$version\"" "$src/packaging/example.merrowin.Orvane.metainfo.xml" ||
   fail "the AppStream metadata has no release $version"
 grep -q "^\.TH ORVANE 1 .*\"Orvane $version\"" "$src/packaging/orvane.1" || fail "the manual page is not for $version"
-
-echo "=== lintian"
-lintian --fail-on error,warning --display-info "$deb" "$dbgsym" || fail "lintian reports errors or warnings"
 
 echo "=== contents"
 expected=(
