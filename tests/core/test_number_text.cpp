@@ -64,14 +64,15 @@ TEST(Decimal, KeepsEveryDigitThroughText) {
     ASSERT_TRUE(parseDecimal(third));
     EXPECT_EQ(formatDecimal(*parseDecimal(third)), third);
     for (const char* text : {"2.5", "0", "20000", "0.000012"})
-        EXPECT_EQ(formatDecimal(Decimal(text)), text);
+        EXPECT_EQ(formatDecimal(parseDecimal(text).value()), text);
     EXPECT_EQ(formatDecimal(Decimal(0)), "0");
     EXPECT_FALSE(parseDecimal("abc"));
     EXPECT_FALSE(parseDecimal(""));
 
     const std::pair<const char*, long long> rounded[] = {
         {"112.5", 112}, {"117.5", 118}, {"-2.5", -2}, {"7.49", 7}};
-    for (const auto& [text, n] : rounded) EXPECT_EQ(roundHalfEven(Decimal(text)), n) << text;
+    for (const auto& [text, n] : rounded)
+        EXPECT_EQ(roundHalfEven(parseDecimal(text).value()), n) << text;
 }
 
 }  // namespace

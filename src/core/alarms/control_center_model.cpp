@@ -63,7 +63,7 @@ int ControlCenterModel::FullBatteryTime(std::int32_t seconds, const std::string&
         if (scaled >= kMaxFullTime) {
             minutes = kMaxFullTime;
         } else if (scaled > 0) {
-            minutes = scaled.convert_to<std::int64_t>();
+            minutes = scaled.toInt64();
         }
     } else if (seconds > 0) {
         minutes = std::min<std::int64_t>(ratioHalfEven(seconds, 60), kMaxFullTime);

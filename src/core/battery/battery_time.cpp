@@ -19,7 +19,7 @@ std::int16_t EstimateBatteryTime(SettingsStore& store, const PowerSnapshot& powe
     if (minutes > kMaxMinutes) return kMaxMinutes;
     // A negative figure (hand-edited data) is no estimate at all.
     if (minutes < 0) return -1;
-    return static_cast<std::int16_t>(minutes.convert_to<int>());
+    return static_cast<std::int16_t>(minutes.toInt64());
 }
 
 std::int16_t GetBatteryTime(SettingsStore& store, const PowerSnapshot& power) {
