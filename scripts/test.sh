@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds and runs every test: first the Qt-free code and its tests alone, under ASan/UBSan,
-# then the Qt program and its tests under ASan/UBSan (with the Debian package, built from the
-# sources beside them), then the logic and the Windows backend cross-built with mingw-w64 and
-# run under Wine, then, where clang and its libFuzzer are installed, a bounded fuzzing run of
-# the store.
+# Builds and runs every test, in legs that run side by side (each compiles or waits while
+# another does the other):
+#   asan     the Qt program and its tests under ASan/UBSan;
+#   core     the Qt-free code and its tests alone, under ASan/UBSan, then
+#   windows  the logic and the Windows backend cross-built with mingw-w64, run under Wine;
+#   package  the Debian package, built from the sources and checked;
+#   fuzz     where clang and its libFuzzer are installed, a bounded fuzzing run of the store.
+# Each leg's whole output goes to build/<leg>.log; all are printed once every leg has ended.
 # All always run; the exit status is non-zero when any fails. The last line printed
 # is a ctest-style summary covering them all.
 #
@@ -34,61 +37,103 @@ fi
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
-status=0
-passed_total=0
-failed_total=0
-count_total=0
-
-# run_preset NAME [extra configure args...]
-run_preset() {
-  local preset=$1
+# leg NAME [configure args...]: configure, build and test the preset NAME; writes
+# "passed failed total" to build/NAME.result ("0 1 1" when it could not be tested at all).
+leg() {
+  local name=$1
   shift
-  local log="$root/build/$preset/ctest-output.log"
-  echo "=== $preset: configure"
-  if ! cmake --preset "$preset" -DORVANE_BUILD_TESTS=ON "$@"; then
-    echo "=== $preset: configure failed, counted as one failed test"
-    status=1 failed_total=$((failed_total + 1)) count_total=$((count_total + 1))
-    return
-  fi
-  echo "=== $preset: build"
+  local log=$root/build/$name.log result=$root/build/$name.result
+  : >"$log"
+  echo "0 1 1" >"$result"
+  say "$name" configure
+  cmake --preset "$name" -DORVANE_BUILD_TESTS=ON "$@" >>"$log" 2>&1 ||
+    { say "$name" "configure failed"; return; }
+  say "$name" build
   # A failed build still goes on to ctest, which reports what could not run.
-  cmake --build --preset "$preset" "${jobs[@]}" || status=1
-  echo "=== $preset: test"
-  ctest --preset "$preset" --output-on-failure -j3 --timeout "$timeout" --no-tests=error 2>&1 \
-    | tee "$log"
-  [[ ${PIPESTATUS[0]} -eq 0 ]] || status=1
-
-  local line passed failed total
+  cmake --build --preset "$name" "${jobs[@]}" >>"$log" 2>&1 || say "$name" "build failed"
+  say "$name" test
+  local run=(-j2)
+  # The package is a leg of its own.
+  [[ $name == asan ]] && run=(-j3 -E '^packaging_deb$')
+  ctest --preset "$name" "${run[@]}" --output-on-failure --timeout "$timeout" --no-tests=error \
+    >>"$log" 2>&1
+  local line
   line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
-  if [[ -z $line ]]; then
-    echo "=== $preset: no test summary, counted as one failed test"
-    status=1 failed_total=$((failed_total + 1)) count_total=$((count_total + 1))
-    return
-  fi
-  read -r failed total < <(sed -E 's/^[0-9]+% tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\1 \2/' <<<"$line")
-  passed=$((total - failed))
-  passed_total=$((passed_total + passed))
-  failed_total=$((failed_total + failed))
-  count_total=$((count_total + total))
-  echo "=== $preset: $line"
+  [[ -n $line ]] || { say "$name" "no test summary"; return; }
+  sed -E 's/^[0-9]+% tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\1 \2/' <<<"$line" |
+    { read -r failed total; echo "$((total - failed)) $failed $total" >"$result"; }
+  say "$name" "$line"
 }
 
+# say LEG WORDS: a step, on the terminal and in the leg's log.
+say() {
+  echo "=== $1: ${*:2}"
+  echo "=== $1: ${*:2}" >>"$root/build/$1.log"
+}
+
+# The Debian package, built from the sources (its own test in any build tree, packaging_deb),
+# counted as one test; 77 is a skip.
+package_leg() {
+  local log=$root/build/package.log version
+  : >"$log"
+  version=$(sed -nE 's/^project\([A-Za-z]+ VERSION ([0-9.]+).*/\1/p' "$root/CMakeLists.txt")
+  say package test
+  "$root/tests/package_check.sh" "$root" "$root/build/package-check" "$version" >>"$log" 2>&1
+  case $? in
+    0 | 77) echo "1 0 1" ;;
+    *) echo "0 1 1" ;;
+  esac >"$root/build/package.result"
+  say package "$(awk '{ print ($2 ? "failed" : "passed") }' "$root/build/package.result")"
+}
+
+show() {
+  echo
+  echo "######## $1 (build/$1.log)"
+  cat "$root/build/$1.log"
+}
+
+mkdir -p "$root/build"
+legs=(asan core)
 # The Qt-free code's tests are built once, without Qt and under the sanitizers; the Qt build
 # leaves them out. The benchmarks are only compiled, so they keep building; their figures come
 # from bench/ by hand, in a release build.
-run_preset core -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DORVANE_SANITIZE=ON
-run_preset asan -DORVANE_BUILD_LOGIC_TESTS=OFF -DORVANE_BUILD_BENCH=ON
+leg asan -DORVANE_BUILD_LOGIC_TESTS=OFF -DORVANE_BUILD_BENCH=ON &
+pids=($!)
+core_args=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DORVANE_SANITIZE=ON)
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
-  run_preset windows
+  legs+=(windows)
+  { leg core "${core_args[@]}"; leg windows; } &
 else
   echo "=== windows: skipped, mingw-w64 is not installed (scripts/deps.sh test)"
+  leg core "${core_args[@]}" &
 fi
+pids+=($!)
+legs+=(package)
+package_leg &
+pids+=($!)
 if command -v clang++ >/dev/null &&
    [[ -f $(clang++ -print-runtime-dir 2>/dev/null)/libclang_rt.fuzzer-$(uname -m).a ]]; then
-  run_preset fuzz -DORVANE_BUILD_TESTS=OFF -DORVANE_FUZZ_SECONDS="${ORVANE_FUZZ_SECONDS:-60}"
+  legs+=(fuzz)
+  leg fuzz -DORVANE_BUILD_TESTS=OFF -DORVANE_FUZZ_SECONDS="${ORVANE_FUZZ_SECONDS:-60}" &
+  pids+=($!)
 else
   echo "=== fuzz: skipped, clang with libFuzzer is not installed (scripts/deps.sh test)"
 fi
+wait "${pids[@]}"
+
+status=0 passed_total=0 failed_total=0 count_total=0
+for name in "${legs[@]}"; do
+  show "$name"
+  read -r passed failed total <"$root/build/$name.result"
+  passed_total=$((passed_total + passed))
+  failed_total=$((failed_total + failed))
+  count_total=$((count_total + total))
+  [[ $failed -eq 0 ]] || status=1
+done
+echo
+for name in "${legs[@]}"; do
+  tail -n 1 "$root/build/$name.log"
+done
 
 # Same wording and rounding as ctest's own summary line.
 percent=$(awk -v p="$passed_total" -v t="$count_total" -v f="$failed_total" \

@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTimer>
+#include <QTest>
 #include <functional>
 #include <memory>
 

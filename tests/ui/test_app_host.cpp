@@ -8,8 +8,8 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 #include <memory>
 
 #include "ui/alarms/control_center_window.h"

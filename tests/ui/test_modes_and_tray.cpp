@@ -3,7 +3,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 #include <QSystemTrayIcon>

@@ -13,9 +13,10 @@
 #include <QMenu>
 #include <QMutex>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
-#include <QtTest>
 #include <memory>
 
 #include "ui/common/popup_place.h"
