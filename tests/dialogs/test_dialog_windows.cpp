@@ -8,8 +8,8 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 #include <memory>
 

@@ -54,8 +54,9 @@ foreach(how kill x-server)
 endforeach()
 
 # The tray on the panels people run, each a real desktop inside Xvfb: its icon, the menu the
-# panel draws, the left click; for two of them the panel starts after the program. One desktop
-# at a time (a desktop shell takes a core of its own), beside the rest of the suite.
+# panel draws, the left click; for two of them the panel starts after the program. Two desktops
+# at a time at most, beside the rest of the suite, and never GNOME Shell and Plasma together:
+# each takes a core of its own while it starts.
 foreach(desktop xfce lxqt gnome sway plasma)
   add_test(NAME e2e.desktop_${desktop}
     COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/tray_on_desktop.sh ${desktop} $<TARGET_FILE:orvane>)
@@ -72,8 +73,14 @@ foreach(desktop gnome plasma lxqt sway)
     COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/places_kept.sh ${desktop} $<TARGET_FILE:orvane>)
   list(APPEND desktop_tests e2e.places_kept_${desktop})
 endforeach()
-set_tests_properties(${desktop_tests} PROPERTIES LABELS "e2e;desktop" TIMEOUT 300 SKIP_RETURN_CODE 77
-  RESOURCE_LOCK desktop)
+set_tests_properties(${desktop_tests} PROPERTIES LABELS "e2e;desktop" TIMEOUT 300 SKIP_RETURN_CODE 77)
+foreach(test IN LISTS desktop_tests)
+  if(test MATCHES "gnome|plasma")
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK desktop_shell)
+  else()
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK desktop_panel)
+  endif()
+endforeach()
 
 # Clicks on an XEmbed icon count on release, under a window manager.
 add_test(NAME e2e.tray_clicks_on_release
