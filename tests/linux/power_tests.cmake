@@ -5,19 +5,13 @@ target_link_libraries(power_dbus_tests PRIVATE orvane_fakes orvane_linux Qt6::Te
 target_compile_definitions(power_dbus_tests PRIVATE
   ORVANE_TESTS_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
 
-set(_power_wrap ${CMAKE_CURRENT_SOURCE_DIR}/run-with-upower-mock.sh)
-add_test(NAME power.dbus.upower
-  COMMAND ${_power_wrap} --battery 85:7530 -- $<TARGET_FILE:power_dbus_tests>
-          --gtest_filter=UPowerMock.*)
-add_test(NAME power.dbus.no_battery
-  COMMAND ${_power_wrap} --no-battery -- $<TARGET_FILE:power_dbus_tests>
-          --gtest_filter=NoBattery.*)
-add_test(NAME power.dbus.no_upower
-  COMMAND ${_power_wrap} --no-upower -- $<TARGET_FILE:power_dbus_tests>
-          --gtest_filter=NoUPower.*:SysfsSource.*)
-add_test(NAME power.dbus.upower_down
-  COMMAND ${_power_wrap} --upower-activatable -- $<TARGET_FILE:power_dbus_tests>
-          --gtest_filter=UPowerDown.*)
-set_tests_properties(power.dbus.upower power.dbus.no_battery power.dbus.no_upower
-  power.dbus.upower_down
-  PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 60 LABELS dbus)
+foreach(case "upower;--battery 85:7530;UPowerMock.*" "no_battery;--no-battery;NoBattery.*"
+             "no_upower;--no-upower;NoUPower.*:SysfsSource.*"
+             "upower_down;--upower-activatable;UPowerDown.*")
+  list(GET case 0 name)
+  list(GET case 1 mock)
+  list(GET case 2 filter)
+  separate_arguments(mock)
+  orvane_test(power.dbus.${name} LABELS dbus TIMEOUT 60
+    COMMAND ${mock_run} ${mock} -- $<TARGET_FILE:power_dbus_tests> --gtest_filter=${filter})
+endforeach()

@@ -13,20 +13,18 @@ target_link_libraries(windows_tests PRIVATE orvane_windows orvane_fakes settings
 add_executable(link_probe windows/link_probe.cpp)
 add_dependencies(windows_tests link_probe)
 
-add_test(NAME windows COMMAND windows_tests)
+orvane_test(windows COMMAND windows_tests TIMEOUT 300)
 # The logic again in a German locale, where "," is the decimal separator.
-add_test(NAME core.german COMMAND core_tests)
-set_tests_properties(core.german PROPERTIES ENVIRONMENT "ORVANE_TEST_LOCALE=German_Germany.1252")
-set_tests_properties(windows core.german PROPERTIES TIMEOUT 300)
+orvane_test(core.german COMMAND core_tests TIMEOUT 300
+  ENVIRONMENT "ORVANE_TEST_LOCALE=German_Germany.1252")
 
 if(CMAKE_CROSSCOMPILING)
   # Under Wine, in a prefix of this build's own that the last test removes.
-  set(_prefix ${CMAKE_BINARY_DIR}/wineprefix)
-  add_test(NAME wine.prefix COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine-prefix.sh create ${_prefix})
-  add_test(NAME wine.remove COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine-prefix.sh remove ${_prefix})
-  set_tests_properties(wine.prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
-  set_tests_properties(wine.remove PROPERTIES FIXTURES_CLEANUP wine)
-  set_tests_properties(core windows core.german PROPERTIES
-    FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 LABELS wine
-    ENVIRONMENT_MODIFICATION "ORVANE_WINEPREFIX=set:${_prefix}")
+  set(prefix ${CMAKE_BINARY_DIR}/wineprefix)
+  set(wine_prefix ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine-prefix.sh)
+  orvane_test(wine.prefix COMMAND ${wine_prefix} create ${prefix} TIMEOUT 300
+    PROPERTIES FIXTURES_SETUP wine)
+  orvane_test(wine.remove COMMAND ${wine_prefix} remove ${prefix} PROPERTIES FIXTURES_CLEANUP wine)
+  set_tests_properties(core windows core.german PROPERTIES FIXTURES_REQUIRED wine LABELS wine
+    ENVIRONMENT_MODIFICATION "ORVANE_WINEPREFIX=set:${prefix}")
 endif()
