@@ -11,7 +11,8 @@
 # is a ctest-style summary covering them all.
 #
 # Environment: ORVANE_TEST_TIMEOUT (seconds per test, default 300),
-#              ORVANE_JOBS (build parallelism, default: ninja's own, a little over the CPUs),
+#              ORVANE_JOBS (build parallelism of each leg, default: ninja's own, a little over
+#                the CPUs, or 1 with less than 4 GiB of memory free),
 #              ORVANE_FUZZ_SECONDS (length of the fuzzing run, default 60).
 set -uo pipefail
 
@@ -21,6 +22,12 @@ cd "$root" || exit 1
 "$root/scripts/deps.sh" test || exit 1
 
 timeout=${ORVANE_TEST_TIMEOUT:-300}
+# The four builds at once peak near 3 GiB with ninja's own job counts; a machine with less
+# than 4 GiB free builds one file per leg at a time instead.
+avail_kib=$(awk '/^MemAvailable:/ { print $2 }' /proc/meminfo 2>/dev/null)
+if [[ -z ${ORVANE_JOBS:-} && ${avail_kib:-0} -gt 0 && $avail_kib -lt $((4 * 1024 * 1024)) ]]; then
+  export ORVANE_JOBS=1
+fi
 jobs=()
 [[ -n ${ORVANE_JOBS:-} ]] && jobs=(--parallel "$ORVANE_JOBS")
 
