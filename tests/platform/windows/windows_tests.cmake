@@ -2,15 +2,15 @@
 # contract, the power status with injected answers and posted WM_POWERBROADCAST messages, the
 # named mutex across two processes, links through associations made in Wine's registry.
 add_executable(windows_tests
-  windows/test_registry.cpp
-  windows/test_power_and_session.cpp
-  windows/test_instance_and_links.cpp
-  windows/windows_test_main.cpp
+  platform/windows/test_registry.cpp
+  platform/windows/test_power_and_session.cpp
+  platform/windows/test_instance_and_links.cpp
+  platform/windows/windows_test_main.cpp
 )
 target_link_libraries(windows_tests PRIVATE orvane_windows orvane_fakes settings_contract GTest::gtest)
 
 # Started by the link tests as the handler of a scheme of their own; writes down its arguments.
-add_executable(link_probe windows/link_probe.cpp)
+add_executable(link_probe platform/windows/link_probe.cpp)
 add_dependencies(windows_tests link_probe)
 
 orvane_test(windows COMMAND windows_tests TIMEOUT 300)
@@ -21,7 +21,7 @@ orvane_test(core.german COMMAND core_tests TIMEOUT 300
 if(CMAKE_CROSSCOMPILING)
   # Under Wine, in a prefix of this build's own that the last test removes.
   set(prefix ${CMAKE_BINARY_DIR}/wineprefix)
-  set(wine_prefix ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine-prefix.sh)
+  set(wine_prefix ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/wine-prefix.sh)
   orvane_test(wine.prefix COMMAND ${wine_prefix} create ${prefix} TIMEOUT 300
     PROPERTIES FIXTURES_SETUP wine)
   orvane_test(wine.remove COMMAND ${wine_prefix} remove ${prefix} PROPERTIES FIXTURES_CLEANUP wine)

@@ -129,7 +129,7 @@ TEST(UPowerMock, DaemonLeavesAndReturns) {
 
     QProcess ctl;
     ctl.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    ctl.start(QStringLiteral(ORVANE_TESTS_DIR "/linux/upower-mock-ctl.sh"),
+    ctl.start(QStringLiteral(ORVANE_TESTS_DIR "/platform/linux/upower-mock-ctl.sh"),
               {"start", "70", "5000"});
     ASSERT_TRUE(ctl.waitForFinished(30000));
     ASSERT_EQ(ctl.exitCode(), 0);

@@ -1,5 +1,5 @@
 # The Control Center, wizard and About box windows under Qt's offscreen platform.
-add_executable(dialog_window_tests dialogs/test_dialog_windows.cpp)
+add_executable(dialog_window_tests ui/dialogs/test_dialog_windows.cpp)
 set_target_properties(dialog_window_tests PROPERTIES AUTOMOC ON)
 target_link_libraries(dialog_window_tests PRIVATE orvane_ui orvane_linux orvane_fakes Qt6::Test)
 target_compile_definitions(dialog_window_tests PRIVATE

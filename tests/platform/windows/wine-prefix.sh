@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tests/windows/wine-prefix.sh create|remove DIR
+# tests/platform/windows/wine-prefix.sh create|remove DIR
 # create: a fresh Wine prefix at DIR, so that no test waits for Wine to make one.
 # remove: ends that prefix's wineserver and deletes the prefix.
 set -u

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tests/windows/wine.sh PROGRAM.exe [ARGS...]
+# tests/platform/windows/wine.sh PROGRAM.exe [ARGS...]
 # Runs a Windows test program under Wine in the throw-away prefix ORVANE_WINEPREFIX (made by
 # wine-prefix.sh), never in the user's own. Exits 77, a skip to ctest, where Wine is missing.
 set -u
