@@ -5,13 +5,12 @@ target_link_libraries(power_dbus_tests PRIVATE orvane_fakes orvane_linux Qt6::Te
 target_compile_definitions(power_dbus_tests PRIVATE
   ORVANE_TESTS_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
 
-foreach(case "upower;--battery 85:7530;UPowerMock.*" "no_battery;--no-battery;NoBattery.*"
-             "no_upower;--no-upower;NoUPower.*:SysfsSource.*"
-             "upower_down;--upower-activatable;UPowerDown.*")
-  list(GET case 0 name)
-  list(GET case 1 mock)
-  list(GET case 2 filter)
-  separate_arguments(mock)
-  orvane_test(power.dbus.${name} LABELS dbus TIMEOUT 60
-    COMMAND ${mock_run} ${mock} -- $<TARGET_FILE:power_dbus_tests> --gtest_filter=${filter})
-endforeach()
+set(power_tests $<TARGET_FILE:power_dbus_tests>)
+orvane_test(power.dbus.upower LABELS dbus TIMEOUT 60
+  COMMAND ${mock_run} --battery 85:7530 -- ${power_tests} --gtest_filter=UPowerMock.*)
+orvane_test(power.dbus.no_battery LABELS dbus TIMEOUT 60
+  COMMAND ${mock_run} --no-battery -- ${power_tests} --gtest_filter=NoBattery.*)
+orvane_test(power.dbus.no_upower LABELS dbus TIMEOUT 60
+  COMMAND ${mock_run} --no-upower -- ${power_tests} --gtest_filter=NoUPower.*:SysfsSource.*)
+orvane_test(power.dbus.upower_down LABELS dbus TIMEOUT 60
+  COMMAND ${mock_run} --upower-activatable -- ${power_tests} --gtest_filter=UPowerDown.*)
