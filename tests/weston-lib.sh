@@ -28,12 +28,16 @@ weston_cursor() {
 # WAYLAND_DISPLAY, DISPLAY (XWayland, for the program), OUTER_DISPLAY (the Xvfb), WESTON_PID,
 # WESTON_LOG, WESTON_WIDTH/HEIGHT and WESTON_OUTER_X/Y (where weston's screen starts on the Xvfb;
 # the x11 backend runs at scale 1, so a point moves by that offset and nothing else).
+# WESTON_BACKEND=headless: weston's headless output instead (no Xvfb, no pointer: nothing to
+# drive, only windows to read).
 start_weston_xwayland() {
-  local size=${1:-1024x640} log=$HARNESS_DIR/weston.log win
+  local size=${1:-1024x640} log=$HARNESS_DIR/weston.log win backend=${WESTON_BACKEND:-x11}
   command -v weston >/dev/null && command -v Xwayland >/dev/null || {
     hlog "weston or Xwayland is missing"; return 1; }
-  if [ -z "${XVFB_PID:-}" ] || [ -z "${DISPLAY:-}" ]; then start_xvfb 1280x800x24 || return 1; fi
-  OUTER_DISPLAY=$DISPLAY
+  if [ "$backend" = x11 ] && { [ -z "${XVFB_PID:-}" ] || [ -z "${DISPLAY:-}" ]; }; then
+    start_xvfb 1280x800x24 || return 1
+  fi
+  OUTER_DISPLAY=${DISPLAY:-}
   export OUTER_DISPLAY
   if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ "${XDG_RUNTIME_DIR#"$HARNESS_DIR"}" = "$XDG_RUNTIME_DIR" ]; then
     export XDG_RUNTIME_DIR=$HARNESS_DIR/run
@@ -42,7 +46,7 @@ start_weston_xwayland() {
   # --idle-time=0: weston's default 300 s idle would fade the screen and lock it mid-test.
   # The xwm-wm-x11 scope puts XWayland's window manager events (configure requests,
   # _NET_WM_MOVERESIZE, ...) in the log, for tests to wait on.
-  weston --backend=x11-backend.so --use-pixman --xwayland --debug --no-config --idle-time=0 \
+  weston --backend="$backend-backend.so" --use-pixman --xwayland --debug --no-config --idle-time=0 \
     --width="${size%x*}" --height="${size#*x}" --socket=wl-orvane \
     --log="$log" --logger-scopes=log,xwm-wm-x11 >"$HARNESS_DIR/weston.out" 2>&1 &
   WESTON_PID=$!
@@ -52,9 +56,11 @@ start_weston_xwayland() {
     { hlog "weston did not start: $(tail -3 "$HARNESS_DIR/weston.out" "$log")"; return 1; }
   WESTON_LOG=$log WESTON_WIDTH=${size%x*} WESTON_HEIGHT=${size#*x}
   export WESTON_PID WESTON_LOG WESTON_WIDTH WESTON_HEIGHT WAYLAND_DISPLAY=wl-orvane
-  win=$(sed -n 's/.*x11 output .*window id \([0-9]*\).*/\1/p' "$log" | head -1)
-  read -r WESTON_OUTER_X WESTON_OUTER_Y _ < <(DISPLAY=$OUTER_DISPLAY win_geometry "$win")
-  export WESTON_OUTER_X WESTON_OUTER_Y WESTON_OUTPUT_WINDOW=$win
+  if [ "$backend" = x11 ]; then
+    win=$(sed -n 's/.*x11 output .*window id \([0-9]*\).*/\1/p' "$log" | head -1)
+    read -r WESTON_OUTER_X WESTON_OUTER_Y _ < <(DISPLAY=$OUTER_DISPLAY win_geometry "$win")
+    export WESTON_OUTER_X WESTON_OUTER_Y WESTON_OUTPUT_WINDOW=$win
+  fi
   DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$log" | tail -1)
   export DISPLAY
   # The program must choose for itself (xcb, as WAYLAND_DISPLAY and DISPLAY are both set).
@@ -65,6 +71,7 @@ start_weston_xwayland() {
   # The shell's panel sets the work area that placement uses.
   WAIT_S=10 wait_for eval 'weston_scene | grep -q "panel for output"' ||
     { hlog "weston's desktop shell did not start"; return 1; }
+  [ "$backend" = headless ] && { hlog "weston (headless) on $WAYLAND_DISPLAY, XWayland on $DISPLAY"; return 0; }
   weston_pointer_enter || return 1
   hlog "weston on $WAYLAND_DISPLAY, XWayland on $DISPLAY, inside $OUTER_DISPLAY at $WESTON_OUTER_X,$WESTON_OUTER_Y"
 }

@@ -87,8 +87,10 @@ foreach(window main compact)
     COMMAND ${mock_run} --x11 --battery 85:7530 -- ${e2e}/alarm_box_in_front.sh ${flag} ${orvane})
 endforeach()
 
-# A Wayland session: weston with XWayland, driven by a real pointer.
+# A Wayland session: weston with XWayland, driven by a real pointer, and on its headless output.
 orvane_test(e2e.wayland_session LABELS e2e wayland TIMEOUT 120
   COMMAND ${mock_run} -- ${e2e}/wayland_session.sh ${orvane})
+orvane_test(e2e.wayland_session_headless LABELS e2e wayland TIMEOUT 120
+  COMMAND ${mock_run} -- ${e2e}/wayland_session.sh ${orvane} headless)
 # Debian's real upowerd over a fake battery (umockdev), not the mock.
 orvane_test(e2e.real_upowerd LABELS e2e dbus TIMEOUT 90 COMMAND ${e2e}/real_upowerd.sh ${orvane})

@@ -29,6 +29,10 @@ public:
     // Whether a window is shown where it asked to be, and moved where it asks to go. A wlroots
     // compositor (sway) centres a floating X window on the screen instead.
     virtual bool movesShownWindows() const { return true; }
+    // Whether the place it reports for a window the user has not moved is where the window
+    // shows. Under XWayland it can be the frame's first place: weston shows the window where
+    // it asked to be and may leave X believing in the screen's corner.
+    virtual bool knowsUntouchedPlaces() const { return movesShownWindows(); }
     virtual void prepareFloatingPanel(QWidget&) {}
     // Sends what was asked of the window system so far now, not when the event loop next
     // waits.

@@ -67,6 +67,11 @@ public:
         return !c || windowManagerName(c) != "wlroots wm";
     }
 
+    bool knowsUntouchedPlaces() const override {
+        xcb_connection_t* c = connection();
+        return !c || !isXWayland(c);
+    }
+
     // An ordinary window has no place in a taskbar or a pager when it is a floating panel.
     void prepareFloatingPanel(QWidget& window) override {
         xcb_connection_t* c = connection();
@@ -138,14 +143,21 @@ private:
         if (it == placements_.end())
             return window.geometry().topLeft() - window.frameGeometry().topLeft();
         Placement& p = it->second;
-        if (!p.offset && p.pending) {
+        // Not yet in a frame, the window stands where it asked to be and shows no frame at
+        // all: the first look inside a frame decides.
+        if (!p.offset && p.pending && framed(c, id)) {
             // Only what a frame can be: a window already moved elsewhere teaches nothing.
             const QPoint seen = client - p.frame;
             if (seen.x() >= 0 && seen.x() <= kMaxFrame && seen.y() >= 0 && seen.y() <= kMaxFrame)
                 p.offset = seen;
+            p.pending = false;
         }
-        p.pending = false;
         return p.offset.value_or(window.geometry().topLeft() - window.frameGeometry().topLeft());
+    }
+
+    static bool framed(xcb_connection_t* c, xcb_window_t id) {
+        const auto tree = own(xcb_query_tree_reply(c, xcb_query_tree(c, id), nullptr));
+        return tree && tree->parent != tree->root;
     }
 
     // XWayland from 23.1 says so with an extension; before that, a Wayland display beside the

@@ -295,9 +295,9 @@ void CompactHost::hideWindow() {
 }
 
 QPoint CompactHost::placeInPixels() const {
-    // Where the window system places the panel itself, it never shows it at a stored place
-    // either: the one stored stays the user's.
-    if (!userPlaced_ && given_ && !windows_.movesShownWindows()) return *given_;
+    // Until the user moves it, the place stored stays the user's: where the window system
+    // places the panel itself, or may report a place it is not shown at.
+    if (!userPlaced_ && given_ && !windows_.knowsUntouchedPlaces()) return *given_;
     return window_->isVisible() ? windows_.position(*window_) : window_->pos();
 }
 

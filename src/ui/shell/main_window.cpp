@@ -169,7 +169,7 @@ void MainWindow::settled() {
     }
     correcting_ = false;
     settledAt_ = real;
-    if (firstSettle_ && lastPlace_ && real != *lastPlace_ && !windows_.movesShownWindows()) {
+    if (firstSettle_ && lastPlace_ && real != *lastPlace_ && !windows_.knowsUntouchedPlaces()) {
         chosenByWindowSystem_ = real;
     } else if (!chosenByWindowSystem_ || real != *chosenByWindowSystem_) {
         chosenByWindowSystem_.reset();
