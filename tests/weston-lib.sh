@@ -45,7 +45,7 @@ start_weston_xwayland() {
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
   # --idle-time=0: weston's default 300 s idle would fade the screen and lock it mid-test.
   # The xwm-wm-x11 scope puts XWayland's window manager events (configure requests,
-  # _NET_WM_MOVERESIZE, ...) in the log, for tests to wait on.
+  # _NET_WM_MOVERESIZE, ...) in the log, to read when a run fails.
   weston --backend="$backend-backend.so" --use-pixman --xwayland --debug --no-config --idle-time=0 \
     --width="${size%x*}" --height="${size#*x}" --socket=wl-orvane \
     --log="$log" --logger-scopes=log,xwm-wm-x11 >"$HARNESS_DIR/weston.out" 2>&1 &
@@ -151,13 +151,6 @@ _weston_sized() {
 wait_weston_window_at() {
   wait_for eval '[ "$(weston_window_place '"$1"' | cut -d" " -f1-2)" = "'"$2 $3"'" ]'
 }
-
-# weston_log_mark -> a mark in weston's log; wait_weston_log MARK REGEX waits for a line after
-# it (XWayland's window manager logs what it was asked and what it did, e.g. '_NET_WM_MOVERESIZE'
-# or 'configure window WID: x=32 y=32').
-weston_log_mark() { wc -l <"$WESTON_LOG"; }
-weston_log_since() { tail -n +"$(($1 + 1))" "$WESTON_LOG"; }
-wait_weston_log() { wait_for eval "weston_log_since $1 | grep -qE '$2'"; }
 
 # weston_screenshot FILE: weston's screen as composited, from the Xvfb.
 weston_screenshot() { import -display "$OUTER_DISPLAY" -window "$WESTON_OUTPUT_WINDOW" "$1"; }

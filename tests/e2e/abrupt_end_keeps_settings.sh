@@ -10,9 +10,6 @@ app=${2:?usage: abrupt_end_keeps_settings.sh --kill|--x-server PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
 
 seed_store
-fail() { echo "FAIL: $*" >&2; cat "$log" >&2; cat "$store" >&2; exit 1; }
-stored() { grep -qxF "\"$1\"=\"$2\"" "$store"; }
-wait_stored() { wait_for stored "$1" "$2" || fail "\"$1\" is not \"$2\" in the store"; }
 
 start_orvane "$app"
 main=$(wait_window "$pid" Orvane) || fail "no main window"

@@ -13,7 +13,6 @@ start_window_manager || exit 1
 
 seed_store Display=$display X=1500 Y=750 "Always On Top=-1"
 printf '"LowBatt"="1"\n"LowBattVal"="84"\n' >>"$store"
-fail() { echo "FAIL: $*" >&2; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
 
 start_orvane "$app"
 owner=$(wait_window "$pid" "$title") || fail "no window titled $title"

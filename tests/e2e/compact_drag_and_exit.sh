@@ -16,24 +16,16 @@ if [ $wm = 1 ]; then
   start_window_manager || exit 1
 fi
 
-store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
-mkdir -p "$(dirname "$store")"
-printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
-  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Window]' '"Display"="1"' '"CompactX"="4500"' '"CompactY"="3000"' '' \
-  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
-log=$HARNESS_DIR/orvane.log
-fail() { echo "FAIL: $*" >&2; screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; cat "$log" >&2; cat "$store" >&2; exit 1; }
+seed_store Display=1 CompactX=4500 CompactY=3000
 at() { [ "$(win_geometry "$1" | cut -d' ' -f1-2)" = "$2 $3" ]; }
 start() {
-  QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >>"$log" 2>&1 &
-  pid=$!
-  track "$pid"
-  panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
+  start_orvane "$app"
+panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
   # The window manager, if any, has framed it and put it where it asked to be.
   wait_for at "$panel" "$1" "$2" || fail "the panel is at $(win_geometry "$panel"), not $1,$2"
 }
 
-stored_at() { grep -qxF "\"CompactX\"=\"$(($1 * 15))\"" "$store" && grep -qxF "\"CompactY\"=\"$(($2 * 15))\"" "$store"; }
+stored_at() { stored CompactX $(($1 * 15)) && stored CompactY $(($2 * 15)); }
 # drag_to X Y: presses on the icon, moves in steps as a hand does, and lets go with the panel's
 # corner at X,Y; a drop less than 12 pixels from the left or top edge lands on it.
 drag_to() {
@@ -64,7 +56,7 @@ xdotool windowfocus --sync "$box" 2>/dev/null
 xdotool key --window "$box" Return 2>/dev/null
 wait_for eval "! kill -0 $pid" || fail "Yes did not end the program"
 forget "$pid"
-grep -qF "\"CompactX\"=\"$((x * 15))\"" "$store" && grep -qF "\"CompactY\"=\"$((y * 15))\"" "$store" ||
+stored_at "$x" "$y" ||
   fail "the panel was at $x,$y when it closed, but the store holds another place"
 
 start "$x" "$y"

@@ -7,24 +7,10 @@ set -u
 app=${1:?usage: discharge_learns_and_alarms.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../upower-mock.sh"
 
-store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
-mkdir -p "$(dirname "$store")"
-cat >"$store" <<'REG'
-Windows Registry Editor Version 5.00
-
-[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]
-"First Use"="1"
-"LowBatt"="1"
-"LowBattVal"="84"
-REG
-
-log=$HARNESS_DIR/orvane.log
-fail() { echo "FAIL: $*" >&2; echo "--- log:" >&2; cat "$log" >&2; echo "--- store:" >&2; cat "$store" >&2; exit 1; }
+seed_store
+printf '"LowBatt"="1"\n"LowBattVal"="84"\n' >>"$store"
 wait_log() { wait_for grep -q -- "$1" "$log"; }
-
-QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >"$log" 2>&1 &
-pid=$!
-track "$pid"
+start_orvane "$app"
 wait_log 'tip: Status: 85% Remaining | Time: 2:05 | Pwr: Battery' || fail "no first display"
 main=$(wait_window "$pid" Orvane) || fail "no main window"
 
@@ -58,8 +44,7 @@ mock_display "{'TimeToEmpty': <int64 3600>}"
 wait_log 'tip: Status: 83% Remaining | Time: 1:00' || fail "the platform's time was not shown"
 [ "$(grep -c 'Low battery.' "$log")" = 1 ] || fail "the low-battery message was not shown exactly once"
 
-kill -TERM "$pid"
-wait_for eval "! kill -0 $pid" || fail "still running 10 s after SIGTERM"
+stop_orvane
 count=$(sed -n 's/^"Count"="\(.*\)"$/\1/p' "$store")
 data=$(sed -n 's/^"Data"="\(.*\)"$/\1/p' "$store")
 [ "$count" = 2 ] || fail "Count is '$count', not 2"

@@ -9,19 +9,12 @@ app=${1:?usage: first_run_keyboard.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
 
 store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
-log=$HARNESS_DIR/orvane.log
-fail() { echo "FAIL: $*" >&2; screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; cat "$log" >&2; [ -f "$store" ] && cat "$store" >&2; exit 1; }
-
 # focus_on WID: waits for the window to take the keyboard focus, as it should on its own
 # (a dialog without a window manager may need to be given it).
-has_focus() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
 focus_on() { WAIT_S=3 wait_for has_focus "$1" || { xdotool windowfocus --sync "$1"; has_focus "$1"; }; }
 
 [ ! -e "$store" ] || fail "the store is not empty"
-QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" "$app" >"$log" 2>&1 &
-pid=$!
-track "$pid"
-
+start_orvane "$app"
 w=$(wait_window "$pid" "Personalizing Orvane") || fail "the wizard did not appear"
 [ "$(xdotool search --onlyvisible --pid "$pid" | wc -l)" = 1 ] || fail "another window is shown beside the wizard"
 focus_on "$w" || fail "the wizard never got the keyboard focus"

@@ -35,10 +35,8 @@ wait_name session org.a11y.Bus 10 || { echo "FAIL: no accessibility bus"; exit 1
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
 seed_store X=3000 Y=3000
-fail() { echo "FAIL: $*" >&2; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
 start_orvane "$app"
 main=$(wait_window "$pid" Orvane) || fail "no main window"
-has_focus() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
 read -r x y w h < <(win_geometry "$main")
 xdotool mousemove $((x + w - 20)) $((y + h - 10)) click 1
 wait_for has_focus "$main" || fail "the main window did not take the focus"

@@ -17,7 +17,6 @@ printf '%s\n' '[Default Applications]' 'x-scheme-handler/https=gone-browser.desk
   { echo "FAIL: the handler was not registered"; exit 1; }
 
 seed_store
-fail() { echo "FAIL: $*" >&2; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
 
 start_orvane "$app"
 wait_window "$pid" Orvane >/dev/null || fail "no main window"

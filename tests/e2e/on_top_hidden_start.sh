@@ -12,10 +12,8 @@ command -v openbox >/dev/null || { echo "SKIP: openbox is not installed (scripts
 start_window_manager || exit 1
 
 seed_store Display=$display X=1500 Y=750 "Always On Top=-1"
-fail() { echo "FAIL: $*" >&2; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
 
 start_orvane "$app"
-docked() { [ -n "$(tray_icon_windows "$pid")" ]; }
 wait_for docked || fail "the icon did not dock"
 [ $display = 1 ] && { wait_window "$pid" "Orvane compact" >/dev/null || fail "no compact panel"; }
 [ -z "$(visible_window "$pid" Orvane)" ] || fail "the main window is shown in mode $display"

@@ -14,18 +14,14 @@ done
 
 start_private_bus session || exit 1
 export XDG_RUNTIME_DIR=$HARNESS_DIR/run XDG_CONFIG_HOME=$HARNESS_DIR/config QT_QPA_PLATFORM=offscreen
-mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/Merrowin"; chmod 700 "$XDG_RUNTIME_DIR"
-printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
-  '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$XDG_CONFIG_HOME/Merrowin/Orvane.reg"
+mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
+seed_store
 start_real_upowerd || exit 1
 
-log=$HARNESS_DIR/orvane.log
-fail() { echo "FAIL: $*" >&2; cat "$log" >&2; exit 1; }
 tips() { grep -c 'tip:' "$log"; }
 wait_tip() { wait_for grep -qF "tip: $1" "$log"; }
 
-QT_LOGGING_RULES="orvane.display.debug=true" "$app" >"$log" 2>&1 &
-track $!
+start_orvane "$app"
 # 51 of 60 Wh at 10 W: 85 %, 5 h 6 min.
 wait_tip 'Status: 85% Remaining | Time: 5:06 | Pwr: Battery' || fail "first display"
 

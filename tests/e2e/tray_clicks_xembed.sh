@@ -12,11 +12,9 @@ command -v openbox >/dev/null || { echo "SKIP: openbox is not installed (scripts
 start_window_manager || exit 1
 
 seed_store
-fail() { echo "FAIL: $*" >&2; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
 
 start_orvane "$app"
 main=$(wait_window "$pid" Orvane) || fail "no main window"
-docked() { [ -n "$(tray_icon_windows "$pid")" ]; }
 wait_for docked || fail "the icon did not dock"
 read -r ix iy iw ih < <(win_geometry "$(tray_icon_windows "$pid" | head -1)")
 ix=$((ix + iw / 2)) iy=$((iy + ih / 2))
@@ -74,13 +72,12 @@ track $!
 other() { xdotool search --onlyvisible --classname xmessage | head -1; }
 wait_for eval '[ -n "$(other)" ]' || fail "no other window"
 xdotool windowactivate --sync "$(other)" 2>/dev/null
-focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
-wait_for focused "$(other)" || fail "could not focus another window"
+wait_for has_focus "$(other)" || fail "could not focus another window"
 xdotool mousemove "$ix" "$iy" mousedown 1
 settled
-focused "$panel" && fail "Compact: a left press alone brought the panel forward"
+has_focus "$panel" && fail "Compact: a left press alone brought the panel forward"
 xdotool mouseup 1
-wait_for focused "$panel" || fail "Compact: releasing the left button did not bring the panel forward"
+wait_for has_focus "$panel" || fail "Compact: releasing the left button did not bring the panel forward"
 right_click_opens_menu_on_release Compact
 
 # Minimize mode: the left button does nothing, the right one opens the menu on release.

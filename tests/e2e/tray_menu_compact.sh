@@ -8,7 +8,6 @@ app=${1:?usage: tray_menu_compact.sh PATH_TO_ORVANE}
 
 seed_store
 
-fail() { echo "FAIL: $*" >&2; screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
 
 start_orvane "$app"
 

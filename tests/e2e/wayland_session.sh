@@ -19,29 +19,12 @@ command -v weston >/dev/null && command -v Xwayland >/dev/null ||
   { echo "SKIP: weston or xwayland is not installed (scripts/deps.sh test)"; exit 77; }
 WESTON_BACKEND=$backend start_weston_xwayland || exit 1
 
-store=$XDG_CONFIG_HOME/Merrowin/Orvane.reg
-mkdir -p "$(dirname "$store")"
 log=$HARNESS_DIR/orvane.log
 : >"$log"
-fail() { echo "FAIL: $*" >&2; [ "$backend" = headless ] || weston_screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; cat "$log" >&2; cat "$store" >&2; exit 1; }
+fail() { [ "$backend" = headless ] || weston_screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; XVFB_PID= harness_fail "$@"; }
 settled() { tail -n +$((mark + 1)) "$log" | grep -q 'main window settled'; }
-stored() { grep -qxF "\"$1\"=\"$2\"" "$store"; }
-start() {
-  mark=$(wc -l <"$log")
-  QT_LOGGING_RULES="orvane.display.debug=true" "$app" >>"$log" 2>&1 &
-  pid=$!
-  track "$pid"
-}
-stop() {
-  kill "$pid"
-  wait_for eval "! kill -0 $pid" || fail "the program did not end on SIGTERM"
-  forget "$pid"
-}
-write_store() {  # write_store DISPLAY: the places above, in that display mode
-  printf '%s\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Window]' \
-    "\"Display\"=\"$1\"" "\"CompactX\"=\"$2\"" "\"CompactY\"=\"$3\"" "\"X\"=\"$4\"" "\"Y\"=\"$5\"" '' \
-    '[HKEY_CURRENT_USER\Software\Merrowin\Orvane\Setting]' '"First Use"="1"' >"$store"
-}
+start() { mark=$(wc -l <"$log"); start_orvane "$app"; }
+write_store() { seed_store Display="$1" CompactX="$2" CompactY="$3" X="$4" Y="$5"; }
 
 # Shown and ended untouched: the place stays as it was stored (weston reports a window's place
 # late, or 32 px up and left of it).
@@ -52,7 +35,7 @@ untouched() {  # untouched ROUNDS
     start
     panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
     wait_weston_window_at "$panel" 600 400 || fail "the panel is shown at $(weston_window_place "$panel"), not 600,400"
-    stop
+    stop_orvane
     stored CompactX 9000 && stored CompactY 6000 || fail "round $round: an untouched panel's place changed"
   done
   write_store 0 4500 3000 3000 1500
@@ -60,7 +43,7 @@ untouched() {  # untouched ROUNDS
     start
     main=$(wait_window "$pid" Orvane) || fail "no main window"
     wait_for settled || fail "the main window never settled"
-    stop
+    stop_orvane
     stored X 3000 && stored Y 1500 || fail "round $round: an untouched main window's place changed"
   done
 }
@@ -80,12 +63,12 @@ wait_weston_window_at "$panel" 600 400 || fail "the panel is shown at $(weston_w
 weston_drag 606 406 306 206
 wait_weston_window_at "$panel" 300 200 || fail "dragged to 300,200, the panel is at $(weston_window_place "$panel")"
 wait_for eval 'stored CompactX 4500 && stored CompactY 3000' || fail "the drop did not store the panel's place"
-stop
+stop_orvane
 stored CompactX 4500 && stored CompactY 3000 || fail "the exit did not keep the panel's place"
 start
 panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel after the restart"
 wait_weston_window_at "$panel" 300 200 || fail "after a restart the panel is at $(weston_window_place "$panel")"
-stop
+stop_orvane
 
 # The main window: placed where the store has it (its client area a frame's border and title
 # in); moved by weston's title bar, the exit stores its new place; the next start shows it there.
@@ -100,10 +83,10 @@ read -r mx my _ _ < <(weston_window_place "$main")
   fail "the main window's frame is not at 200,100: its client area is at $mx,$my"
 weston_drag $((mx + 60)) $((my - 12)) $((mx + 260)) $((my + 88))
 wait_weston_window_at "$main" $((mx + 200)) $((my + 100)) || fail "the title bar did not move the main window"
-stop
+stop_orvane
 stored X 6000 && stored Y 3000 || fail "the exit did not store the main window's new place"
 start
 main=$(wait_window "$pid" Orvane) || fail "no main window after the restart"
 wait_weston_window_at "$main" $((mx + 200)) $((my + 100)) || fail "after a restart the main window is at $(weston_window_place "$main")"
-stop
+stop_orvane
 echo "PASS: placed, dragged, moved by the title bar and stored where they really were, under weston"

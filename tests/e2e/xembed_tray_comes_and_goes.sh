@@ -10,10 +10,8 @@ stop_pid "$TRAY_PID"
 WAIT_S=5 wait_for eval '! tray_ready' || { echo "FAIL: the tray did not go"; exit 1; }
 
 seed_store Display=2
-fail() { echo "FAIL: $*" >&2; cat "$log" >&2; visible_windows_of "$pid" >&2; exit 1; }
 start_orvane "$app"
 wait_window "$pid" Orvane >/dev/null || fail "with no tray, Minimize left no window to reach the menu from"
-docked() { [ -n "$(tray_icon_windows "$pid")" ]; }
 main_gone() { [ -z "$(visible_window "$pid" Orvane)" ]; }
 for round in first second; do
   start_tray_host || exit 1
