@@ -7,6 +7,7 @@
 #include <climits>
 #include <map>
 #include <random>
+#include <sstream>
 
 #include "core/alarms/control_center_model.h"
 #include "core/dialogs/wizard_model.h"
@@ -19,20 +20,31 @@ using namespace orvane::test;
 
 namespace {
 
+const std::string kS(keys::kSetting);
 const std::string kLowTimeMsg =
     "Saved low battery time alarm value is greater than the estimated full battery time. The value "
-    "has been "
-    "resetted.";
+    "has been resetted.";
 const std::string kCriticalTimeMsg =
     "Saved critical battery time alarm value is greater than the estimated full battery time. The "
-    "value has "
-    "been resetted.";
+    "value has been resetted.";
+using Commits = std::vector<std::vector<std::string>>;
+
+// "Name=value ..." as its names and values.
+std::vector<std::pair<std::string, std::string>> pairsOf(const std::string& text) {
+    std::vector<std::pair<std::string, std::string>> out;
+    std::istringstream in(text);
+    for (std::string p; in >> p;)
+        out.emplace_back(p.substr(0, p.find('=')), p.substr(p.find('=') + 1));
+    return out;
+}
 
 // The model over an in-memory store, or over a real store file when given one; the actions it
 // calls outward go to a journal.
 struct Harness {
-    explicit Harness(SettingsBackend* file = nullptr) : store(file ? *file : user, machine) {
+    explicit Harness(SettingsBackend* file = nullptr, const std::string& stored = "")
+        : store(file ? *file : user, machine) {
         store.EnsureKeys();
+        for (const auto& [name, value] : pairsOf(stored)) user.putText(kS, name, value);
         power.snapshot.batteryFullTime = -1;
     }
     ControlCenterModel make() {
@@ -41,7 +53,12 @@ struct Harness {
                                    [this] { calls.push_back("updateDisplay"); },
                                    [this] { calls.push_back("clearLastUpdate"); }});
     }
-    void put(Setting s, const std::string& text) { store.save(s, text); }
+    // A model that has loaded the store.
+    ControlCenterModel loaded() {
+        ControlCenterModel m = make();
+        m.load();
+        return m;
+    }
 
     MemoryBackend user;
     MemoryBackend machine;
@@ -54,16 +71,6 @@ struct Harness {
 // Low, critical, low time, critical time.
 using Values = std::array<int, 4>;
 
-struct LoadCase {
-    const char* name;
-    std::vector<std::pair<Setting, std::string>> stored;
-    std::int32_t fullTimeSeconds;
-    int fullTime;
-    int timeTick;
-    Values values;
-    std::vector<std::string> messages;
-};
-
 Values valuesOf(const ControlCenterModel& m) {
     Values v{};
     for (std::size_t i = 0; i < v.size(); ++i) v[i] = m.slider(static_cast<AlarmSlider>(i)).value;
@@ -73,97 +80,51 @@ Values valuesOf(const ControlCenterModel& m) {
 }  // namespace
 
 TEST(ControlCenterModel, LoadFollowsTheStoredValuesAndTheFullBatteryTime) {
-    const std::vector<LoadCase> cases{
-        {"nothing stored", {}, -1, 120, 15, {10, 0, 25, 0}, {}},
-        {"platform 3 hours", {}, 10800, 180, 15, {10, 0, 25, 0}, {}},
-        {"Data 0.6", {{Setting::Data, "0.6"}}, -1, 60, 15, {10, 0, 25, 0}, {}},
+    const Values plain{10, 0, 25, 0};
+    const struct {
+        const char* name;
+        const char* stored;
+        std::int32_t fullTimeSeconds;
+        int fullTime, timeTick;
+        Values values;
+        std::vector<std::string> messages;
+    } cases[] = {
+        // clang-format off
+        {"nothing stored", "", -1, 120, 15, plain, {}},
+        {"platform 3 hours", "", 10800, 180, 15, plain, {}},
+        {"Data 0.6", "Data=0.6", -1, 60, 15, plain, {}},
         // Below an hour a quarter of the range; an hour or more keeps the design's 15.
-        {"58 minute battery", {}, 58 * 60, 58, 14, {10, 0, 25, 0}, {}},
-        {"62 minute battery", {}, 62 * 60, 62, 15, {10, 0, 25, 0}, {}},
-        {"Data 0", {{Setting::Data, "0"}}, -1, 120, 15, {10, 0, 25, 0}, {}},
-        {"Data 0.145 rounds half to even",
-         {{Setting::Data, "0.145"}},
-         -1,
-         14,
-         4,
-         {10, 0, 14, 0},
-         {}},
-        {"platform seconds round half to even", {}, 30 * 60 + 30, 30, 8, {10, 0, 25, 0}, {}},
-        {"low time above a 30 minute battery",
-         {{Setting::LowBattTimeVal, "45"}},
-         1800,
-         30,
-         8,
-         {10, 0, 3, 0},
+        {"58 minute battery", "", 58 * 60, 58, 14, plain, {}},
+        {"62 minute battery", "", 62 * 60, 62, 15, plain, {}},
+        {"Data 0", "Data=0", -1, 120, 15, plain, {}},
+        {"Data 0.145 rounds half to even", "Data=0.145", -1, 14, 4, {10, 0, 14, 0}, {}},
+        {"platform seconds round half to even", "", 30 * 60 + 30, 30, 8, plain, {}},
+        {"low time above a 30 minute battery", "LowBattTimeVal=45", 1800, 30, 8, {10, 0, 3, 0},
          {kLowTimeMsg}},
-        {"critical time above a 150 minute battery",
-         {{Setting::CriticalBattTimeVal, "200"}},
-         9000,
-         150,
-         15,
-         {10, 0, 25, 4},
-         {kCriticalTimeMsg}},
+        {"critical time above a 150 minute battery", "CriticalBattTimeVal=200", 9000, 150, 15,
+         {10, 0, 25, 4}, {kCriticalTimeMsg}},
         {"critical time above the low time gets the same message",
-         {{Setting::LowBattTimeVal, "20"}, {Setting::CriticalBattTimeVal, "30"}},
-         -1,
-         120,
-         15,
-         {10, 0, 20, 4},
-         {kCriticalTimeMsg}},
+         "LowBattTimeVal=20 CriticalBattTimeVal=30", -1, 120, 15, {10, 0, 20, 4}, {kCriticalTimeMsg}},
         {"restored time beyond the design range survives",
-         {{Setting::LowBattTimeVal, "150"}, {Setting::CriticalBattTimeVal, "120"}},
-         10800,
-         180,
-         15,
-         {10, 0, 150, 120},
-         {}},
-        {"restored percents",
-         {{Setting::LowBattVal, "20"}, {Setting::CriticalBattVal, "5"}},
-         -1,
-         120,
-         15,
-         {20, 5, 25, 0},
-         {}},
-        {"critical percent above the low one is ignored",
-         {{Setting::LowBattVal, "20"}, {Setting::CriticalBattVal, "30"}},
-         -1,
-         120,
-         15,
-         {20, 3, 25, 0},
-         {}},
-        {"percent out of range is ignored",
-         {{Setting::LowBattVal, "150"}},
-         -1,
-         120,
-         15,
-         {10, 0, 25, 0},
-         {}},
-        {"huge platform time is bounded",
-         {{Setting::LowBattTimeVal, "30000"}},
-         INT32_MAX,
-         32767,
-         15,
-         {10, 0, 30000, 0},
-         {}},
-        {"huge Data is bounded", {{Setting::Data, "1e30"}}, -1, 32767, 15, {10, 0, 25, 0}, {}},
-        {"negative Data counts as none", {{Setting::Data, "-3"}}, -1, 120, 15, {10, 0, 25, 0}, {}},
-        {"tiny battery: a tenth rounds to 0 and the limit makes it 1",
-         {{Setting::LowBattTimeVal, "9"}},
-         240,
-         4,
-         1,
-         {10, 0, 1, 0},
-         {kLowTimeMsg}},
+         "LowBattTimeVal=150 CriticalBattTimeVal=120", 10800, 180, 15, {10, 0, 150, 120}, {}},
+        {"restored percents", "LowBattVal=20 CriticalBattVal=5", -1, 120, 15, {20, 5, 25, 0}, {}},
+        {"critical percent above the low one is ignored", "LowBattVal=20 CriticalBattVal=30", -1,
+         120, 15, {20, 3, 25, 0}, {}},
+        {"percent out of range is ignored", "LowBattVal=150", -1, 120, 15, plain, {}},
+        {"huge platform time is bounded", "LowBattTimeVal=30000", INT32_MAX, 32767, 15,
+         {10, 0, 30000, 0}, {}},
+        {"huge Data is bounded", "Data=1e30", -1, 32767, 15, plain, {}},
+        {"negative Data counts as none", "Data=-3", -1, 120, 15, plain, {}},
+        {"tiny battery: a tenth rounds to 0 and the limit makes it 1", "LowBattTimeVal=9", 240, 4,
+         1, {10, 0, 1, 0}, {kLowTimeMsg}},
+        // clang-format on
     };
-    for (const LoadCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Harness h;
-        for (const auto& [s, text] : c.stored) h.put(s, text);
+        Harness h(nullptr, c.stored);
         h.power.snapshot.batteryFullTime = c.fullTimeSeconds;
         h.user.writes.clear();
-        ControlCenterModel m = h.make();
-        m.load();
-
+        const ControlCenterModel m = h.loaded();
         EXPECT_EQ(m.fullBatteryTime(), c.fullTime);
         EXPECT_EQ(valuesOf(m), c.values);
         for (AlarmSlider s : {AlarmSlider::LowBattTime, AlarmSlider::CriticalBattTime}) {
@@ -180,12 +141,8 @@ TEST(ControlCenterModel, LoadFollowsTheStoredValuesAndTheFullBatteryTime) {
 }
 
 TEST(ControlCenterModel, EachSliderAndLabelIsEnabledExactlyWhenItsBoxIsChecked) {
-    Harness h;
-    h.put(Setting::LowBatt, "1");
-    h.put(Setting::CriticalBattTime, "1");
-    h.put(Setting::BatteryFullyCharged, "1");
-    ControlCenterModel m = h.make();
-    m.load();
+    Harness h(nullptr, "LowBatt=1 CriticalBattTime=1 BatteryFullyCharged=1");
+    ControlCenterModel m = h.loaded();
     const std::array<bool, kAlarmCheckCount> checked{true, false, false, true, false, true};
     for (std::size_t i = 0; i < kAlarmCheckCount; ++i) {
         EXPECT_EQ(m.checked(static_cast<AlarmCheck>(i)), checked[i]) << i;
@@ -200,58 +157,39 @@ TEST(ControlCenterModel, EachSliderAndLabelIsEnabledExactlyWhenItsBoxIsChecked) 
 }
 
 TEST(ControlCenterModel, SliderRulesKeepTheLimitsAndTheLabels) {
-    struct Move {
-        AlarmSlider slider;
-        int value;
-    };
-    struct RuleCase {
+    using S = AlarmSlider;
+    const struct {
         const char* name;
-        std::vector<Move> moves;
+        std::vector<std::pair<AlarmSlider, int>> moves;
         Values values;
-        std::array<const char*, 4> labels;
-    };
-    const std::vector<RuleCase> cases{
-        {"first opening", {}, {10, 0, 25, 0}, {"10%", "0%", "0:25", "0:00"}},
-        {"low battery dragged to 0 stays at 1",
-         {{AlarmSlider::LowBatt, 0}},
-         {1, 0, 25, 0},
-         {"1%", "0%", "0:25", "0:00"}},
-        {"low time dragged to 0 stays at 1",
-         {{AlarmSlider::LowBattTime, 0}},
-         {10, 0, 1, 0},
-         {"10%", "0%", "0:01", "0:00"}},
-        {"critical snaps back to the low slider",
-         {{AlarmSlider::CriticalBatt, 50}},
-         {10, 10, 25, 0},
-         {"10%", "10%", "0:25", "0:00"}},
-        {"critical time snaps back to the low time",
-         {{AlarmSlider::CriticalBattTime, 100}},
-         {10, 0, 25, 25},
-         {"10%", "0%", "0:25", "0:25"}},
+        const char* labels;
+    } cases[] = {
+        // clang-format off
+        {"first opening", {}, {10, 0, 25, 0}, "10% 0% 0:25 0:00"},
+        {"low battery dragged to 0 stays at 1", {{S::LowBatt, 0}}, {1, 0, 25, 0}, "1% 0% 0:25 0:00"},
+        {"low time dragged to 0 stays at 1", {{S::LowBattTime, 0}}, {10, 0, 1, 0}, "10% 0% 0:01 0:00"},
+        {"critical snaps back to the low slider", {{S::CriticalBatt, 50}}, {10, 10, 25, 0},
+         "10% 10% 0:25 0:00"},
+        {"critical time snaps back to the low time", {{S::CriticalBattTime, 100}}, {10, 0, 25, 25},
+         "10% 0% 0:25 0:25"},
         {"moving a low slider leaves its partner alone",
-         {{AlarmSlider::CriticalBatt, 8},
-          {AlarmSlider::LowBatt, 5},
-          {AlarmSlider::CriticalBattTime, 20},
-          {AlarmSlider::LowBattTime, 3}},
-         {5, 8, 3, 20},
-         {"5%", "8%", "0:03", "0:20"}},
+         {{S::CriticalBatt, 8}, {S::LowBatt, 5}, {S::CriticalBattTime, 20}, {S::LowBattTime, 3}},
+         {5, 8, 3, 20}, "5% 8% 0:03 0:20"},
         {"values are held within the range",
-         {{AlarmSlider::LowBatt, 500},
-          {AlarmSlider::LowBattTime, 130},
-          {AlarmSlider::LowBattTime, 9999}},
-         {100, 0, 120, 0},
-         {"100%", "0%", "2:00", "0:00"}},
+         {{S::LowBatt, 500}, {S::LowBattTime, 130}, {S::LowBattTime, 9999}}, {100, 0, 120, 0},
+         "100% 0% 2:00 0:00"},
+        // clang-format on
     };
-    for (const RuleCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Harness h;
-        ControlCenterModel m = h.make();
-        m.load();
-        for (const Move& mv : c.moves) m.setSliderValue(mv.slider, mv.value);
+        ControlCenterModel m = h.loaded();
+        for (const auto& [slider, value] : c.moves) m.setSliderValue(slider, value);
         EXPECT_EQ(valuesOf(m), c.values);
-        for (std::size_t i = 0; i < kAlarmSliderCount; ++i) {
-            EXPECT_EQ(m.slider(static_cast<AlarmSlider>(i)).label, c.labels[i]) << i;
-        }
+        std::string labels;
+        for (std::size_t i = 0; i < kAlarmSliderCount; ++i)
+            labels += (i ? " " : "") + m.slider(static_cast<AlarmSlider>(i)).label;
+        EXPECT_EQ(labels, c.labels);
     }
 }
 
@@ -279,15 +217,13 @@ TEST(ControlCenterModel, OkWritesTheTenValuesInOrderThenReloads) {
     const std::string text = readText(path);
     EXPECT_EQ(h.calls, std::vector<std::string>{"loadAlarms"});
     EXPECT_EQ(fileAtReload, text) << "the alarms reload after all ten writes";
-    const std::vector<std::string> expected{
-        "\"LowBatt\"=\"1\"",           "\"LowBattVal\"=\"5\"",
-        "\"CriticalBatt\"=\"0\"",      "\"CriticalBattVal\"=\"8\"",
-        "\"LowBattTime\"=\"0\"",       "\"LowBattTimeVal\"=\"90\"",
-        "\"CriticalBattTime\"=\"0\"",  "\"CriticalBattTimeVal\"=\"0\"",
-        "\"PowerSourceChange\"=\"1\"", "\"BatteryFullyCharged\"=\"0\""};
     std::size_t at = 0;
-    for (const std::string& line : expected) {
-        const std::size_t found = text.find("\n" + line, at);
+    for (const auto& [name, value] :
+         pairsOf("LowBatt=1 LowBattVal=5 CriticalBatt=0 CriticalBattVal=8 LowBattTime=0 "
+                 "LowBattTimeVal=90 CriticalBattTime=0 CriticalBattTimeVal=0 PowerSourceChange=1 "
+                 "BatteryFullyCharged=0")) {
+        const std::string line = "\n\"" + name + "\"=\"" + value + "\"";
+        const std::size_t found = text.find(line, at);
         ASSERT_NE(found, std::string::npos) << line << " missing or out of order in\n" << text;
         at = found + 1;
     }
@@ -295,31 +231,24 @@ TEST(ControlCenterModel, OkWritesTheTenValuesInOrderThenReloads) {
 }
 
 TEST(ControlCenterModel, ResetAsksWithNoAsDefaultAndOnYesClearsRefreshesAndConfirms) {
-    Harness h;
-    h.put(Setting::Data, "1.5");
-    h.put(Setting::Count, "4");
-    ControlCenterModel m = h.make();
-    m.load();
+    Harness h(nullptr, "Data=1.5 Count=4");
+    ControlCenterModel m = h.loaded();
     h.messages.onShow = [&](const MessageRequest& r) { h.calls.push_back("msg:" + r.text); };
 
     h.messages.answers = {MsgAnswer::No};
     m.reset();
     ASSERT_EQ(h.messages.shown.size(), 1u);
     const MessageRequest& q = h.messages.shown[0];
-    EXPECT_EQ(q.title, "Orvane");
-    EXPECT_EQ(q.buttons, MsgButtons::YesNo);
-    EXPECT_EQ(q.icon, MsgIcon::Question);
-    EXPECT_EQ(q.defaultButton, MsgAnswer::No);
-    EXPECT_EQ(h.user.text(std::string(keys::kSetting), "Data"), "1.5");
-    EXPECT_EQ(h.user.text(std::string(keys::kSetting), "Count"), "4");
+    EXPECT_EQ(std::make_tuple(q.title, q.buttons, q.icon, q.defaultButton),
+              std::make_tuple("Orvane", MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No));
+    EXPECT_EQ(h.user.text(kS, "Data") + " " + h.user.text(kS, "Count"), "1.5 4");
 
     h.calls.clear();
     h.user.commits.clear();
     h.messages.answers = {MsgAnswer::Yes};
     m.reset();
-    EXPECT_EQ(h.user.commits, (std::vector<std::vector<std::string>>{{"Data", "Count"}}));
-    EXPECT_EQ(h.user.text(std::string(keys::kSetting), "Data"), "0");
-    EXPECT_EQ(h.user.text(std::string(keys::kSetting), "Count"), "0");
+    EXPECT_EQ(h.user.commits, (Commits{{"Data", "Count"}}));
+    EXPECT_EQ(h.user.text(kS, "Data") + " " + h.user.text(kS, "Count"), "0 0");
     EXPECT_EQ(h.calls,
               (std::vector<std::string>{"msg:Are you sure you want to reset the battery time data?",
                                         "updateDisplay", "clearLastUpdate",
@@ -356,8 +285,7 @@ TEST(ControlCenterModel, OkIsOneCommitThatNoKillSplits) {
     std::array<Stored, 2> states;
     for (bool first : {true, false}) {
         Harness memory;
-        ControlCenterModel m = memory.make();
-        m.load();
+        ControlCenterModel m = memory.loaded();
         fill(m, first);
         memory.user.commits.clear();
         m.ok();
@@ -399,12 +327,12 @@ TEST(WizardModel, DoneIsOneCommitOfTheTimeWithinTheSlidersRange) {
         const char* data;
     } rows[] = {{90, "1:30", "0.9"}, {0, "N/A", "0"}, {-15, "N/A", "0"}, {615, "10:00", "6"}};
     for (const auto& r : rows) {
+        SCOPED_TRACE(r.moved);
         h.user.commits.clear();
         w.sliderMoved(r.moved);
-        EXPECT_EQ(w.timeLabel(), r.label) << r.moved;
+        EXPECT_EQ(w.timeLabel(), r.label);
         w.done();
-        EXPECT_EQ(h.user.commits, (std::vector<std::vector<std::string>>{{"Data", "Count"}}))
-            << r.moved;
-        EXPECT_EQ(h.store.get(Setting::Data), SettingValue::text(r.data)) << r.moved;
+        EXPECT_EQ(h.user.commits, (Commits{{"Data", "Count"}}));
+        EXPECT_EQ(h.store.get(Setting::Data), SettingValue::text(r.data));
     }
 }
