@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "fakes/logic_rig.h"
 
 namespace orvane {
@@ -12,11 +14,13 @@ const std::string kS(keys::kSetting);
 // The program's logic with scripted power readings and recorded message boxes; alarms are
 // driven the way the program drives them, through the change handler.
 struct Rig : MemoryStores, LogicRig {
-    Rig(PowerSnapshot start, std::initializer_list<std::pair<const char*, const char*>> settings)
-        : LogicRig(store) {
+    // settings: "Name=value ..." under the Setting key.
+    Rig(PowerSnapshot start, const std::string& settings) : LogicRig(store) {
         user.createKey(kS);
         user.putText(kS, "First Use", "1");
-        for (const auto& [name, value] : settings) user.putText(kS, name, value);
+        std::istringstream in(settings);
+        for (std::string p; in >> p;)
+            user.putText(kS, p.substr(0, p.find('=')), p.substr(p.find('=') + 1));
         power.snapshot = start;
         followPower();
         EXPECT_TRUE(c.startUp());
@@ -37,111 +41,62 @@ struct Rig : MemoryStores, LogicRig {
 
 using Heads = std::vector<std::string>;
 
-TEST(Alarms, PercentPairGivesWayToTheCriticalOne) {
-    Rig r(
-        discharging(50),
-        {{"LowBatt", "1"}, {"LowBattVal", "20"}, {"CriticalBatt", "1"}, {"CriticalBattVal", "10"}});
-    r.step(discharging(5));  // one step below both thresholds, e.g. after a resume
-    EXPECT_EQ(r.take(), Heads{"Critical battery."});
-    r.step(discharging(4));
-    EXPECT_EQ(r.take(), Heads{});
-    r.step(discharging(15));  // still low, no longer critical: the low one was never shown
-    EXPECT_EQ(r.take(), Heads{"Low battery."});
-    r.step(discharging(14));
-    EXPECT_EQ(r.take(), Heads{});
-    r.step(charging(30));
-    r.step(discharging(20));  // equality holds
-    EXPECT_EQ(r.take(), Heads{"Low battery."});
-}
-
-TEST(Alarms, SwitchedOffCriticalSilencesTheLowOneToo) {
-    Rig r(discharging(50), {{"LowBatt", "1"},
-                            {"LowBattVal", "20"},
-                            {"CriticalBatt", "0"},
-                            {"CriticalBattVal", "10"},
-                            {"LowBattTime", "1"},
-                            {"LowBattTimeVal", "60"},
-                            {"CriticalBattTimeVal", "30"}});
-    r.step(discharging(5, 20 * 60));
-    EXPECT_EQ(r.take(), Heads{});
-}
-
-TEST(Alarms, TimePairAndTimesWithoutAFigure) {
-    Rig r(discharging(80, 3 * 3600), {{"LowBattTime", "1"},
-                                      {"LowBattTimeVal", "30"},
-                                      {"CriticalBattTime", "1"},
-                                      {"CriticalBattTimeVal", "10"}});
-    r.step(discharging(79, -1));  // no platform time, no learnt data: no figure
-    r.step(discharging(78, 0));   // zero minutes is no figure either
-    r.step(discharging(77, 59));
-    EXPECT_EQ(r.take(), Heads{});
-    r.step(discharging(60, 25 * 60));
-    EXPECT_EQ(r.take(), Heads{"Low battery time."});
-    r.step(discharging(40, 10 * 60));
-    EXPECT_EQ(r.take(), Heads{"Critical battery time."});
-}
-
-TEST(Alarms, UnknownPercentAndAbsentThresholds) {
-    Rig r(discharging(50), {{"LowBatt", "1"},
-                            {"CriticalBatt", "1"},
-                            {"CriticalBattVal", "100"},
-                            {"BatteryFullyCharged", "1"},
-                            {"LowBattTime", "1"}});
-    PowerSnapshot unknown = discharging(50);
-    unknown.batteryLifePercent = 255;
-    r.step(unknown);  // 255 is above any percent threshold, and is not a full battery
-    EXPECT_EQ(r.take(), Heads{});
-    r.step(discharging(1, 60));  // an absent threshold counts as 0; a time alarm then never holds
-    EXPECT_EQ(r.take(), Heads{"Critical battery."});
-    r.step(discharging(0, 60));
-    EXPECT_EQ(r.take(), Heads{});
-}
-
-TEST(Alarms, ThresholdsThatAreNotNumbersReadAsZero) {
-    Rig r(discharging(50), {{"LowBatt", "yes"},
-                            {"LowBattVal", "abc"},
-                            {"CriticalBatt", "1"},
-                            {"CriticalBattVal", ""}});
-    r.step(discharging(1));
-    EXPECT_EQ(r.take(), Heads{});
-    r.step(discharging(0));
-    EXPECT_EQ(r.take(), Heads{"Critical battery."});
-}
-
-TEST(Alarms, PowerSourceChangeComparesWithWhatIsShown) {
-    PowerSnapshot unknownPower;
-    Rig r(unknownPower, {{"PowerSourceChange", "1"}});
-    PowerSnapshot stillUnknown = unknownPower;
-    stillUnknown.batteryLifeTime = 60;  // a change, but the power source is still unknown
-    r.step(stillUnknown);
-    EXPECT_EQ(r.take(), Heads{});
-    r.step(charging(50));  // "Unknown" shown, now mains
-    EXPECT_EQ(r.take(), Heads{"Power source change detected."});
-    r.step(charging(51));
-    EXPECT_EQ(r.take(), Heads{});
-    r.step(discharging(51));
-    EXPECT_EQ(r.take(), Heads{"Power source change detected."});
-}
-
-TEST(Alarms, FullChargeOnceWhenTheDisplayStillShowsLess) {
-    Rig r(charging(99), {{"BatteryFullyCharged", "1"}});
-    r.step(charging(100));
-    EXPECT_EQ(r.take(), Heads{"Battery is now fully charged."});
-    PowerSnapshot full = charging(100);
-    full.batteryFullTime = 100;  // another change while full: the display already shows 100
-    r.step(full);
-    EXPECT_EQ(r.take(), Heads{});
-    r.step(charging(98));
-    r.step(charging(100));
-    EXPECT_EQ(r.take(), Heads{"Battery is now fully charged."});
-    // Full already when the program starts: 100 is shown from the first update on.
-    Rig atStart(charging(100), {{"BatteryFullyCharged", "1"}});
-    atStart.step(full);
-    EXPECT_EQ(atStart.take(), Heads{});
+TEST(Alarms, EachReadingShowsWhatItsThresholdsCallFor) {
+    const Heads none, low{"Low battery."}, critical{"Critical battery."};
+    const Heads lowTime{"Low battery time."}, criticalTime{"Critical battery time."};
+    const Heads source{"Power source change detected."}, full{"Battery is now fully charged."};
+    const PowerSnapshot full100{1, 9, 100, -1, 100};  // charging(100), another change while full
+    const struct {
+        const char* name;
+        PowerSnapshot start;
+        const char* settings;
+        std::vector<std::pair<PowerSnapshot, Heads>> steps;  // a reading and the messages it shows
+    } cases[] = {
+        // clang-format off
+        // One step below both thresholds (e.g. after a resume); later still low, no longer
+        // critical: the low one was never shown. Equality holds.
+        {"percent pair gives way to the critical one", discharging(50),
+         "LowBatt=1 LowBattVal=20 CriticalBatt=1 CriticalBattVal=10",
+         {{discharging(5), critical}, {discharging(4), none}, {discharging(15), low},
+          {discharging(14), none}, {charging(30), none}, {discharging(20), low}}},
+        {"switched-off critical silences the low one too", discharging(50),
+         "LowBatt=1 LowBattVal=20 CriticalBatt=0 CriticalBattVal=10 LowBattTime=1 LowBattTimeVal=60 "
+         "CriticalBattTimeVal=30", {{discharging(5, 20 * 60), none}}},
+        // No platform time and no learnt data is no figure; nor is zero minutes.
+        {"time pair and times without a figure", discharging(80, 3 * 3600),
+         "LowBattTime=1 LowBattTimeVal=30 CriticalBattTime=1 CriticalBattTimeVal=10",
+         {{discharging(79, -1), none}, {discharging(78, 0), none}, {discharging(77, 59), none},
+          {discharging(60, 25 * 60), lowTime}, {discharging(40, 10 * 60), criticalTime}}},
+        // 255 is above any percent threshold, and is not a full battery; an absent threshold
+        // counts as 0, and a time alarm then never holds.
+        {"unknown percent and absent thresholds", discharging(50),
+         "LowBatt=1 CriticalBatt=1 CriticalBattVal=100 BatteryFullyCharged=1 LowBattTime=1",
+         {{{0, 0, 255, -1, -1}, none}, {discharging(1, 60), critical}, {discharging(0, 60), none}}},
+        {"thresholds that are not numbers read as zero", discharging(50),
+         "LowBatt=yes LowBattVal=abc CriticalBatt=1 CriticalBattVal=",
+         {{discharging(1), none}, {discharging(0), critical}}},
+        // A change while the source stays unknown; then "Unknown" shown and now mains.
+        {"power source change compares with what is shown", PowerSnapshot{}, "PowerSourceChange=1",
+         {{{255, 255, 255, 60, -1}, none}, {charging(50), source}, {charging(51), none},
+          {discharging(51), source}}},
+        {"full charge once while the display still shows less", charging(99),
+         "BatteryFullyCharged=1",
+         {{charging(100), full}, {full100, none}, {charging(98), none}, {charging(100), full}}},
+        // Full already when the program starts: 100 is shown from the first update on.
+        {"full at start", charging(100), "BatteryFullyCharged=1", {{full100, none}}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        Rig r(c.start, c.settings);
+        for (std::size_t i = 0; i < c.steps.size(); ++i) {
+            r.step(c.steps[i].first);
+            EXPECT_EQ(r.take(), c.steps[i].second) << c.name << ", step " << i + 1;
+        }
+    }
 }
 
 TEST(Alarms, MessageQuotesTheStatusAsNowShown) {
-    Rig r(discharging(50, 3600), {{"LowBatt", "1"}, {"LowBattVal", "10"}});
+    Rig r(discharging(50, 3600), "LowBatt=1 LowBattVal=10");
     r.step(discharging(9, 25 * 60));
     ASSERT_EQ(r.messages.shown.size(), 1u);
     const MessageRequest& m = r.messages.shown[0];
@@ -157,9 +112,7 @@ TEST(Alarms, MessageQuotesTheStatusAsNowShown) {
 }
 
 TEST(Alarms, ChangeDuringAnOpenMessageWaitsForItToClose) {
-    Rig r(
-        discharging(50),
-        {{"LowBatt", "1"}, {"LowBattVal", "40"}, {"CriticalBatt", "1"}, {"CriticalBattVal", "20"}});
+    Rig r(discharging(50), "LowBatt=1 LowBattVal=40 CriticalBatt=1 CriticalBattVal=20");
     std::vector<std::string> shownWhileOpen;
     int depth = 0;
     r.messages.onShow = [&](const MessageRequest&) {
