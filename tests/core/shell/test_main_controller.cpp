@@ -12,9 +12,19 @@ using namespace orvane::test;
 
 const std::string kW(keys::kWindow);
 const std::string kS(keys::kSetting);
+const std::string kRun(keys::kRun);
+const std::string kTip = "Status: 85% Remaining | Time: 2:05 | Pwr: Battery";
+using Lines = std::vector<std::string>;
+using Commits = std::vector<std::vector<std::string>>;
 
 struct Rig : MemoryStores, LogicRig {
     Rig() : LogicRig(store) { power.snapshot = discharging(85, 7530); }
+    // A returning user's start-up, in the display mode stored when one is given.
+    explicit Rig(const char* display) : Rig() {
+        returningUser();
+        if (display) user.putText(kW, "Display", display);
+        EXPECT_TRUE(c.startUp());
+    }
     void returningUser() {
         user.createKey(kS);
         user.putText(kS, "First Use", "1");
@@ -23,7 +33,10 @@ struct Rig : MemoryStores, LogicRig {
         const auto& l = journal.lines;
         return static_cast<std::size_t>(std::find(l.begin(), l.end(), line) - l.begin());
     }
+    // Whether the main window and the panel show.
+    std::pair<bool, bool> visible() const { return {main.visible, compact.visible}; }
 };
+using Shown = std::pair<bool, bool>;
 
 TEST(StartUp, FirstRunAsksThenWritesTheDefaultsLast) {
     Rig r;
@@ -40,8 +53,7 @@ TEST(StartUp, FirstRunAsksThenWritesTheDefaultsLast) {
 
     // The first-run values in one commit, in order, "First Use" last; then the mode is applied.
     ASSERT_FALSE(r.user.commits.empty());
-    EXPECT_EQ(r.user.commits[0],
-              (std::vector<std::string>{"CompactX", "CompactY", "Display", "First Use"}));
+    EXPECT_EQ(r.user.commits[0], (Lines{"CompactX", "CompactY", "Display", "First Use"}));
     EXPECT_EQ(r.user.text(kW, "CompactX"), "7680");
     EXPECT_EQ(r.user.text(kW, "Display"), "0");
     EXPECT_EQ(r.user.text(kS, "First Use"), "1");
@@ -49,10 +61,9 @@ TEST(StartUp, FirstRunAsksThenWritesTheDefaultsLast) {
 
     // Full mode at the top-left corner, the tip set by the first display.
     EXPECT_TRUE(r.main.visible);
-    EXPECT_EQ(r.main.pos.x, 0);
-    EXPECT_EQ(r.main.pos.y, 0);
+    EXPECT_EQ(std::make_pair(r.main.pos.x, r.main.pos.y), std::make_pair(0.0, 0.0));
     EXPECT_TRUE(r.c.menu().full);
-    EXPECT_EQ(r.tray.tip, "Status: 85% Remaining | Time: 2:05 | Pwr: Battery");
+    EXPECT_EQ(r.tray.tip, kTip);
     EXPECT_LT(r.at("main.show"), r.at("tray.add"));
     EXPECT_LT(r.at("tray.add"), r.at("tray.modify"));
     EXPECT_EQ(r.journal.lines.back(), "main.front");
@@ -84,7 +95,7 @@ TEST(StartUp, UnreadableStoreIsNamedAndNoFirstRunIsMade) {
     // Running on the defaults: Full mode, the status shown.
     EXPECT_TRUE(r.c.menu().full);
     EXPECT_TRUE(r.main.visible);
-    EXPECT_EQ(r.tray.tip, "Status: 85% Remaining | Time: 2:05 | Pwr: Battery");
+    EXPECT_EQ(r.tray.tip, kTip);
 }
 
 TEST(StartUp, SecondCopySaysSoAndTouchesNothing) {
@@ -100,53 +111,43 @@ TEST(StartUp, SecondCopySaysSoAndTouchesNothing) {
 }
 
 TEST(StartUp, RestoresModeOnTopAndStartWithDesktop) {
-    struct Row {
-        std::optional<RegValue> display;
-        bool full, compact, minimize, mainVisible, compactVisible;
+    // The mode a stored "Display" starts in (0 Full, 1 Compact, 2 Minimize), stored back so;
+    // the last two are a hand-set number and a type that is not read.
+    const std::pair<std::optional<RegValue>, int> rows[] = {
+        // clang-format off
+        {std::nullopt, 0}, {sz("0"), 0}, {sz("1"), 1}, {sz("2"), 2}, {sz("7"), 0}, {sz("abc"), 0},
+        {RegValue{4, {1, 0, 0, 0}}, 1}, {RegValue{2, {'1', 0}}, 0},
+        // clang-format on
     };
-    const Row rows[] = {
-        {std::nullopt, true, false, false, true, false},
-        {sz("0"), true, false, false, true, false},
-        {sz("1"), false, true, false, false, true},
-        {sz("2"), false, false, true, false, false},
-        {sz("7"), true, false, false, true, false},
-        {sz("abc"), true, false, false, true, false},
-        {RegValue{4, {1, 0, 0, 0}}, false, true, false, false, true},  // a hand-set number
-        {RegValue{2, {'1', 0}}, true, false, false, true, false},      // a type that is not read
-    };
-    for (const Row& row : rows) {
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [display, mode] = rows[i];
+        SCOPED_TRACE(i);
         Rig r;
         r.returningUser();
         r.user.createKey(kW);
-        if (row.display) r.user.setValue(kW, "Display", *row.display);
+        if (display) r.user.setValue(kW, "Display", *display);
         r.user.putText(kW, "Always On Top", "-1");
         r.user.putText(kW, "X", "1500");
         r.user.putText(kW, "Y", "750.5");
-        r.machine.putText(std::string(keys::kRun), "Orvane", "/usr/bin/orvane");
+        r.machine.putText(kRun, "Orvane", "/usr/bin/orvane");
         ASSERT_TRUE(r.c.startUp());
         const MenuState& m = r.c.menu();
-        SCOPED_TRACE(r.user.text(kW, "Display"));
-        EXPECT_EQ(m.full, row.full);
-        EXPECT_EQ(m.compact, row.compact);
-        EXPECT_EQ(m.minimize, row.minimize);
-        EXPECT_EQ(r.main.visible, row.mainVisible);
-        EXPECT_EQ(r.compact.visible, row.compactVisible);
-        EXPECT_EQ(m.alwaysOnTopVisible, !row.compact);
-        EXPECT_TRUE(m.alwaysOnTop);
-        EXPECT_TRUE(r.main.topMost);
-        EXPECT_TRUE(m.startWithDesktop);
-        EXPECT_EQ(r.main.pos.x, 1500);
-        EXPECT_EQ(r.main.pos.y, 750.5);
+        EXPECT_EQ(std::make_tuple(m.full, m.compact, m.minimize),
+                  std::make_tuple(mode == 0, mode == 1, mode == 2));
+        EXPECT_EQ(r.visible(), Shown(mode == 0, mode == 1));
+        EXPECT_EQ(m.alwaysOnTopVisible, mode != 1);
+        EXPECT_EQ(std::make_tuple(m.alwaysOnTop, r.main.topMost, m.startWithDesktop),
+                  std::make_tuple(true, true, true));
+        EXPECT_EQ(std::make_pair(r.main.pos.x, r.main.pos.y), std::make_pair(1500.0, 750.5));
         EXPECT_TRUE(r.messages.shown.empty());
-        const std::string stored = row.compact ? "1" : row.minimize ? "2" : "0";
-        EXPECT_EQ(r.user.text(kW, "Display"), stored);
+        EXPECT_EQ(r.user.text(kW, "Display"), std::to_string(mode));
     }
 }
 
 TEST(StartUp, EmptyStartUpEntryLeavesTheItemUnchecked) {
     Rig r;
     r.returningUser();
-    r.machine.putText(std::string(keys::kRun), "Orvane", "");
+    r.machine.putText(kRun, "Orvane", "");
     ASSERT_TRUE(r.c.startUp());
     EXPECT_FALSE(r.c.menu().startWithDesktop);
     EXPECT_FALSE(r.c.menu().alwaysOnTop);
@@ -163,10 +164,7 @@ TEST(DisplayModes, EachWindowGoesStraightToItsStateAndTheModeIsStoredOnce) {
     const MenuItem modes[] = {MenuItem::Full, MenuItem::Compact, MenuItem::Minimize};
     for (const char* stored : {"0", "1", "2"}) {
         for (MenuItem to : modes) {
-            Rig r;
-            r.returningUser();
-            r.user.putText(kW, "Display", stored);
-            ASSERT_TRUE(r.c.startUp());
+            Rig r(stored);
             SCOPED_TRACE(std::string(stored) + " to " + std::to_string(static_cast<int>(to)));
             EXPECT_FALSE(flashed(r.journal.lines, "main")) << "at start";
             EXPECT_FALSE(flashed(r.journal.lines, "compact")) << "at start";
@@ -176,9 +174,8 @@ TEST(DisplayModes, EachWindowGoesStraightToItsStateAndTheModeIsStoredOnce) {
             r.c.onMenuItem(to);
             EXPECT_FALSE(flashed(r.journal.lines, "main"));
             EXPECT_FALSE(flashed(r.journal.lines, "compact"));
-            EXPECT_EQ(r.main.visible, to == MenuItem::Full);
-            EXPECT_EQ(r.compact.visible, to == MenuItem::Compact);
-            EXPECT_EQ(r.user.writes, (std::vector<std::string>{"Display"}));
+            EXPECT_EQ(r.visible(), Shown(to == MenuItem::Full, to == MenuItem::Compact));
+            EXPECT_EQ(r.user.writes, Lines{"Display"});
             EXPECT_EQ(r.user.text(kW, "Display"), to == MenuItem::Full      ? "0"
                                                   : to == MenuItem::Compact ? "1"
                                                                             : "2");
@@ -192,8 +189,7 @@ TEST(DisplayModes, MinimizeKeepsTheWindowWhileNoTrayShowsTheIcon) {
     r.user.putText(kW, "Display", "2");
     r.tray.trayExists = false;  // nothing to click in a tray: the window stays
     ASSERT_TRUE(r.c.startUp());
-    EXPECT_TRUE(r.main.visible);
-    EXPECT_FALSE(r.compact.visible);
+    EXPECT_EQ(r.visible(), Shown(true, false));
     r.tray.trayExists = true;
     r.c.trayAvailabilityChanged();
     EXPECT_FALSE(r.main.visible);
@@ -204,21 +200,17 @@ TEST(DisplayModes, MinimizeKeepsTheWindowWhileNoTrayShowsTheIcon) {
     EXPECT_TRUE(r.main.visible);
     r.c.onMenuItem(MenuItem::Compact);
     r.c.trayAvailabilityChanged();  // the panel is the way there in Compact mode
-    EXPECT_FALSE(r.main.visible);
-    EXPECT_TRUE(r.compact.visible);
+    EXPECT_EQ(r.visible(), Shown(false, true));
     r.c.onMenuItem(MenuItem::Full);
     r.c.trayAvailabilityChanged();
-    EXPECT_TRUE(r.main.visible);
-    EXPECT_FALSE(r.compact.visible);
+    EXPECT_EQ(r.visible(), Shown(true, false));
 }
 
 TEST(Display, CompactWindowFollowsOnlyInCompactMode) {
-    Rig full;
-    full.returningUser();
-    ASSERT_TRUE(full.c.startUp());
+    Rig full(nullptr);
     full.journal.lines.clear();
     full.c.updateDisplay();
-    EXPECT_EQ(full.journal.lines, (std::vector<std::string>{"main.status", "tray.modify"}));
+    EXPECT_EQ(full.journal.lines, (Lines{"main.status", "tray.modify"}));
 }
 
 TEST(Shutdown, CloseQuestionDependsOnTheReason) {
@@ -235,18 +227,17 @@ TEST(Shutdown, CloseQuestionDependsOnTheReason) {
         {CloseReason::Session, MsgAnswer::No, false, true},
     };
     for (const Row& row : rows) {
-        Rig r;
-        r.returningUser();
-        ASSERT_TRUE(r.c.startUp());
+        Rig r(nullptr);
         r.messages.answers = {row.answer};
         EXPECT_EQ(r.c.requestClose(row.reason), row.ends);
         EXPECT_EQ(r.messages.shown.size(), row.asked ? 1u : 0u);
         EXPECT_EQ(r.main.ended, row.ends);
         EXPECT_EQ(r.tray.shown, !row.ends);
         if (row.asked) {
-            EXPECT_EQ(r.messages.shown[0].text, "Are you sure you want to exit Orvane?");
-            EXPECT_EQ(r.messages.shown[0].buttons, MsgButtons::YesNo);
-            EXPECT_EQ(r.messages.shown[0].icon, MsgIcon::Exclamation);
+            const MessageRequest& m = r.messages.shown[0];
+            EXPECT_EQ(std::make_tuple(m.text, m.buttons, m.icon),
+                      std::make_tuple("Are you sure you want to exit Orvane?", MsgButtons::YesNo,
+                                      MsgIcon::Exclamation));
         }
     }
 }
@@ -262,12 +253,12 @@ TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
     r.user.commits.clear();
     r.journal.lines.clear();
     r.c.unload();
-    EXPECT_EQ(r.journal.lines, (std::vector<std::string>{"tray.remove", "main.normal", "main.show",
-                                                         "main.events", "main.end"}));
+    EXPECT_EQ(r.journal.lines,
+              (Lines{"tray.remove", "main.normal", "main.show", "main.events", "main.end"}));
     // No panel was made in Minimize mode: its place is the stored one, written back with the
     // others (anyone may have taken it out of the file meanwhile).
-    EXPECT_EQ(r.user.commits, (std::vector<std::vector<std::string>>{
-                                  {"X", "Y", "CompactX", "CompactY", "Always On Top"}}));
+    const Commits oneCommit{{"X", "Y", "CompactX", "CompactY", "Always On Top"}};
+    EXPECT_EQ(r.user.commits, oneCommit);
     EXPECT_EQ(r.user.text(kW, "X"), "1234.5");
     EXPECT_EQ(r.user.text(kW, "CompactY"), "450");
     EXPECT_EQ(r.user.text(kW, "Always On Top"), "0");
@@ -277,24 +268,17 @@ TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
     EXPECT_TRUE(r.c.requestClose(CloseReason::User));
     EXPECT_EQ(r.user.commits.size(), 1u);
     // In Compact mode the panel's place goes in the same commit.
-    Rig c;
-    c.returningUser();
-    c.user.putText(kW, "Display", "1");
-    ASSERT_TRUE(c.c.startUp());
+    Rig c("1");
     c.compact.pos = {3000, 450};
     c.user.commits.clear();
     c.c.unload();
-    EXPECT_EQ(c.user.commits, (std::vector<std::vector<std::string>>{
-                                  {"X", "Y", "CompactX", "CompactY", "Always On Top"}}));
+    EXPECT_EQ(c.user.commits, oneCommit);
     EXPECT_EQ(c.user.text(kW, "CompactX"), "3000");
 }
 
 // The panel saves its place and goes; no new one is made for the moment before the end.
 TEST(Shutdown, CompactDoubleClickSavesThePanelsPlaceAndEnds) {
-    Rig r;
-    r.returningUser();
-    r.user.putText(kW, "Display", "1");
-    ASSERT_TRUE(r.c.startUp());
+    Rig r("1");
     r.compact.pos = {4500, 3000};
     r.journal.lines.clear();
     r.messages.answers = {MsgAnswer::No, MsgAnswer::Yes};
@@ -302,8 +286,7 @@ TEST(Shutdown, CompactDoubleClickSavesThePanelsPlaceAndEnds) {
     EXPECT_FALSE(r.main.ended);
     r.c.compactIconDoubleClicked();
     EXPECT_TRUE(r.main.ended);
-    EXPECT_EQ(r.user.text(kW, "CompactX"), "4500");
-    EXPECT_EQ(r.user.text(kW, "CompactY"), "3000");
+    EXPECT_EQ(r.user.text(kW, "CompactX") + " " + r.user.text(kW, "CompactY"), "4500 3000");
     EXPECT_EQ(std::count(r.journal.lines.begin(), r.journal.lines.end(), "compact.create"), 0);
 }
 
@@ -318,10 +301,7 @@ TEST(Shutdown, FailingStoreNeitherStopsStartUpNorShutdown) {
 
 // What the user changes on the windows is stored at once, not only at the end.
 TEST(WindowSettings, DropsOnTopAndClosingThePanelAreStoredAtOnce) {
-    Rig r;
-    r.returningUser();
-    r.user.putText(kW, "Display", "1");
-    ASSERT_TRUE(r.c.startUp());
+    Rig r("1");
     ASSERT_TRUE(r.compact.created);
     // A drop within 180 twips of the left or top edge snaps to it; at 180 it stays.
     const struct {
@@ -384,9 +364,7 @@ TEST(TrayEvents, EachModeAndEventDoesWhatTheTableSays) {
         {MenuItem::Minimize, TrayEvent::HostMenuOpening, {}},
     };
     for (const Row& row : rows) {
-        Rig r;
-        r.returningUser();
-        ASSERT_TRUE(r.c.startUp());
+        Rig r(nullptr);
         r.c.onMenuItem(row.mode);
         r.journal.lines.clear();
         r.c.onTrayEvent(row.event);
@@ -400,13 +378,13 @@ TEST(MenuCommands, StartWithDesktopBelievesOnlyWhatReadsBack) {
     r.returningUser();
     r.c.setProgramPath("/usr/bin/orvane");
     ASSERT_TRUE(r.c.startUp());
-    r.machine.createKey(std::string(keys::kRun));
+    r.machine.createKey(kRun);
     r.c.onMenuItem(MenuItem::StartWithDesktop);
     EXPECT_TRUE(r.c.menu().startWithDesktop);
-    EXPECT_EQ(r.machine.text(std::string(keys::kRun), "Orvane"), "/usr/bin/orvane");
+    EXPECT_EQ(r.machine.text(kRun, "Orvane"), "/usr/bin/orvane");
     r.c.onMenuItem(MenuItem::StartWithDesktop);
     EXPECT_FALSE(r.c.menu().startWithDesktop);
-    EXPECT_EQ(r.machine.text(std::string(keys::kRun), "Orvane"), "");  // written empty, not deleted
+    EXPECT_EQ(r.machine.text(kRun, "Orvane"), "");  // written empty, not deleted
     EXPECT_TRUE(r.messages.shown.empty());
 
     r.machine.failWrites = true;
@@ -436,7 +414,7 @@ TEST(MenuCommands, RefreshRunsTheWholeHandlerAndLearnsNothingWithoutADrop) {
     r.clock.advance(30);
     r.journal.lines.clear();
     r.c.onMenuItem(MenuItem::Refresh);
-    EXPECT_EQ(r.journal.lines, (std::vector<std::string>{"main.status", "tray.modify"}));
+    EXPECT_EQ(r.journal.lines, (Lines{"main.status", "tray.modify"}));
     EXPECT_EQ(r.c.lastUpdate(), 36030);
     EXPECT_EQ(r.user.text(kS, "Count"), "<absent>");
     ASSERT_EQ(r.messages.shown.size(), 1u);  // the alarm that held since start-up speaks now
