@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <limits>
 #include <map>
+#include <sstream>
 #include <string>
 
 #include "fakes/fakes.h"
@@ -22,7 +22,7 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
 // On battery, an 85 % discharging battery with 7530 s left, 100 Wh at 10 W; then the edit.
-UPowerFacts facts(const std::function<void(UPowerFacts&)>& edit = {}) {
+UPowerFacts facts(void (*edit)(UPowerFacts&) = nullptr) {
     UPowerFacts f;
     f.reachable = true;
     f.onBattery = f.isPresent = true;
@@ -35,73 +35,46 @@ UPowerFacts facts(const std::function<void(UPowerFacts&)>& edit = {}) {
     return f;
 }
 
-UPowerFacts charging(double percent) {
-    return facts([&](UPowerFacts& f) {
-        f.onBattery = false;
-        f.state = 1;
-        f.percentage = percent;
-    });
-}
-
 TEST(UPowerMapping, MapsFactsToSnapshot) {
+    using F = UPowerFacts;
+    // On mains, in the given state and charge.
+    static const auto mains = [](F& f, std::uint32_t state, double percent) {
+        f.onBattery = false;
+        f.state = state;
+        f.percentage = percent;
+    };
     const struct {
         const char* name;
-        UPowerFacts facts;
+        void (*edit)(UPowerFacts&);
         PowerSnapshot want;
     } cases[] = {
-        {"unreachable hides everything",
-         facts([](auto& f) { f.reachable = false; }),
-         {255, 255, 255, -1, -1}},
-        {"nothing read yet",
-         [] {
-             UPowerFacts f;
-             f.reachable = true;
-             return f;
-         }(),
-         {255, 255, 255, -1, -1}},
-        {"discharging", facts(), {0, 1, 85, 7530, 36000}},
-        {"charging on AC", charging(50.0), {1, 8, 50, -1, -1}},
-        {"charging and critical", charging(3.0), {1, 12, 3, -1, -1}},
-        {"fully charged",
-         [] {
-             auto f = charging(100.0);
-             f.state = 4;
-             return f;
-         }(),
-         {1, 1, 100, -1, -1}},
-        {"on battery unknown",
-         facts([](auto& f) { f.onBattery.reset(); }),
-         {255, 1, 85, 7530, 36000}},
-        {"not present", facts([](auto& f) { f.isPresent = false; }), {0, 128, 255, -1, -1}},
-        {"not a battery (UPS)", facts([](auto& f) { f.type = 3; }), {0, 128, 255, -1, -1}},
-        {"presence unknown", facts([](auto& f) { f.isPresent.reset(); }), {0, 255, 255, -1, -1}},
-        {"state unknown", facts([](auto& f) { f.state = 0; }), {0, 255, 85, -1, -1}},
-        {"state out of range", facts([](auto& f) { f.state = 7; }), {0, 255, 85, -1, -1}},
-        {"percent NaN", facts([](auto& f) { f.percentage = kNaN; }), {0, 255, 255, 7530, 36000}},
-        {"percent infinite",
-         facts([](auto& f) { f.percentage = kInf; }),
-         {0, 255, 255, 7530, 36000}},
-        {"percent above 100",
-         facts([](auto& f) { f.percentage = 100.5; }),
-         {0, 255, 255, 7530, 36000}},
-        {"percent missing",
-         facts([](auto& f) { f.percentage.reset(); }),
-         {0, 255, 255, 7530, 36000}},
-        {"time to empty zero", facts([](auto& f) { f.timeToEmpty = 0; }), {0, 1, 85, -1, 36000}},
-        {"time to empty negative",
-         facts([](auto& f) { f.timeToEmpty = -5; }),
-         {0, 1, 85, -1, 36000}},
-        {"time to empty beyond int32",
-         facts([](auto& f) { f.timeToEmpty = 1LL << 40; }),
-         {0, 1, 85, kMax, 36000}},
-        {"rate zero", facts([](auto& f) { f.energyRate = 0.0; }), {0, 1, 85, 7530, -1}},
-        {"rate NaN", facts([](auto& f) { f.energyRate = kNaN; }), {0, 1, 85, 7530, -1}},
-        {"energy full infinite", facts([](auto& f) { f.energyFull = kInf; }), {0, 1, 85, 7530, -1}},
-        {"full time beyond int32",
-         facts([](auto& f) { f.energyRate = 1e-6; }),
-         {0, 1, 85, 7530, kMax}},
+        // clang-format off
+        {"unreachable hides all", [](F& f) { f.reachable = false; }, {255, 255, 255, -1, -1}},
+        {"nothing read yet", [](F& f) { f = F{}; f.reachable = true; }, {255, 255, 255, -1, -1}},
+        {"discharging", nullptr, {0, 1, 85, 7530, 36000}},
+        {"charging on AC", [](F& f) { mains(f, 1, 50.0); }, {1, 8, 50, -1, -1}},
+        {"charging and critical", [](F& f) { mains(f, 1, 3.0); }, {1, 12, 3, -1, -1}},
+        {"fully charged", [](F& f) { mains(f, 4, 100.0); }, {1, 1, 100, -1, -1}},
+        {"on battery unknown", [](F& f) { f.onBattery.reset(); }, {255, 1, 85, 7530, 36000}},
+        {"not present", [](F& f) { f.isPresent = false; }, {0, 128, 255, -1, -1}},
+        {"not a battery (UPS)", [](F& f) { f.type = 3; }, {0, 128, 255, -1, -1}},
+        {"presence unknown", [](F& f) { f.isPresent.reset(); }, {0, 255, 255, -1, -1}},
+        {"state unknown", [](F& f) { f.state = 0; }, {0, 255, 85, -1, -1}},
+        {"state out of range", [](F& f) { f.state = 7; }, {0, 255, 85, -1, -1}},
+        {"percent NaN", [](F& f) { f.percentage = kNaN; }, {0, 255, 255, 7530, 36000}},
+        {"percent infinite", [](F& f) { f.percentage = kInf; }, {0, 255, 255, 7530, 36000}},
+        {"percent above 100", [](F& f) { f.percentage = 100.5; }, {0, 255, 255, 7530, 36000}},
+        {"percent missing", [](F& f) { f.percentage.reset(); }, {0, 255, 255, 7530, 36000}},
+        {"time to empty zero", [](F& f) { f.timeToEmpty = 0; }, {0, 1, 85, -1, 36000}},
+        {"time to empty negative", [](F& f) { f.timeToEmpty = -5; }, {0, 1, 85, -1, 36000}},
+        {"time to empty > int32", [](F& f) { f.timeToEmpty = 1LL << 40; }, {0, 1, 85, kMax, 36000}},
+        {"rate zero", [](F& f) { f.energyRate = 0.0; }, {0, 1, 85, 7530, -1}},
+        {"rate NaN", [](F& f) { f.energyRate = kNaN; }, {0, 1, 85, 7530, -1}},
+        {"energy full infinite", [](F& f) { f.energyFull = kInf; }, {0, 1, 85, 7530, -1}},
+        {"full time beyond int32", [](F& f) { f.energyRate = 1e-6; }, {0, 1, 85, 7530, kMax}},
+        // clang-format on
     };
-    for (const auto& c : cases) EXPECT_EQ(mapUPowerFacts(c.facts), c.want) << c.name;
+    for (const auto& c : cases) EXPECT_EQ(mapUPowerFacts(facts(c.edit)), c.want) << c.name;
 
     // The level flag while discharging follows the percent rounded half to even.
     const struct {
@@ -113,87 +86,71 @@ TEST(UPowerMapping, MapsFactsToSnapshot) {
         {66.6, 67, 1}, {67.0, 67, 1}, {99.5, 100, 1}, {100.0, 100, 1},
     };
     for (const auto& c : levels) {
-        const PowerSnapshot got = mapUPowerFacts(facts([&](auto& f) { f.percentage = c.percent; }));
-        EXPECT_EQ(got, (PowerSnapshot{0, c.flag, c.rounded, 7530, 36000})) << c.percent;
+        UPowerFacts f = facts();
+        f.percentage = c.percent;
+        EXPECT_EQ(mapUPowerFacts(f), (PowerSnapshot{0, c.flag, c.rounded, 7530, 36000}))
+            << c.percent;
     }
 }
 
 using Attrs = std::map<std::string, std::string>;
 
-Attrs battery(const std::string& status, Attrs extra) {
-    extra["type"] = "Battery";
-    extra["present"] = "1";
-    extra["status"] = status;
-    return extra;
+// "name=value ..." as a device's attribute files.
+Attrs attrs(const std::string& text) {
+    Attrs a;
+    std::istringstream in(text);
+    for (std::string p; in >> p;) a[p.substr(0, p.find('='))] = p.substr(p.find('=') + 1);
+    return a;
+}
+
+Attrs battery(const std::string& status, const std::string& extra) {
+    Attrs a = attrs("type=Battery present=1 " + extra);
+    a["status"] = status;
+    return a;
 }
 
 TEST(SysfsReader, ReadsPowerSupplyTrees) {
-    const Attrs acOff = {{"type", "Mains"}, {"online", "0"}};
-    const Attrs acOn = {{"type", "Mains"}, {"online", "1"}};
-    const Attrs bat85 = battery("Discharging", {{"capacity", "85"},
-                                                {"energy_now", "51000000"},
-                                                {"energy_full", "60000000"},
-                                                {"power_now", "10000000"}});
+    const Attrs acOff = attrs("type=Mains online=0"), acOn = attrs("type=Mains online=1");
+    const Attrs bat85 = battery(
+        "Discharging", "capacity=85 energy_now=51000000 energy_full=60000000 power_now=10000000");
     const struct {
         std::string name;
         std::map<std::string, Attrs> tree;  // device folder -> attribute files
         PowerSnapshot want;
     } cases[] = {
+        // clang-format off
         {"empty", {}, {255, 128, 255, -1, -1}},
         {"desktop with mains only", {{"AC", acOn}}, {1, 128, 255, -1, -1}},
         {"discharging, energy", {{"AC", acOff}, {"BAT0", bat85}}, {0, 1, 85, 18360, 21600}},
         {"no mains device, discharging", {{"BAT0", bat85}}, {0, 1, 85, 18360, 21600}},
-        {"no mains device, full",
-         {{"BAT0", battery("Full", {{"capacity", "100"}})}},
-         {255, 1, 100, -1, -1}},
-        {"charging",
-         {{"AC", acOn}, {"BAT0", battery("Charging", {{"capacity", "50"}})}},
+        {"no mains, full", {{"BAT0", battery("Full", "capacity=100")}}, {255, 1, 100, -1, -1}},
+        {"charging", {{"AC", acOn}, {"BAT0", battery("Charging", "capacity=50")}},
          {1, 8, 50, -1, -1}},
-        {"not charging on AC",
-         {{"AC", acOn}, {"BAT0", battery("Not charging", {{"capacity", "60"}})}},
+        {"not charging on AC", {{"AC", acOn}, {"BAT0", battery("Not charging", "capacity=60")}},
          {1, 0, 60, -1, -1}},
-        {"unknown status",
-         {{"AC", acOn}, {"BAT0", battery("Unknown", {{"capacity", "60"}})}},
+        {"unknown status", {{"AC", acOn}, {"BAT0", battery("Unknown", "capacity=60")}},
          {1, 255, 60, -1, -1}},
-        {"charge counters, negative current",
-         {{"BAT0", battery("Discharging", {{"charge_now", "2000000"},
-                                           {"charge_full", "4000000"},
-                                           {"current_now", "-1000000"}})}},
-         {0, 0, 50, 7200, 14400}},
-        {"two batteries summed",
-         {{"AC", acOff},
-          {"BAT0", battery("Discharging", {{"energy_now", "30000000"},
-                                           {"energy_full", "50000000"},
-                                           {"power_now", "10000000"}})},
-          {"BAT1",
-           battery("Unknown",
-                   {{"energy_now", "10000000"}, {"energy_full", "50000000"}, {"power_now", "0"}})}},
+        {"charge counters, negative current", {{"BAT0", battery("Discharging",
+         "charge_now=2000000 charge_full=4000000 current_now=-1000000")}}, {0, 0, 50, 7200, 14400}},
+        {"two batteries summed", {{"AC", acOff},
+         {"BAT0", battery("Discharging",
+                          "energy_now=30000000 energy_full=50000000 power_now=10000000")},
+         {"BAT1", battery("Unknown", "energy_now=10000000 energy_full=50000000 power_now=0")}},
          {0, 0, 40, 14400, 36000}},
-        {"battery not present",
-         {{"AC", acOff}, {"BAT0", {{"type", "Battery"}, {"present", "0"}}}},
+        {"battery not present", {{"AC", acOff}, {"BAT0", attrs("type=Battery present=0")}},
          {0, 128, 255, -1, -1}},
-        {"peripheral battery ignored",
-         {{"AC", acOn},
-          {"hid-mouse", battery("Discharging", {{"capacity", "20"}, {"scope", "Device"}})}},
-         {1, 128, 255, -1, -1}},
-        {"USB-C supply feeding the system",
-         {{"ucsi", {{"type", "USB"}, {"online", "1"}}}, {"BAT0", bat85}},
+        {"peripheral battery ignored", {{"AC", acOn},
+         {"hid-mouse", battery("Discharging", "capacity=20 scope=Device")}}, {1, 128, 255, -1, -1}},
+        {"USB-C supply feeding the system", {{"ucsi", attrs("type=USB online=1")}, {"BAT0", bat85}},
          {1, 1, 85, 18360, 21600}},
         {"USB device port is not mains",
-         {{"usb", {{"type", "USB"}, {"online", "1"}, {"scope", "Device"}}}, {"BAT0", bat85}},
+         {{"usb", attrs("type=USB online=1 scope=Device")}, {"BAT0", bat85}},
          {0, 1, 85, 18360, 21600}},
-        {"garbage values",
-         {{"AC", {{"type", "Mains"}, {"online", "yes"}}},
-          {"BAT0", battery("Discharging", {{"capacity", "abc"},
-                                           {"energy_now", ""},
-                                           {"energy_full", "-3"},
-                                           {"power_now", "9x"}})}},
-         {0, 255, 255, -1, -1}},
-        {"capacity out of range, energy used",
-         {{"BAT0", battery("Discharging", {{"capacity", "250"},
-                                           {"energy_now", "30000000"},
-                                           {"energy_full", "60000000"}})}},
-         {0, 0, 50, -1, -1}},
+        {"garbage values", {{"AC", attrs("type=Mains online=yes")}, {"BAT0", battery("Discharging",
+         "capacity=abc energy_now= energy_full=-3 power_now=9x")}}, {0, 255, 255, -1, -1}},
+        {"capacity out of range, energy used", {{"BAT0", battery("Discharging",
+         "capacity=250 energy_now=30000000 energy_full=60000000")}}, {0, 0, 50, -1, -1}},
+        // clang-format on
     };
     const test::TempDir dir;
     const std::string& root = dir.path();
@@ -247,30 +204,26 @@ TEST(SysfsReader, ThrottlesRereadsToOnePerMinute) {
     EXPECT_EQ(throttle.onEvent(t0 + seconds(260)), milliseconds(0));
 }
 
-}  // namespace
-}  // namespace orvane
-
-namespace orvane {
-namespace {
-
 TEST(UPowerMapping, HalfwayThroughAPowerSourceChange) {
     struct Row {
         std::optional<bool> onBattery;
         std::optional<std::uint32_t> state;
         bool halfway;
     };
+    // Charging with line power not yet signalled, or discharging with the unplug not yet
+    // signalled; nothing else.
     const Row rows[] = {
-        {true, 1, true},   // charging, line power not yet signalled
-        {false, 2, true},  // discharging, unplug not yet signalled
-        {true, 2, false}, {false, 1, false},        {false, 4, false},
+        // clang-format off
+        {true, 1, true}, {false, 2, true}, {true, 2, false}, {false, 1, false}, {false, 4, false},
         {true, 4, false}, {std::nullopt, 1, false}, {true, std::nullopt, false},
+        // clang-format on
     };
     for (const Row& r : rows) {
         UPowerFacts f;
         f.reachable = true;
         f.onBattery = r.onBattery;
         f.state = r.state;
-        EXPECT_EQ(halfwayThroughPowerSourceChange(f), r.halfway);
+        EXPECT_EQ(halfwayThroughPowerSourceChange(f), r.halfway) << &r - rows;
     }
     UPowerFacts gone;
     gone.onBattery = true;
