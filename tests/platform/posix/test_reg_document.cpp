@@ -51,146 +51,121 @@ TEST(RegDocument, RendersEveryKindOfValueAsRegeditTextAndReadsItBack) {
     for (const char* parent : {"Software", "software\\MERROWIN", "Software\\Merrowin\\Orvane"})
         EXPECT_TRUE(doc.keyExists(kHive + parent)) << parent;
 
-    const std::vector<std::pair<std::string, RegValue>> values = {
-        {"CompactX", sz("7680")},
-        {"Quote \"q\" \\ back\\", sz("C:\\dir\\\"x\"\\")},
-        {"Ünïcødé ☃", sz("grüße 日本 🎉")},
-        {"Empty", sz("")},
-        {"Multi line", sz("a\nb\r\n")},
-        {"NoNul", RegValue{1, {'a', 'b'}}},
-        {"Latin1", sz("\xE9t\xE9")},
-        {"Count", RegValue{4, {0xfb, 0xff, 0xff, 0xff}}},
-        {"Number", RegValue{4, {0x1f, 0, 0, 0x80}}},
-        {"Expand", RegValue{2, {'%', 0, 'A', 0, 0, 0}}},
-        {"Blob", RegValue{3, std::vector<std::uint8_t>(100, 0xab)}},
-        {"NoBytes", RegValue{3, {}}},
-        {"Qword", RegValue{11, {1, 2, 3, 4, 5, 6, 7, 8}}},
-        {"", sz("default")},
-        {"ShortNumber", RegValue{4, {1, 2}}},
-        // Only valid UTF-8 goes between quotes: no surrogates, overlong forms or code points
-        // beyond U+10FFFF.
-        {"HighSurrogate", sz("\xED\xA0\x80")},
-        {"LowSurrogate", sz("\xED\xBF\xBF")},
-        {"Overlong2", sz("\xC1\xBF")},
-        {"Overlong3", sz("\xE0\x9F\xBF")},
-        {"Overlong4", sz("\xF0\x8F\xBF\xBF")},
-        {"Beyond", sz("\xF4\x90\x80\x80")},
-        {"Edges",
-         sz("\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF")},
-        // A line breaks after the item that reaches column 76, whatever the name's length.
-        {"B", RegValue{3, std::vector<std::uint8_t>(24, 0xcd)}},
-        {"Bi", RegValue{3, std::vector<std::uint8_t>(24, 0xcd)}},
-        {"Bin", RegValue{3, std::vector<std::uint8_t>(23, 0xcd)}},
-    };
-    EXPECT_EQ(doc.setValues(kWindow, values), RegDocument::Edit::Changed);
-    EXPECT_EQ(doc.setValues(kWindow, {values[0]}), RegDocument::Edit::Unchanged);
-
     const auto items = [](int n) {
         std::string s;
         for (int i = 0; i < n; ++i) s += "cd,";
         return s;
     };
+    const std::vector<std::uint8_t> cd24(24, 0xcd);
+    const std::string edges =
+        "\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+    // Each value, and the text it renders as where that is fixed.
+    const struct {
+        std::string name;
+        RegValue value;
+        std::string line;
+    } values[] = {
+        // clang-format off
+        {"CompactX", sz("7680"), "\n\n" + kSection + "\"CompactX\"=\"7680\"\n"},
+        {"Quote \"q\" \\ back\\", sz("C:\\dir\\\"x\"\\"),
+         "\"Quote \\\"q\\\" \\\\ back\\\\\"=\"C:\\\\dir\\\\\\\"x\\\"\\\\\"\n"},
+        {"Ünïcødé ☃", sz("grüße 日本 🎉"), ""},
+        {"Empty", sz(""), "\"Empty\"=\"\"\n"},
+        {"Multi line", sz("a\nb\r\n"), ""},
+        {"NoNul", {1, {'a', 'b'}}, "\"NoNul\"=hex(1):61,62\n"},
+        {"Latin1", sz("\xE9t\xE9"), ""},
+        {"Count", {4, {0xfb, 0xff, 0xff, 0xff}}, "\"Count\"=dword:fffffffb\n"},
+        {"Number", {4, {0x1f, 0, 0, 0x80}}, "\"Number\"=dword:8000001f\n"},
+        {"Expand", {2, {'%', 0, 'A', 0, 0, 0}}, ""},
+        {"Blob", {3, std::vector<std::uint8_t>(100, 0xab)}, "\"Blob\"=hex:ab,ab"},
+        {"NoBytes", {3, {}}, ""},
+        {"Qword", {11, {1, 2, 3, 4, 5, 6, 7, 8}}, "\"Qword\"=hex(b):01,02,03"},
+        {"", sz("default"), "@=\"default\"\n"},
+        {"ShortNumber", {4, {1, 2}}, "\"ShortNumber\"=hex(4):01,02\n"},
+        // Only valid UTF-8 goes between quotes: no surrogates, overlong forms or code points
+        // beyond U+10FFFF.
+        {"HighSurrogate", sz("\xED\xA0\x80"), "\"HighSurrogate\"=hex(1):ed,a0,80,00\n"},
+        {"LowSurrogate", sz("\xED\xBF\xBF"), "\"LowSurrogate\"=hex(1):ed,bf,bf,00\n"},
+        {"Overlong2", sz("\xC1\xBF"), "\"Overlong2\"=hex(1):c1,bf,00\n"},
+        {"Overlong3", sz("\xE0\x9F\xBF"), "\"Overlong3\"=hex(1):e0,9f,bf,00\n"},
+        {"Overlong4", sz("\xF0\x8F\xBF\xBF"), "\"Overlong4\"=hex(1):f0,8f,bf,bf,00\n"},
+        {"Beyond", sz("\xF4\x90\x80\x80"), "\"Beyond\"=hex(1):f4,90,80,80,00\n"},
+        {"Edges", sz(edges), "\"Edges\"=\"" + edges + "\"\n"},
+        // A line breaks after the item that reaches column 76, whatever the name's length.
+        {"B", {3, cd24}, "\n\"B\"=hex:" + items(23) + "\\\n  cd\n"},
+        {"Bi", {3, cd24}, "\n\"Bi\"=hex:" + items(23) + "\\\n  cd\n"},
+        {"Bin", {3, std::vector<std::uint8_t>(23, 0xcd)},
+         "\n\"Bin\"=hex:" + items(22) + "\\\n  cd\n"},
+        // clang-format on
+    };
+    std::vector<std::pair<std::string, RegValue>> all;
+    for (const auto& v : values) all.emplace_back(v.name, v.value);
+    EXPECT_EQ(doc.setValues(kWindow, all), RegDocument::Edit::Changed);
+    EXPECT_EQ(doc.setValues(kWindow, {all[0]}), RegDocument::Edit::Unchanged);
+
     const std::string text = doc.render();
     EXPECT_EQ(text.rfind(kHeader + "[HKEY_CURRENT_USER\\Software]\n\n", 0), 0u) << text;
     EXPECT_EQ(text.find('\r'), std::string::npos);
-    for (
-        const std::string& line :
-        {"\n\n" + kSection + "\"CompactX\"=\"7680\"\n"s,
-         "\"Count\"=dword:fffffffb\n"s,
-         "\"Quote \\\"q\\\" \\\\ back\\\\\"=\"C:\\\\dir\\\\\\\"x\\\"\\\\\"\n"s,
-         "\"Number\"=dword:8000001f\n"s,
-         "\"Empty\"=\"\"\n"s,
-         "\"NoNul\"=hex(1):61,62\n"s,
-         "\"Qword\"=hex(b):01,02,03"s,
-         "\"Blob\"=hex:ab,ab"s,
-         ",\\\n  ab,"s,
-         "@=\"default\"\n"s,
-         "\"ShortNumber\"=hex(4):01,02\n"s,
-         "\"HighSurrogate\"=hex(1):ed,a0,80,00\n"s,
-         "\"LowSurrogate\"=hex(1):ed,bf,bf,00\n"s,
-         "\"Overlong2\"=hex(1):c1,bf,00\n"s,
-         "\"Overlong3\"=hex(1):e0,9f,bf,00\n"s,
-         "\"Overlong4\"=hex(1):f0,8f,bf,bf,00\n"s,
-         "\"Beyond\"=hex(1):f4,90,80,80,00\n"s,
-         "\"Edges\"=\"\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\"\n"s,
-         "\n\"B\"=hex:" + items(23) + "\\\n  cd\n",
-         "\n\"Bi\"=hex:" + items(23) + "\\\n  cd\n",
-         "\n\"Bin\"=hex:" + items(22) + "\\\n  cd\n"})
-        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    EXPECT_NE(text.find(",\\\n  ab,"), std::string::npos) << text;
+    for (const auto& v : values)
+        EXPECT_NE(text.find(v.line), std::string::npos) << v.line << "\n" << text;
 
     const RegDocument back = RegDocument::parse(text);
-    for (const auto& [name, v] : values) {
-        const auto got = back.value(kWindow, name);
-        ASSERT_TRUE(got) << name;
-        EXPECT_EQ(got->type, v.type) << name;
-        EXPECT_EQ(got->data, v.data) << name;
+    for (const auto& v : values) {
+        const auto got = back.value(kWindow, v.name);
+        ASSERT_TRUE(got) << v.name;
+        EXPECT_EQ(got->type, v.value.type) << v.name;
+        EXPECT_EQ(got->data, v.value.data) << v.name;
     }
     EXPECT_EQ(back.render(), text) << "a second rendering changes nothing";
 }
 
 TEST(RegDocument, ReadsHandWrittenFilesByTheRegistryRules) {
     const std::string s = kHeader + kSection;
-    std::string utf16 = "\xFF\xFE";
-    for (char c : kHeader +
-                      "[hkey_current_user\\software\\merrowin\\orvane\\window]\n"
-                      "\"Display\"=\"\xE9\"\n") {
-        utf16 += c;
-        utf16 += '\0';
-    }
+    // A file whose one value is "Display" with the given text after its "=".
+    const auto d = [&s](const std::string& value) { return s + "\"Display\"=" + value + "\n"; };
     const SettingValue absent;
+    const auto n = &SettingValue::number;
+    const auto t = &SettingValue::text;
     const struct {
         std::string file;
         SettingValue want;
     } cases[] = {
-        {s + "\"Display\"=dword:00000001\n", SettingValue::number(1)},
-        {s + "\"Display\"=DWORD:1F\n", SettingValue::number(31)},
-        {s + "\"Display\"=dword:ffffffff\n", SettingValue::number(-1)},
-        {s + "\"Display\"=hex(4):01,00,00,00\n", SettingValue::number(1)},
-        {s + "\"Display\"=hex(4):01,00\n", absent},
-        {s + "\"Display\"=hex(4):01,00,00\n", absent},
-        {s + "\"Display\"=hex(4):01,00,00,00,00\n", absent},
-        {s + "\"Display\"=dword:000000001\n", absent},
-        {s + "\"Display\"=hex(4):01,00,00,00,\n", SettingValue::number(1)},
-        {s + "\"Display\"=hex(4):01,,00,00,00\n", absent},
-        {s + "\"Display\"=hex(4):001,00,00,00\n", absent},
-        {s + "\"Display\"=hex(2):31,00\n", absent},
-        {s + "\"Display\"=hex:31,00\n", absent},
-        {s + "\"Display\"=\"\"\n", SettingValue::text("")},
-        {s + "\"display\"=\"2\"\n", SettingValue::text("2")},
-        {s + "\"Display\"=hex(1):61,62\n", SettingValue::text("a")},
-        {s + "\"Display\"=hex(1):61,62,00\n", SettingValue::text("ab")},
-        {s + "\"Display\"=hex(1):\n", absent},
-        {s + "\"Display\"=-\n", absent},
-        {s + "\"Display\"=1\n", absent},
-        {s + "\"Display\"=\"unterminated\n", absent},
-        {s + "\"Display\"=hex(4):02,\\\n  00,\\\n  00,00\n\"C\"=\"c\"\n", SettingValue::number(2)},
-        {s + "\"B\"=hex:01,\\\n  02\n\"Display\"=\"c\"\n", SettingValue::text("c")},
-        {s + "\"Display\"=\"1\"\n\"Display\"=-\n", absent},
-        {s + "\"Display\"=-\n\"Display\"=\"2\"\n", SettingValue::text("2")},
-        {s + "\"Display\"=\"1\"\n" + kSection + "\"display\"=\"2\"\n", SettingValue::text("2")},
+        // clang-format off
+        {d("dword:00000001"), n(1)}, {d("DWORD:1F"), n(31)}, {d("dword:ffffffff"), n(-1)},
+        {d("hex(4):01,00,00,00"), n(1)}, {d("hex(4):01,00"), absent},
+        {d("hex(4):01,00,00"), absent},
+        {d("hex(4):01,00,00,00,00"), absent}, {d("dword:000000001"), absent},
+        {d("hex(4):01,00,00,00,"), n(1)}, {d("hex(4):01,,00,00,00"), absent},
+        {d("hex(4):001,00,00,00"), absent}, {d("hex(2):31,00"), absent}, {d("hex:31,00"), absent},
+        {d("\"\""), t("")}, {s + "\"display\"=\"2\"\n", t("2")}, {d("hex(1):61,62"), t("a")},
+        {d("hex(1):61,62,00"), t("ab")}, {d("hex(1):"), absent}, {d("-"), absent}, {d("1"), absent},
+        {d("\"unterminated"), absent},
+        {d("hex(4):02,\\\n  00,\\\n  00,00\n\"C\"=\"c\""), n(2)},
+        {s + "\"B\"=hex:01,\\\n  02\n\"Display\"=\"c\"\n", t("c")},
+        {d("\"1\"\n\"Display\"=-"), absent}, {d("-\n\"Display\"=\"2\""), t("2")},
+        {d("\"1\"\n" + kSection + "\"display\"=\"2\""), t("2")},
         {kHeader + "\"Display\"=\"1\"\n" + kSection, absent},
         {kHeader + "[hkey_current_user\\SOFTWARE\\merrowin\\ORVANE\\window]\n\"dISPLAY\"=\"1\"\n",
-         SettingValue::text("1")},
+         t("1")},
         {kHeader + "[HKEY_LOCAL_MACHINE\\" + std::string(keys::kWindow) + "]\n\"Display\"=\"1\"\n",
          absent},
-        {"\xEF\xBB\xBF" + kHeader + "[" + kWindow + "]\r\n\"Display\"=\"1\"\r\n",
-         SettingValue::text("1")},
-        {utf16, SettingValue::text("\xC3\xA9")},
+        {"\xEF\xBB\xBF" + kHeader + "[" + kWindow + "]\r\n\"Display\"=\"1\"\r\n", t("1")},
+        {utf16File(kHeader + "[hkey_current_user\\software\\merrowin\\orvane\\window]\n"
+                   "\"Display\"=\"", u"\u00E9\"\n"), t("\xC3\xA9")},
         // A lone surrogate reads as U+FFFD; pairs at the ends of the range combine.
         {utf16File(s + "\"Display\"=\"", u"\xD800\xDC00\xDBFF\xDFFF\xD800x\xDFFF\xD7FF\xE000\"\n"),
-         SettingValue::text(
-             "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBDx\xEF\xBF\xBD\xED\x9F\xBF\xEE\x80\x80")},
-        {"\xEF\xBB\xBF[" + kWindow + "]\n\"Display\"=\"1\"\n", SettingValue::text("1")},
-        {kHeader +
-             "[\\HKEY_CURRENT_USER\\Software\\\\Merrowin\\Orvane\\Window\\]\n\"Display\"=\"1\"\n",
-         SettingValue::text("1")},
-        {s + "junk\n\"Display\" = \"1\"\n\x01\x02\0\xff\n\"Y\"=oops\n"s, SettingValue::text("1")},
-        {s + "\"Display\"=\"1\"\n[-HKEY_CURRENT_USER\\Software\\Merrowin]\n", absent},
+         t("\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBDx\xEF\xBF\xBD\xED\x9F\xBF\xEE\x80\x80")},
+        {"\xEF\xBB\xBF[" + kWindow + "]\n\"Display\"=\"1\"\n", t("1")},
+        {kHeader + "[\\HKEY_CURRENT_USER\\Software\\\\Merrowin\\Orvane\\Window\\]\n"
+                   "\"Display\"=\"1\"\n", t("1")},
+        {s + "junk\n\"Display\" = \"1\"\n\x01\x02\0\xff\n\"Y\"=oops\n"s, t("1")},
+        {d("\"1\"\n[-HKEY_CURRENT_USER\\Software\\Merrowin]"), absent},
         {s + "[HKEY_CURRENT_USER\\Software\\Other\n\"Display\"=\"1\"\n", absent},
-        {kHeader + "[HKEY_CURRENT_USER\\Other]\n\"B\"=hex:01,\\\n" + kSection +
-             "\"Display\"=\"1\"\n",
-         SettingValue::text("1")},
+        {kHeader + "[HKEY_CURRENT_USER\\Other]\n\"B\"=hex:01,\\\n" + kSection + "\"Display\"=\"1\"\n",
+         t("1")},
         {"", absent},
+        // clang-format on
     };
     for (const auto& c : cases)
         EXPECT_EQ(read(RegDocument::parse(c.file), kWindow, "Display"), c.want) << c.file;
@@ -268,31 +243,30 @@ TEST(RegDocument, BrokenLineEndsNeitherSwallowNorRevealValues) {
                          other.substr(0, other.find('\n')) + "\r\r\n\"Z\"=\"z\"\r\r\r\n"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         RegDocument doc = RegDocument::parse(c.file);
         const bool hasFirstUse = c.file.find("First Use") != std::string::npos;
         const auto check = [&](const RegDocument& d, const char* when) {
+            SCOPED_TRACE(when);
             if (hasFirstUse) {
-                EXPECT_EQ(read(d, kSetting, "First Use"), SettingValue::text("1"))
-                    << c.what << when;
+                EXPECT_EQ(read(d, kSetting, "First Use"), SettingValue::text("1"));
             }
-            EXPECT_EQ(textOf(d.value(kHive + "Software\\Other", "Z")), std::string("z\0", 2))
-                << c.what << when;
-            EXPECT_FALSE(d.value(kSetting, "Blob")) << c.what << when;
+            EXPECT_EQ(textOf(d.value(kHive + "Software\\Other", "Z")), std::string("z\0", 2));
+            EXPECT_FALSE(d.value(kSetting, "Blob"));
         };
-        check(doc, ", as read");
+        check(doc, "as read");
         // Learning's one commit, then a key made after the broken line.
         doc.createKey(kSetting);
         ASSERT_NE(doc.setValues(kSetting, {{"Data", sz("1.8")}, {"Count", sz("10")}}),
                   RegDocument::Edit::NoKey);
         doc.createKey(kWindow);
         ASSERT_EQ(doc.setValues(kWindow, {{"X", sz("150")}}), RegDocument::Edit::Changed);
+        SCOPED_TRACE(doc.render());
         const RegDocument back = RegDocument::parse(doc.render());
-        EXPECT_EQ(read(back, kSetting, "Data"), SettingValue::text("1.8")) << c.what << "\n"
-                                                                           << doc.render();
-        EXPECT_EQ(read(back, kSetting, "Count"), SettingValue::text("10")) << c.what;
-        EXPECT_EQ(read(back, kWindow, "X"), SettingValue::text("150")) << c.what << "\n"
-                                                                       << doc.render();
-        check(back, ", after the edits");
+        EXPECT_EQ(read(back, kSetting, "Data"), SettingValue::text("1.8"));
+        EXPECT_EQ(read(back, kSetting, "Count"), SettingValue::text("10"));
+        EXPECT_EQ(read(back, kWindow, "X"), SettingValue::text("150"));
+        check(back, "after the edits");
     }
 }
 
