@@ -16,14 +16,9 @@ PowerSnapshot snap(int ac, int status, int percent) {
 TEST(ComposeDisplay, DecidesTextsKeysAndBarFromOneReading) {
     struct Row {
         int ac, status, percent, minutes;
-        const char* status_text;
-        const char* key;
+        const char *status_text, *key;
         int bar;
-        const char* time;
-        const char* power;
-        const char* compact_status;
-        const char* compact_time;
-        const char* compact_power;
+        const char *time, *power, *compact_status, *compact_time, *compact_power;
     };
     const Row rows[] = {
         {0, 1, 85, 125, "85% Remaining", "80S", 85, "2:05", "Battery", "85% ", "2:05", "Batt"},
@@ -75,18 +70,13 @@ TEST(DisplayHelpers, TimeTextsAndReadBacks) {
         {"AC Power", 1}, {"Battery", 0}, {"Unknown", 255}, {"", 255}};
     for (const auto& [text, code] : sources) EXPECT_EQ(GetPowerSourceCode(text), code) << text;
 
-    const std::pair<const char*, int> leading[] = {{"85% Remaining", 85},
-                                                   {"100%", 100},
-                                                   {"57% Charging", 57},
-                                                   {"  9% Remaining", 9},
-                                                   {"No Battery", 0},
-                                                   {"AC Power", 0},
-                                                   {"", 0},
-                                                   {"99999999999999999999%", 1000000},
-                                                   {"-99999999%", -1000000},
-                                                   {"5000000%", 1000000},
-                                                   {"2.5%", 2},
-                                                   {"-5.5x", -6}};
+    const std::pair<const char*, int> leading[] = {
+        // clang-format off
+        {"85% Remaining", 85}, {"100%", 100}, {"57% Charging", 57}, {"  9% Remaining", 9},
+        {"No Battery", 0}, {"AC Power", 0}, {"", 0}, {"99999999999999999999%", 1000000},
+        {"-99999999%", -1000000}, {"5000000%", 1000000}, {"2.5%", 2}, {"-5.5x", -6},
+        // clang-format on
+    };
     for (const auto& [text, n] : leading) EXPECT_EQ(LeadingNumber(text), n) << text;
 }
 

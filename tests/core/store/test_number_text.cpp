@@ -8,23 +8,13 @@ namespace orvane {
 namespace {
 
 TEST(NumberText, ParsesWhatAStoreMayHoldAndFormatsSoItReadsBack) {
+    const std::optional<double> none;
     const std::pair<const char*, std::optional<double>> rows[] = {
-        {"7680", 7680},
-        {"  -5 ", -5},
-        {"+3", 3},
-        {"1.8", 1.8},
-        {".5", 0.5},
-        {"1e3", 1000},
-        {"", std::nullopt},
-        {" ", std::nullopt},
-        {"abc", std::nullopt},
-        {"12abc", std::nullopt},
-        {"inf", std::nullopt},
-        {"nan", std::nullopt},
-        {"0x10", std::nullopt},
-        {"1,5", std::nullopt},
-        {"--1", std::nullopt},
-        {"1e999", std::nullopt},
+        // clang-format off
+        {"7680", 7680}, {"  -5 ", -5}, {"+3", 3}, {"1.8", 1.8}, {".5", 0.5}, {"1e3", 1000},
+        {"", none}, {" ", none}, {"abc", none}, {"12abc", none}, {"inf", none}, {"nan", none},
+        {"0x10", none}, {"1,5", none}, {"--1", none}, {"1e999", none},
+        // clang-format on
     };
     for (const auto& [text, want] : rows) EXPECT_EQ(parseNumber(text), want) << '"' << text << '"';
 
