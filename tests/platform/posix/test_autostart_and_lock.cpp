@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "platform/posix/autostart_backend.h"
 #include "platform/posix/desktop_entry.h"
@@ -48,42 +49,33 @@ TEST(DefaultLocations, FollowTheXdgVariablesAndIgnoreRelativeOnes) {
         return joined;
     };
     const auto lock = &SingleInstanceLock::defaultPath;
-    const struct {
-        const char* var;
-        const char* value;
-        std::string (*location)();
-        std::string want;
-    } cases[] = {
-        {"XDG_CONFIG_HOME", "/cfg", reg, "/cfg/Merrowin/Orvane.reg"},
-        {"XDG_CONFIG_HOME", "/cfg/", reg, "/cfg/Merrowin/Orvane.reg"},
-        {"XDG_CONFIG_HOME", "", reg, home},
-        {"XDG_CONFIG_HOME", "relative/dir", reg, home},
-        {"XDG_CONFIG_HOME", nullptr, reg, home},
-        {"XDG_CONFIG_HOME", "/cfg/", userAutostart, "/cfg/autostart"},
-        {"XDG_CONFIG_HOME", nullptr, userAutostart, "/home/u/.config/autostart"},
-        {"XDG_CONFIG_DIRS", nullptr, autostart, "/etc/xdg/autostart"},
-        {"XDG_CONFIG_DIRS", "", autostart, "/etc/xdg/autostart"},
-        {"XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg", autostart,
-         "/opt/xdg/autostart:/etc/xdg/autostart"},
-        {"XDG_CONFIG_DIRS", "/opt/xdg/", autostart, "/opt/xdg/autostart"},
-        {"XDG_CONFIG_DIRS", "relative:/second", autostart, "/second/autostart"},
-        {"XDG_CONFIG_DIRS", "::", autostart, "/etc/xdg/autostart"},
-        {"XDG_RUNTIME_DIR", "/run/user/1000", lock, "/run/user/1000/orvane.lock"},
-        {"XDG_RUNTIME_DIR", "/run/user/1000/", lock, "/run/user/1000/orvane.lock"},
-        {"XDG_RUNTIME_DIR", "", lock, tmpLock},
-        {"XDG_RUNTIME_DIR", "relative", lock, tmpLock},
-        {"XDG_RUNTIME_DIR", nullptr, lock, tmpLock},
+    const std::string cfg = "XDG_CONFIG_HOME", dirs = "XDG_CONFIG_DIRS", run = "XDG_RUNTIME_DIR";
+    const char* unset = nullptr;
+    const std::tuple<std::string, const char*, std::string (*)(), std::string> cases[] = {
+        // clang-format off
+        {cfg, "/cfg", reg, "/cfg/Merrowin/Orvane.reg"},
+        {cfg, "/cfg/", reg, "/cfg/Merrowin/Orvane.reg"},
+        {cfg, "", reg, home}, {cfg, "relative/dir", reg, home}, {cfg, unset, reg, home},
+        {cfg, "/cfg/", userAutostart, "/cfg/autostart"},
+        {cfg, unset, userAutostart, "/home/u/.config/autostart"},
+        {dirs, unset, autostart, "/etc/xdg/autostart"}, {dirs, "", autostart, "/etc/xdg/autostart"},
+        {dirs, "/opt/xdg:/etc/xdg", autostart, "/opt/xdg/autostart:/etc/xdg/autostart"},
+        {dirs, "/opt/xdg/", autostart, "/opt/xdg/autostart"},
+        {dirs, "relative:/second", autostart, "/second/autostart"},
+        {dirs, "::", autostart, "/etc/xdg/autostart"},
+        {run, "/run/user/1000", lock, "/run/user/1000/orvane.lock"},
+        {run, "/run/user/1000/", lock, "/run/user/1000/orvane.lock"},
+        {run, "", lock, tmpLock}, {run, "relative", lock, tmpLock}, {run, unset, lock, tmpLock},
+        // clang-format on
     };
     std::map<std::string, std::optional<std::string>> saved;
-    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_RUNTIME_DIR"})
-        if (const char* v = std::getenv(var))
-            saved[var] = v;
-        else
-            saved[var] = std::nullopt;
+    for (const std::string& var : {std::string("HOME"), cfg, dirs, run})
+        saved[var] =
+            std::getenv(var.c_str()) ? std::optional(std::getenv(var.c_str())) : std::nullopt;
     ::setenv("HOME", "/home/u", 1);
-    for (const auto& c : cases) {
-        c.value ? ::setenv(c.var, c.value, 1) : ::unsetenv(c.var);
-        EXPECT_EQ(c.location(), c.want) << c.var << "=" << (c.value ? c.value : "(unset)");
+    for (const auto& [var, value, location, want] : cases) {
+        value ? ::setenv(var.c_str(), value, 1) : ::unsetenv(var.c_str());
+        EXPECT_EQ(location(), want) << var << "=" << (value ? value : "(unset)");
     }
     for (const auto& [var, v] : saved)
         v ? ::setenv(var.c_str(), v->c_str(), 1) : ::unsetenv(var.c_str());
@@ -97,11 +89,9 @@ TEST(DesktopEntry, ExecLinesRunTheProgramWithTheAddress) {
     const std::string file = "/usr/share/applications/web.desktop";
     const std::string url = "https://a.example/b?c=1&d";
     using Words = std::vector<std::string>;
-    struct Row {
-        const char* exec;
-        std::optional<Words> command;
-    };
-    const Row rows[] = {
+    const auto none = std::nullopt;
+    const std::pair<const char*, std::optional<Words>> rows[] = {
+        // clang-format off
         {"browser %u", Words{"browser", url}},
         {"browser", Words{"browser", url}},  // no code: the address comes last
         {"browser --new %U", Words{"browser", "--new", url}},
@@ -113,19 +103,14 @@ TEST(DesktopEntry, ExecLinesRunTheProgramWithTheAddress) {
         {"browser 100%% %d %D %n %N %v %m %u", Words{"browser", "100%", url}},
         {"\"/opt/My Browser/run\" %u", Words{"/opt/My Browser/run", url}},
         {"/usr/bin/100%%-browser %u", Words{"/usr/bin/100%-browser", url}},
-        {"\"\" %u", std::nullopt},  // an empty program
-        {"%u", std::nullopt},       // the address as the program
-        {"%U --flag", std::nullopt},
-        {"%k", std::nullopt},  // the entry's file as the program
-        {"%c", std::nullopt},  // its name as the program
-        {"/bin/%c", std::nullopt},
-        {"%i browser", std::nullopt},
-        {"browser \"%u", std::nullopt},  // a quote never closed
-        {"", std::nullopt},
+        // No program: an empty one, the address, the entry's file or its name as the program;
+        // a quote never closed.
+        {"\"\" %u", none}, {"%u", none}, {"%U --flag", none}, {"%k", none}, {"%c", none},
+        {"/bin/%c", none}, {"%i browser", none}, {"browser \"%u", none}, {"", none},
+        // clang-format on
     };
-    for (const Row& r : rows) {
-        EXPECT_EQ(execCommand(r.exec, url, entry, file), r.command) << r.exec;
-    }
+    for (const auto& [exec, command] : rows)
+        EXPECT_EQ(execCommand(exec, url, entry, file), command) << exec;
 }
 
 TEST(AutostartBackend, ServesOnlyTheRunValue) {
@@ -183,24 +168,22 @@ TEST(AutostartBackend, EntriesRoundTripAndValidate) {
     }
 
     // Entries as a user or another tool may have written them.
-    const struct {
-        const char* content;
-        const char* want;
-    } cases[] = {
-        {"[Desktop Entry]\nExec=/usr/bin/orvane --tray %U\n", "/usr/bin/orvane"},
-        {"[Desktop Entry]\nExec=env \"/opt/a%%b/orvane\"\n", "/opt/a%b/orvane"},
-        {"[Desktop Entry]\nExec = \"/opt/a b/orvane\" --x\n", "/opt/a b/orvane"},
-        {"[Desktop Entry]\nExec=\"/opt/a\\\\\\\\b\"\n", "/opt/a\\b"},
-        {"[Desktop Entry]\nExec=/usr/bin/orvane\nHidden=true\n", ""},
-        {"[Desktop Entry]\r\nHidden=false\r\nExec=/usr/bin/orvane\r\n", "/usr/bin/orvane"},
-        {"[Desktop Entry]\nExec=/usr/bin/orvane\n[Desktop Action x]\nHidden=true\n",
-         "/usr/bin/orvane"},
-        {"[Other]\nExec=/usr/bin/orvane\n", ""},
-        {"\x01\x02 garbage", ""},
+    const std::string e = "[Desktop Entry]\n", bin = "/usr/bin/orvane";
+    const std::pair<std::string, std::string> cases[] = {
+        // clang-format off
+        {e + "Exec=/usr/bin/orvane --tray %U\n", bin},
+        {e + "Exec=env \"/opt/a%%b/orvane\"\n", "/opt/a%b/orvane"},
+        {e + "Exec = \"/opt/a b/orvane\" --x\n", "/opt/a b/orvane"},
+        {e + "Exec=\"/opt/a\\\\\\\\b\"\n", "/opt/a\\b"},
+        {e + "Exec=/usr/bin/orvane\nHidden=true\n", ""},
+        {"[Desktop Entry]\r\nHidden=false\r\nExec=/usr/bin/orvane\r\n", bin},
+        {e + "Exec=/usr/bin/orvane\n[Desktop Action x]\nHidden=true\n", bin},
+        {"[Other]\nExec=/usr/bin/orvane\n", ""}, {"\x01\x02 garbage", ""},
+        // clang-format on
     };
-    for (const auto& c : cases) {
-        writeText(b.location(), c.content);
-        EXPECT_EQ(read(b), c.want) << c.content;
+    for (const auto& [content, want] : cases) {
+        writeText(b.location(), content);
+        EXPECT_EQ(read(b), want) << content;
     }
     ::unlink(b.location().c_str());
     EXPECT_EQ(read(b), "<absent>");
