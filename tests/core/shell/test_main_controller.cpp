@@ -19,11 +19,12 @@ using Commits = std::vector<std::vector<std::string>>;
 
 struct Rig : MemoryStores, LogicRig {
     Rig() : LogicRig(store) { power.snapshot = discharging(85, 7530); }
-    // A returning user's start-up, in the display mode stored when one is given.
-    explicit Rig(const char* display) : Rig() {
+    // A returning user, in the display mode stored when one is given; started unless the test
+    // has more to set up first.
+    explicit Rig(const char* display, bool start = true) : Rig() {
         returningUser();
         if (display) user.putText(kW, "Display", display);
-        EXPECT_TRUE(c.startUp());
+        EXPECT_TRUE(!start || c.startUp());
     }
     void returningUser() {
         user.createKey(kS);
@@ -122,8 +123,7 @@ TEST(StartUp, RestoresModeOnTopAndStartWithDesktop) {
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const auto& [display, mode] = rows[i];
         SCOPED_TRACE(i);
-        Rig r;
-        r.returningUser();
+        Rig r(nullptr, false);
         r.user.createKey(kW);
         if (display) r.user.setValue(kW, "Display", *display);
         r.user.putText(kW, "Always On Top", "-1");
@@ -145,8 +145,7 @@ TEST(StartUp, RestoresModeOnTopAndStartWithDesktop) {
 }
 
 TEST(StartUp, EmptyStartUpEntryLeavesTheItemUnchecked) {
-    Rig r;
-    r.returningUser();
+    Rig r(nullptr, false);
     r.machine.putText(kRun, "Orvane", "");
     ASSERT_TRUE(r.c.startUp());
     EXPECT_FALSE(r.c.menu().startWithDesktop);
@@ -184,9 +183,7 @@ TEST(DisplayModes, EachWindowGoesStraightToItsStateAndTheModeIsStoredOnce) {
 }
 
 TEST(DisplayModes, MinimizeKeepsTheWindowWhileNoTrayShowsTheIcon) {
-    Rig r;
-    r.returningUser();
-    r.user.putText(kW, "Display", "2");
+    Rig r("2", false);
     r.tray.trayExists = false;  // nothing to click in a tray: the window stays
     ASSERT_TRUE(r.c.startUp());
     EXPECT_EQ(r.visible(), Shown(true, false));
@@ -214,26 +211,21 @@ TEST(Display, CompactWindowFollowsOnlyInCompactMode) {
 }
 
 TEST(Shutdown, CloseQuestionDependsOnTheReason) {
-    struct Row {
-        CloseReason reason;
-        MsgAnswer answer;
-        bool asked;
-        bool ends;
-    };
-    const Row rows[] = {
-        {CloseReason::User, MsgAnswer::No, true, false},
-        {CloseReason::User, MsgAnswer::Yes, true, true},
-        {CloseReason::Program, MsgAnswer::No, false, true},
-        {CloseReason::Session, MsgAnswer::No, false, true},
-    };
-    for (const Row& row : rows) {
+    using R = CloseReason;
+    const std::tuple<CloseReason, MsgAnswer, bool, bool> rows[] = {
+        {R::User, MsgAnswer::No, true, false},
+        {R::User, MsgAnswer::Yes, true, true},
+        {R::Program, MsgAnswer::No, false, true},
+        {R::Session, MsgAnswer::No, false, true}};
+    for (const auto& [reason, answer, asked, ends] : rows) {
+        SCOPED_TRACE(static_cast<int>(reason));
         Rig r(nullptr);
-        r.messages.answers = {row.answer};
-        EXPECT_EQ(r.c.requestClose(row.reason), row.ends);
-        EXPECT_EQ(r.messages.shown.size(), row.asked ? 1u : 0u);
-        EXPECT_EQ(r.main.ended, row.ends);
-        EXPECT_EQ(r.tray.shown, !row.ends);
-        if (row.asked) {
+        r.messages.answers = {answer};
+        EXPECT_EQ(r.c.requestClose(reason), ends);
+        EXPECT_EQ(r.messages.shown.size(), asked ? 1u : 0u);
+        EXPECT_EQ(r.main.ended, ends);
+        EXPECT_EQ(r.tray.shown, !ends);
+        if (asked) {
             const MessageRequest& m = r.messages.shown[0];
             EXPECT_EQ(std::make_tuple(m.text, m.buttons, m.icon),
                       std::make_tuple("Are you sure you want to exit Orvane?", MsgButtons::YesNo,
@@ -243,9 +235,7 @@ TEST(Shutdown, CloseQuestionDependsOnTheReason) {
 }
 
 TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
-    Rig r;
-    r.returningUser();
-    r.user.putText(kW, "Display", "2");
+    Rig r("2", false);
     r.user.putText(kW, "CompactY", "450");
     ASSERT_TRUE(r.c.startUp());
     r.main.pos = {1234.5, 60};
@@ -304,19 +294,15 @@ TEST(WindowSettings, DropsOnTopAndClosingThePanelAreStoredAtOnce) {
     Rig r("1");
     ASSERT_TRUE(r.compact.created);
     // A drop within 180 twips of the left or top edge snaps to it; at 180 it stays.
-    const struct {
-        TwipsPoint dropped;
-        const char* x;
-        const char* y;
-    } drops[] = {
+    const std::tuple<TwipsPoint, const char*, const char*> drops[] = {
         {{179.5, 5000}, "0", "5000"}, {{180, 179}, "180", "0"}, {{200, 200}, "200", "200"}};
-    for (const auto& d : drops) {
-        r.compact.pos = d.dropped;
+    for (const auto& [dropped, x, y] : drops) {
+        r.compact.pos = dropped;
         r.user.commits.clear();
         r.c.compactDragFinished();
         EXPECT_EQ(r.user.commits.size(), 1u);
-        EXPECT_EQ(r.user.text(kW, "CompactX"), d.x);
-        EXPECT_EQ(r.user.text(kW, "CompactY"), d.y);
+        EXPECT_EQ(r.user.text(kW, "CompactX"), x);
+        EXPECT_EQ(r.user.text(kW, "CompactY"), y);
     }
 
     r.c.onMenuItem(MenuItem::AlwaysOnTop);
@@ -339,43 +325,37 @@ TEST(WindowSettings, DropsOnTopAndClosingThePanelAreStoredAtOnce) {
 }
 
 TEST(TrayEvents, EachModeAndEventDoesWhatTheTableSays) {
-    struct Row {
-        MenuItem mode;
-        TrayEvent event;
-        std::vector<std::string> journal;
-    };
-    const Row rows[] = {
-        {MenuItem::Full, TrayEvent::LeftButtonUp, {}},
-        {MenuItem::Full, TrayEvent::LeftDoubleClick, {"main.front", "main.normal", "main.show"}},
-        {MenuItem::Full, TrayEvent::RightButtonUp, {"main.front", "menu"}},
-        {MenuItem::Compact, TrayEvent::LeftButtonUp, {"compact.front"}},
-        {MenuItem::Compact, TrayEvent::LeftDoubleClick, {}},
-        {MenuItem::Compact, TrayEvent::RightButtonUp, {"menu"}},
-        {MenuItem::Minimize, TrayEvent::LeftButtonUp, {}},
-        {MenuItem::Minimize, TrayEvent::LeftDoubleClick, {}},
-        {MenuItem::Minimize, TrayEvent::RightButtonUp, {"menu"}},
+    using M = MenuItem;
+    using E = TrayEvent;
+    const Lines none, front{"main.front"}, restore{"main.front", "main.normal", "main.show"};
+    const std::tuple<MenuItem, TrayEvent, Lines> rows[] = {
+        // clang-format off
+        {M::Full, E::LeftButtonUp, none}, {M::Full, E::LeftDoubleClick, restore},
+        {M::Full, E::RightButtonUp, {"main.front", "menu"}},
+        {M::Compact, E::LeftButtonUp, {"compact.front"}}, {M::Compact, E::LeftDoubleClick, none},
+        {M::Compact, E::RightButtonUp, {"menu"}},
+        {M::Minimize, E::LeftButtonUp, none}, {M::Minimize, E::LeftDoubleClick, none},
+        {M::Minimize, E::RightButtonUp, {"menu"}},
         // A StatusNotifierItem host's activation: the double click of Full, the click of Compact.
-        {MenuItem::Full, TrayEvent::Activate, {"main.front", "main.normal", "main.show"}},
-        {MenuItem::Compact, TrayEvent::Activate, {"compact.front"}},
-        {MenuItem::Minimize, TrayEvent::Activate, {}},
+        {M::Full, E::Activate, restore}, {M::Compact, E::Activate, {"compact.front"}},
+        {M::Minimize, E::Activate, none},
         // A host drawing the menu itself: what comes before our menu, without it.
-        {MenuItem::Full, TrayEvent::HostMenuOpening, {"main.front"}},
-        {MenuItem::Compact, TrayEvent::HostMenuOpening, {}},
-        {MenuItem::Minimize, TrayEvent::HostMenuOpening, {}},
+        {M::Full, E::HostMenuOpening, front}, {M::Compact, E::HostMenuOpening, none},
+        {M::Minimize, E::HostMenuOpening, none},
+        // clang-format on
     };
-    for (const Row& row : rows) {
+    for (const auto& [mode, event, journal] : rows) {
         Rig r(nullptr);
-        r.c.onMenuItem(row.mode);
+        r.c.onMenuItem(mode);
         r.journal.lines.clear();
-        r.c.onTrayEvent(row.event);
-        EXPECT_EQ(r.journal.lines, row.journal)
-            << static_cast<int>(row.mode) << " x " << static_cast<int>(row.event);
+        r.c.onTrayEvent(event);
+        EXPECT_EQ(r.journal.lines, journal)
+            << static_cast<int>(mode) << " x " << static_cast<int>(event);
     }
 }
 
 TEST(MenuCommands, StartWithDesktopBelievesOnlyWhatReadsBack) {
-    Rig r;
-    r.returningUser();
+    Rig r(nullptr, false);
     r.c.setProgramPath("/usr/bin/orvane");
     ASSERT_TRUE(r.c.startUp());
     r.machine.createKey(kRun);
@@ -406,8 +386,7 @@ TEST(MenuCommands, StartWithDesktopBelievesOnlyWhatReadsBack) {
 }
 
 TEST(MenuCommands, RefreshRunsTheWholeHandlerAndLearnsNothingWithoutADrop) {
-    Rig r;
-    r.returningUser();
+    Rig r(nullptr, false);
     r.user.putText(kS, "LowBatt", "1");
     r.user.putText(kS, "LowBattVal", "90");
     ASSERT_TRUE(r.c.startUp());
