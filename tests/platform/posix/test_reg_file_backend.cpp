@@ -40,6 +40,11 @@ std::string textOf(const std::optional<RegValue>& v) {
     return v ? std::string(v->data.begin(), v->data.end()) : "<absent>";
 }
 
+// A string value's bytes, its NUL included.
+std::string nul(const std::string& text) {
+    return text + '\0';
+}
+
 // The store over real files in a fresh folder.
 struct Files {
     TempDir dir;
@@ -58,9 +63,8 @@ TEST(RegFile, KeysValuesAndTheStartupEntryLandInTheirFiles) {
         EXPECT_TRUE(f.user.keyExists(parent)) << parent;
     ASSERT_TRUE(f.store.save(Setting::CompactX, "7680"));
     ASSERT_TRUE(f.store.save(Setting::AlwaysOnTop, "1"));
-    ASSERT_TRUE(f.user.setValue(
-        std::string(keys::kSetting), "Count",
-        RegValue{static_cast<std::uint32_t>(RegType::DWord), {0xfb, 0xff, 0xff, 0xff}}));
+    ASSERT_TRUE(
+        f.user.setValue(std::string(keys::kSetting), "Count", {4, {0xfb, 0xff, 0xff, 0xff}}));
     EXPECT_EQ(f.store.get(Setting::CompactX), SettingValue::text("7680"));
     EXPECT_EQ(f.store.get(Setting::Count), SettingValue::number(-5));
     EXPECT_TRUE(f.store.get(Setting::X).isAbsent());
@@ -74,10 +78,9 @@ TEST(RegFile, KeysValuesAndTheStartupEntryLandInTheirFiles) {
     EXPECT_EQ(textOf(f.user.queryValue(kKey, "NoNul")), "ab");
     const std::string text = readText(f.path);
     EXPECT_EQ(text.rfind(kHeader + "[HKEY_CURRENT_USER\\Software]\n\n", 0), 0u) << text;
-    EXPECT_NE(text.find(kSection +
-                        "\"CompactX\"=\"7680\"\n\"Always On Top\"=\"1\"\n\"NoNul\"=hex(1):61,62\n"),
-              std::string::npos)
-        << text;
+    const std::string values =
+        "\"CompactX\"=\"7680\"\n\"Always On Top\"=\"1\"\n\"NoNul\"=hex(1):61,62\n";
+    EXPECT_NE(text.find(kSection + values), std::string::npos) << text;
     EXPECT_EQ(modeOf(f.dir / "Merrowin"), 0700u);
 }
 
@@ -151,33 +154,33 @@ TEST(RegFile, ReadsNeverServeAnOldStateOfTheFile) {
     RegFileBackend b(path);
     ASSERT_TRUE(b.createKey(kKey));
     ASSERT_TRUE(b.setValue(kKey, "X", sz("1")));
-    EXPECT_EQ(textOf(b.queryValue(kKey, "X")), std::string("1\0", 2));
+    EXPECT_EQ(textOf(b.queryValue(kKey, "X")), nul("1"));
     writeText(path, body + "2\"\n");
-    EXPECT_EQ(textOf(b.queryValue(kKey, "X")), std::string("2\0", 2));
+    EXPECT_EQ(textOf(b.queryValue(kKey, "X")), nul("2"));
     writeText(path, body + "7\"\n");  // the same size, most likely within the same tick
-    EXPECT_EQ(textOf(b.queryValue(kKey, "X")), std::string("7\0", 2));
+    EXPECT_EQ(textOf(b.queryValue(kKey, "X")), nul("7"));
 
     // With the file's times long past (the clock says so), what was read serves again only
     // while nothing about the file has changed.
     RegFileBackend later(path, [] { return RegFileBackend::wallClockSeconds() + 60; });
-    auto x = [&] { return textOf(later.queryValue(kKey, "X")); };
-    EXPECT_EQ(x(), std::string("7\0", 2));
+    const auto x = [&] { return textOf(later.queryValue(kKey, "X")); };
+    EXPECT_EQ(x(), nul("7"));
     ASSERT_TRUE(later.setValue(kKey, "X", sz("3")));
-    EXPECT_EQ(x(), std::string("3\0", 2));
+    EXPECT_EQ(x(), nul("3"));
     nextFileTimeTick(tick);
     writeText(path, body + "4\"\n");  // in place
-    EXPECT_EQ(x(), std::string("4\0", 2));
+    EXPECT_EQ(x(), nul("4"));
     struct stat before {};
     ASSERT_EQ(::stat(path.c_str(), &before), 0);
     nextFileTimeTick(tick);
     writeText(path, body + "5\"\n");  // in place, the same size, the same modification time
     const timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    EXPECT_EQ(x(), std::string("5\0", 2));
+    EXPECT_EQ(x(), nul("5"));
     writeText(dir / "other", body + "6\"\n");  // another file of that size and those times
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "other").c_str(), times, 0), 0);
     ASSERT_EQ(::rename((dir / "other").c_str(), path.c_str()), 0);
-    EXPECT_EQ(x(), std::string("6\0", 2));
+    EXPECT_EQ(x(), nul("6"));
     ASSERT_EQ(::unlink(path.c_str()), 0);
     EXPECT_EQ(x(), "<absent>");
     EXPECT_FALSE(later.keyExists(kKey));
@@ -203,27 +206,24 @@ TEST(RegFile, UnreadableStoresAreNamedAndLeftAlone) {
     ASSERT_EQ(::symlink("/dev/null", (dir / "device.reg").c_str()), 0);
     writeText(dir / "huge.reg", "");
     ASSERT_EQ(::truncate((dir / "huge.reg").c_str(), (16 << 20) + 1), 0);
-    struct Row {
-        std::string path;
-        std::string problem;
-    };
-    const Row rows[] = {
-        {dir / "isdir.reg", "it is a folder"},
-        {dir / "plainfile/Orvane.reg", dir / "plainfile is a file, not a folder"},
-        {dir / "plainfile/Merrowin/Orvane.reg", dir / "plainfile is a file, not a folder"},
-        {dir / "fifo.reg", "it is not a file but a device, a pipe or a socket"},
-        {dir / "tofifo.reg", "it is not a file but a device, a pipe or a socket"},
-        {dir / "device.reg", "it is not a file but a device, a pipe or a socket"},
+    const std::string notAFile = "it is not a file but a device, a pipe or a socket";
+    const std::string plain = dir / "plainfile is a file, not a folder";
+    const std::pair<std::string, std::string> rows[] = {
+        // clang-format off
+        {dir / "isdir.reg", "it is a folder"}, {dir / "huge.reg", "it is larger than 16 MiB"},
+        {dir / "plainfile/Orvane.reg", plain}, {dir / "plainfile/Merrowin/Orvane.reg", plain},
+        {dir / "fifo.reg", notAFile}, {dir / "tofifo.reg", notAFile}, {dir / "device.reg", notAFile},
         {dir / "loop1.reg", "it is a symbolic link that leads round in a loop"},
-        {dir / "huge.reg", "it is larger than 16 MiB"},
+        // clang-format on
     };
     ::alarm(20);  // a read that blocks ends the test here, not at the suite's timeout
-    for (const Row& r : rows) {
-        RegFileBackend broken(r.path);
-        EXPECT_EQ(broken.problem(), r.problem) << r.path;
-        EXPECT_FALSE(broken.queryValue(kKey, "X")) << r.path;
-        EXPECT_FALSE(broken.createKey(kKey)) << r.path;
-        EXPECT_FALSE(broken.setValue(kKey, "X", sz("1"))) << r.path;
+    for (const auto& [path, problem] : rows) {
+        SCOPED_TRACE(path);
+        RegFileBackend broken(path);
+        EXPECT_EQ(broken.problem(), problem);
+        EXPECT_FALSE(broken.queryValue(kKey, "X"));
+        EXPECT_FALSE(broken.createKey(kKey));
+        EXPECT_FALSE(broken.setValue(kKey, "X", sz("1")));
     }
     ::alarm(0);
     struct stat st {};
@@ -235,12 +235,13 @@ TEST(RegFile, UnreadableStoresAreNamedAndLeftAlone) {
     // there on the first write, the link staying a link).
     ASSERT_EQ(::symlink("elsewhere/real.reg", (dir / "linked.reg").c_str()), 0);
     for (const std::string& fine : {dir / "new/Orvane.reg", dir / "linked.reg"}) {
+        SCOPED_TRACE(fine);
         RegFileBackend b(fine);
-        EXPECT_EQ(b.problem(), "") << fine;
-        ASSERT_TRUE(b.createKey(kKey)) << fine;
-        ASSERT_TRUE(b.setValue(kKey, "X", sz("1"))) << fine;
-        EXPECT_EQ(textOf(b.queryValue(kKey, "X")), std::string("1\0", 2)) << fine;
-        EXPECT_EQ(b.problem(), "") << fine;
+        EXPECT_EQ(b.problem(), "");
+        ASSERT_TRUE(b.createKey(kKey));
+        ASSERT_TRUE(b.setValue(kKey, "X", sz("1")));
+        EXPECT_EQ(textOf(b.queryValue(kKey, "X")), nul("1"));
+        EXPECT_EQ(b.problem(), "");
     }
     EXPECT_TRUE(::lstat((dir / "linked.reg").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
     EXPECT_NE(readText(dir / "elsewhere/real.reg").find("\"X\"=\"1\""), std::string::npos);
@@ -302,7 +303,7 @@ TEST(RegFile, ForeignOrPlantedLockFileNeverStopsSaving) {
             GTEST_SKIP() << "cannot run as an ordinary user here";
         EXPECT_EQ(WEXITSTATUS(status), 0) << (planted ? "planted symlink" : "foreign lock file");
         RegFileBackend b(path);
-        EXPECT_EQ(textOf(b.queryValue(kKey, "Y")), std::string("2\0", 2));
+        EXPECT_EQ(textOf(b.queryValue(kKey, "Y")), nul("2"));
         EXPECT_FALSE(exists(bait)) << "the planted symlink was followed";
     }
 }
@@ -311,6 +312,7 @@ TEST(RegFile, ForeignOrPlantedLockFileNeverStopsSaving) {
 // parses and holds one commit whole, the last finished one or the one under way, and the
 // values no commit touches are still there.
 TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
+    using namespace std::chrono;
     TempDir dir;
     const std::string path = dir / "Orvane.reg";
     const std::string key(keys::kSetting);
@@ -325,71 +327,68 @@ TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
             {key, "Payload", sz(std::string(100 + n % 7 * 900, static_cast<char>('a' + n % 26)))}};
     };
     // Shared with the writer: the commit it has begun and the last it has finished.
-    auto* progress = static_cast<std::atomic<long>*>(::mmap(nullptr, 2 * sizeof(std::atomic<long>),
-                                                            PROT_READ | PROT_WRITE,
-                                                            MAP_SHARED | MAP_ANONYMOUS, -1, 0));
-    ASSERT_NE(progress, MAP_FAILED);
-    new (&progress[0]) std::atomic<long>(0);
-    new (&progress[1]) std::atomic<long>(0);
-    std::mt19937 random(std::random_device{}());
-    const unsigned seed = random();
-    random.seed(seed);
+    struct Progress {
+        std::atomic<long> begun{0}, finished{0};
+    };
+    void* shared = ::mmap(nullptr, sizeof(Progress), PROT_READ | PROT_WRITE,
+                          MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(shared, MAP_FAILED);
+    Progress& progress = *new (shared) Progress;
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
+    SCOPED_TRACE("seed " + std::to_string(seed));
     // Kills land anywhere within a commit or two: how long one takes here (a sanitizer build, a
     // busy machine, a slow disk) sets the range.
-    const auto started = std::chrono::steady_clock::now();
+    const auto started = steady_clock::now();
     for (int i = 0; i < 10; ++i) ASSERT_TRUE(b.commit(commit(0)));
-    const auto commitTime = std::max<std::chrono::microseconds::rep>(
-        1, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
-                                                                 started)
-                   .count() /
-               10);
+    const long long commitTime = std::max<long long>(
+        1, duration_cast<microseconds>(steady_clock::now() - started).count() / 10);
     // The file now holds commit 0: the "old" commit of the first kill.
     int kills = 0;
     // Bounded by time as well: a machine this slow still proves the point with what it managed.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while ((kills < 200 || progress[1] < 400) && std::chrono::steady_clock::now() < end) {
-        const long finished = progress[1];
+    const auto end = steady_clock::now() + seconds(120);
+    while ((kills < 200 || progress.finished < 400) && steady_clock::now() < end) {
+        const long finished = progress.finished;
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             RegFileBackend w(path);
-            for (long n = progress[1] + 1;; ++n) {
-                progress[0] = n;
+            for (long n = progress.finished + 1;; ++n) {
+                progress.begun = n;
                 if (!w.commit(commit(n))) ::_exit(1);
-                progress[1] = n;
+                progress.finished = n;
             }
         }
         // Each writer finishes one commit first, so the run ends however slow a commit is.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (progress[1] == finished && std::chrono::steady_clock::now() < deadline) ::usleep(50);
-        ASSERT_GT(progress[1], finished) << "the writer finished no commit in 20 s, seed " << seed;
-        ::usleep(
-            static_cast<useconds_t>(std::uniform_int_distribution<std::chrono::microseconds::rep>(
-                0, 2 * commitTime)(random)));
+        const auto deadline = steady_clock::now() + seconds(20);
+        while (progress.finished == finished && steady_clock::now() < deadline) ::usleep(50);
+        ASSERT_GT(progress.finished, finished) << "the writer finished no commit in 20 s";
+        ::usleep(static_cast<useconds_t>(
+            std::uniform_int_distribution<long long>(0, 2 * commitTime)(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed on its own, seed " << seed;
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed on its own";
         ++kills;
         const std::string text = readText(path);
-        ASSERT_EQ(text.rfind(kHeader, 0), 0u) << "seed " << seed;
+        ASSERT_EQ(text.rfind(kHeader, 0), 0u);
         ASSERT_EQ(text.back(), '\n');
-        ASSERT_EQ(textOf(b.queryValue(key, "First Use")), std::string("1\0", 2)) << "seed " << seed;
+        ASSERT_EQ(textOf(b.queryValue(key, "First Use")), nul("1"));
         const std::string count = textOf(b.queryValue(key, "Count"));
         if (count == "<absent>") {
-            ASSERT_EQ(progress[1], 0) << "seed " << seed;
+            ASSERT_EQ(progress.finished, 0);
             continue;
         }
         const long n = std::stol(count);
-        ASSERT_GE(n, progress[1]) << "seed " << seed;
-        ASSERT_LE(n, progress[0]) << "seed " << seed;
+        ASSERT_GE(n, progress.finished);
+        ASSERT_LE(n, progress.begun);
         for (const ValueWrite& w : commit(n))
-            ASSERT_EQ(b.queryValue(key, w.name)->data, w.value.data) << w.name << ", seed " << seed;
+            ASSERT_EQ(b.queryValue(key, w.name)->data, w.value.data) << w.name;
     }
-    EXPECT_GE(kills, 20) << "seed " << seed;
-    std::printf("%d kills over %ld commits (%lld us each), seed %u\n", kills, progress[1].load(),
-                static_cast<long long>(commitTime), seed);
-    ::munmap(progress, 2 * sizeof(std::atomic<long>));
+    EXPECT_GE(kills, 20);
+    std::printf("%d kills over %ld commits (%lld us each), seed %u\n", kills,
+                progress.finished.load(), commitTime, seed);
+    ::munmap(shared, sizeof(Progress));
 }
 
 TEST(RegFile, ConcurrentWritersLoseNoUpdate) {
