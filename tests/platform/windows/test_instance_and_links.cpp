@@ -1,17 +1,40 @@
 // The one-copy rule across two processes, and links handed to the handler of their scheme
 // as Wine's registry has it: one made here, none at all, and one whose program is gone.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "platform/windows/named_mutex.h"
 #include "platform/windows/shell_link_opener.h"
-#include "windows_test_support.h"
+#include "support/test_support.h"
 
 namespace orvane::test {
 namespace {
+
+std::string programPath() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+// Starts this test program again with `args` and returns its exit code.
+DWORD runSelf(const std::string& args) {
+    std::string command = "\"" + programPath() + "\" " + args;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return 255;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 255;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
 
 TEST(NamedMutex, OneCopyAtATimeAcrossProcesses) {
     const std::string name = "Local\\orvane-test-" + std::to_string(GetCurrentProcessId());
@@ -27,10 +50,7 @@ TEST(NamedMutex, OneCopyAtATimeAcrossProcesses) {
 }
 
 TEST(LinkOpener, SchemeOfAnAddress) {
-    const struct {
-        const char* address;
-        const char* scheme;
-    } cases[] = {
+    const std::pair<const char*, const char*> addressesAndSchemes[] = {
         {"https://merrowin.example/orvane", "https"},
         {"mailto:support@merrowin.example", "mailto"},
         {"x-probe+v1.2:z", "x-probe+v1.2"},
@@ -40,49 +60,32 @@ TEST(LinkOpener, SchemeOfAnAddress) {
         {"ht tp://x", ""},
         {"", ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ShellLinkOpener::schemeOf(c.address), c.scheme) << c.address;
+    for (const auto& [address, scheme] : addressesAndSchemes)
+        EXPECT_EQ(ShellLinkOpener::schemeOf(address), scheme) << address;
 }
 
 // Registers `scheme`, opened by `command`. In the classes root itself: Wine's association
 // lookup does not see the per-user classes that Windows merges into it.
 void registerScheme(const std::string& scheme, const std::string& command) {
-    const std::string key = scheme;
-    HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &k, nullptr),
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CLASSES_ROOT, scheme.c_str(), "URL Protocol", REG_SZ, "", 1),
               ERROR_SUCCESS);
-    RegSetValueExA(k, "URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-    RegCloseKey(k);
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, (key + "\\shell\\open\\command").c_str(), 0,
-                              nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>(command.size() + 1));
-    RegCloseKey(k);
-}
-
-std::string waitForFile(const std::string& path) {
-    for (int i = 0; i < 200; ++i) {  // the handler is a separate process: up to 20 s
-        std::ifstream in(path);
-        if (in) {
-            std::stringstream text;
-            text << in.rdbuf();
-            return text.str();
-        }
-        Sleep(100);
-    }
-    return "<no file>";
+    ASSERT_EQ(
+        RegSetKeyValueA(HKEY_CLASSES_ROOT, (scheme + "\\shell\\open\\command").c_str(), nullptr,
+                        REG_SZ, command.c_str(), static_cast<DWORD>(command.size() + 1)),
+        ERROR_SUCCESS);
 }
 
 TEST(LinkOpener, HandlerOfTheSchemeGetsTheAddressWhole) {
-    const std::string out = programFolder() + "link_probe.out";
+    const std::string folder = programPath().substr(0, programPath().find_last_of('\\') + 1);
+    const std::string out = folder + "link_probe.out";
     std::remove(out.c_str());
-    registerScheme("orvane-probe", "\"" + programFolder() + "link_probe.exe\" \"%1\"");
+    registerScheme("orvane-probe", "\"" + folder + "link_probe.exe\" \"%1\"");
     ShellLinkOpener links;
-    const std::string address = "orvane-probe://merrowin.example/a b?x=1&y=\"2\"";
-    ASSERT_EQ(links.open(address), LinkOpenResult::Opened);
-    const std::string got = waitForFile(out);
+    ASSERT_EQ(links.open("orvane-probe://merrowin.example/a b?x=1&y=\"2\""),
+              LinkOpenResult::Opened);
+    // The handler is a separate process: up to 20 s.
+    for (int i = 0; i < 200 && !std::ifstream(out); ++i) Sleep(100);
+    const std::string got = readText(out);
     EXPECT_NE(got.find("orvane-probe://merrowin.example/a b?x=1&y="), std::string::npos) << got;
     std::remove(out.c_str());
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "orvane-probe");

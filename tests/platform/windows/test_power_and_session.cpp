@@ -7,27 +7,23 @@
 #include "platform/windows/session_end_window.h"
 #include "platform/windows/windows_clock.h"
 #include "platform/windows/windows_power_source.h"
-#include "windows_test_support.h"
 
 namespace orvane::test {
 namespace {
 
 SYSTEM_POWER_STATUS status(BYTE ac, BYTE flag, BYTE percent, DWORD life, DWORD full) {
-    SYSTEM_POWER_STATUS s{};
-    s.ACLineStatus = ac;
-    s.BatteryFlag = flag;
-    s.BatteryLifePercent = percent;
-    s.BatteryLifeTime = life;
-    s.BatteryFullLifeTime = full;
-    return s;
+    return {ac, flag, percent, 0, life, full};
+}
+
+// Delivers every message waiting for this thread's windows.
+void pumpMessages() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
 }
 
 TEST(PowerMapping, FieldByFieldWithTheSpecialValues) {
     const DWORD none = 0xFFFFFFFF;
-    const struct {
-        SYSTEM_POWER_STATUS in;
-        PowerSnapshot want;
-    } cases[] = {
+    const std::pair<SYSTEM_POWER_STATUS, PowerSnapshot> cases[] = {
         {status(0, 1, 85, 7530, 9000), {0, 1, 85, 7530, 9000}},
         {status(1, 8, 40, none, none), {1, 8, 40, -1, -1}},
         {status(1, 9, 100, none, 10800), {1, 9, 100, -1, 10800}},
@@ -38,10 +34,9 @@ TEST(PowerMapping, FieldByFieldWithTheSpecialValues) {
         {status(7, 1, 101, 0x80000000, 0x7FFFFFFF), {255, 1, 255, -1, 0x7FFFFFFF}},  // out of range
         {status(0, 2, 0, 0, 0), {0, 2, 0, 0, 0}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(snapshotFrom(c.in), c.want)
-            << int(c.in.ACLineStatus) << "/" << int(c.in.BatteryFlag) << "/"
-            << int(c.in.BatteryLifePercent);
+    for (const auto& [in, want] : cases) {
+        EXPECT_EQ(snapshotFrom(in), want) << int(in.ACLineStatus) << "/" << int(in.BatteryFlag)
+                                          << "/" << int(in.BatteryLifePercent);
     }
 }
 

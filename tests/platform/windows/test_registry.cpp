@@ -2,6 +2,7 @@
 // keys standing for HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE; the start-up list's path form;
 // and the backends the program itself uses, in Wine's throw-away registry.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "core/store/settings_store.h"
 #include "fakes/fakes.h"
@@ -9,10 +10,30 @@
 #include "platform/settings_backend_contract.h"
 #include "platform/windows/registry_backend.h"
 #include "platform/windows/startup_list_backend.h"
-#include "windows_test_support.h"
 
 namespace orvane::test {
 namespace {
+
+// A key under HKEY_CURRENT_USER of this test's own, with one below it for each root; removed
+// with everything under it.
+struct ScratchRoots {
+    ScratchRoots() : user(make("HKCU")), machine(make("HKLM")) {}
+    ~ScratchRoots() {
+        RegCloseKey(user);
+        RegCloseKey(machine);
+        RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
+    }
+    HKEY make(const std::string& name) {
+        HKEY k = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, (path + "\\" + name).c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &k, nullptr);
+        return k;
+    }
+    inline static int count = 0;
+    const std::string path = "Software\\OrvaneTests\\" + std::to_string(GetCurrentProcessId()) +
+                             "-" + std::to_string(++count);
+    HKEY user, machine;
+};
 
 class RegistryBackends : public BackendsUnderTest {
 public:
@@ -20,15 +41,16 @@ public:
     SettingsBackend& machine() override { return machine_; }
     void plantUserValue(const std::string& key, const std::string& name,
                         const RegValue& v) override {
-        plant(userRoot_, key, name, v);
+        plant(roots_.user, key, name, v);
     }
     void plantMachineValue(const std::string& key, const std::string& name,
                            const RegValue& v) override {
-        plant(machineRoot_, key, name, v);
+        plant(roots_.machine, key, name, v);
     }
     void deleteUserKey(const std::string& key) override {
-        ASSERT_EQ(RegDeleteTreeA(userRoot_, key.c_str()), ERROR_SUCCESS);
-        ASSERT_NE(RegOpenKeyExA(userRoot_, key.c_str(), 0, KEY_READ, &probe_), ERROR_SUCCESS)
+        ASSERT_EQ(RegDeleteTreeA(roots_.user, key.c_str()), ERROR_SUCCESS);
+        HKEY probe = nullptr;
+        ASSERT_NE(RegOpenKeyExA(roots_.user, key.c_str(), 0, KEY_READ, &probe), ERROR_SUCCESS)
             << "still there";
     }
 
@@ -36,22 +58,14 @@ private:
     // As regedit would: the raw type and bytes, straight through the API.
     static void plant(HKEY root, const std::string& key, const std::string& name,
                       const RegValue& v) {
-        HKEY k = nullptr;
-        ASSERT_EQ(
-            RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
-            ERROR_SUCCESS);
-        EXPECT_EQ(RegSetValueExA(k, name.c_str(), 0, v.type, v.data.data(),
-                                 static_cast<DWORD>(v.data.size())),
+        EXPECT_EQ(RegSetKeyValueA(root, key.c_str(), name.c_str(), v.type, v.data.data(),
+                                  static_cast<DWORD>(v.data.size())),
                   ERROR_SUCCESS);
-        RegCloseKey(k);
     }
 
-    HKEY probe_ = nullptr;
-    ScratchKey scratch_;
-    HKEY userRoot_ = scratch_.sub("HKCU");
-    HKEY machineRoot_ = scratch_.sub("HKLM");
-    RegistryBackend user_{userRoot_, "HKEY_CURRENT_USER"};
-    StartupListBackend machine_{userRoot_, machineRoot_};
+    ScratchRoots roots_;
+    RegistryBackend user_{roots_.user, "HKEY_CURRENT_USER"};
+    StartupListBackend machine_{roots_.user, roots_.machine};
 };
 
 std::unique_ptr<BackendsUnderTest> makeRegistryBackends() {
@@ -61,18 +75,23 @@ std::unique_ptr<BackendsUnderTest> makeRegistryBackends() {
 INSTANTIATE_TEST_SUITE_P(Registry, SettingsBackendContract, testing::Values(&makeRegistryBackends));
 
 TEST(StartupList, PathFormIsFolderBaseNameAndExeInCapitalsQuoted) {
-    const struct {
-        const char* module;
-        const char* value;
-    } cases[] = {
+    const std::pair<const char*, const char*> modulesAndValues[] = {
         {"C:\\Program Files\\Orvane\\orvane.exe", "\"C:\\Program Files\\Orvane\\orvane.EXE\""},
         {"C:\\Tools\\Orvane.EXE", "\"C:\\Tools\\Orvane.EXE\""},
         {"C:\\a.b\\prog.v2.exe", "\"C:\\a.b\\prog.v2.EXE\""},
         {"C:\\bin\\orvane", "\"C:\\bin\\orvane.EXE\""},
         {"\\\\server\\share\\orvane.exe", "\"\\\\server\\share\\orvane.EXE\""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(StartupListBackend::startupValue(c.module), c.value) << c.module;
+    for (const auto& [module, value] : modulesAndValues)
+        EXPECT_EQ(StartupListBackend::startupValue(module), value) << module;
+}
+
+// A string value under HKEY_CURRENT_USER as stored, with its type and size.
+std::string storedText(const char* key, const char* name, DWORD* type, DWORD* size) {
+    char text[MAX_PATH + 4] = {};
+    *size = sizeof text;
+    const LSTATUS read = RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, type, text, size);
+    return read == ERROR_SUCCESS ? text : "<unreadable>";
 }
 
 // The program's own backends on the real roots, inside Wine's throw-away prefix.
@@ -82,32 +101,18 @@ TEST(Services, StoreAndStartupListLiveInTheUsersRegistry) {
     store.EnsureKeys();
     ASSERT_TRUE(store.save(Setting::X, "1500"));
     EXPECT_EQ(store.get(Setting::X), SettingValue::text("1500"));
-    HKEY k = nullptr;
-    ASSERT_EQ(
-        RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Merrowin\\Orvane\\Window", 0, KEY_READ, &k),
-        ERROR_SUCCESS);
-    char text[16] = {};
-    DWORD size = sizeof text, type = 0;
-    EXPECT_EQ(RegQueryValueExA(k, "X", nullptr, &type, reinterpret_cast<BYTE*>(text), &size),
-              ERROR_SUCCESS);
+    DWORD type = 0, size = 0;
+    EXPECT_EQ(storedText("Software\\Merrowin\\Orvane\\Window", "X", &type, &size), "1500");
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_STREQ(text, "1500");
     EXPECT_EQ(size, 5u);
-    RegCloseKey(k);
 
     ASSERT_FALSE(s.programPath.empty());
     EXPECT_EQ(s.programPath.front(), '"');
     EXPECT_NE(s.programPath.find("windows_tests.EXE\""), std::string::npos) << s.programPath;
     ASSERT_TRUE(store.save(Setting::StartWithDesktop, s.programPath));
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                            0, KEY_READ, &k),
-              ERROR_SUCCESS);
-    char value[MAX_PATH + 4] = {};
-    size = sizeof value;
-    EXPECT_EQ(RegQueryValueExA(k, "Orvane", nullptr, &type, reinterpret_cast<BYTE*>(value), &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(s.programPath, value);
-    RegCloseKey(k);
+    EXPECT_EQ(
+        storedText("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Orvane", &type, &size),
+        s.programPath);
     ASSERT_TRUE(store.save(Setting::StartWithDesktop, ""));
     EXPECT_EQ(store.get(Setting::StartWithDesktop), SettingValue::text(""));
 }
