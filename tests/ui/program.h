@@ -1,7 +1,16 @@
 #pragma once
 
 #include <QAction>
-#include <QString>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "fakes/fakes.h"
@@ -12,28 +21,33 @@
 #include "ui/shell/app_host.h"
 #include "ui/shell/compact_window.h"
 #include "ui/shell/main_window.h"
+#include "ui/shell/tray_icon.h"
 
 namespace orvane::test {
 
-// One program instance with its real windows over real store files in a folder; the power
-// source, clock and message boxes are scripted.
+// One program instance with its real windows over real store files in a folder, a fresh one
+// unless given; the power source, clock and message boxes are scripted.
 struct Program {
-    enum class Run { First, Returning };
+    // First: nothing stored yet. Returning: the first run is done. Started: that, and running.
+    enum Run { First, Returning, Started };
 
-    explicit Program(const QString& dir, Run run = Run::First, const QString& autostartDir = {})
-        : user((dir + "/Orvane.reg").toStdString()),
-          machine((autostartDir.isEmpty() ? dir + "/autostart" : autostartDir).toStdString(),
-                  {(dir + "/xdg/autostart").toStdString()}),
+    explicit Program(Run run = Started, const QString& folder = {})
+        : dir(folder.isEmpty() ? own.path() : folder),
+          user((dir + "/Orvane.reg").toStdString()),
+          machine((dir + "/autostart").toStdString(), {(dir + "/xdg/autostart").toStdString()}),
           store(user, machine),
           lock((dir + "/orvane.lock").toStdString()) {
         power.snapshot = discharging(85, 7530);
-        if (run == Run::Returning) {
+        if (run != First) {
             user.createKey(std::string(keys::kSetting));
             store.save(Setting::FirstUse, "1");
         }
         host = std::make_unique<AppHost>(Services{store, power, clock, messages, lock, links});
+        if (run == Started) QVERIFY(host->start());
     }
 
+    QTemporaryDir own;
+    QString dir;
     RegFileBackend user;
     AutostartBackend machine;
     SettingsStore store;
@@ -48,11 +62,19 @@ struct Program {
     CompactWindow* compact() { return host->compact().window(); }
     void choose(MenuItem item) { main().menuAction(item)->trigger(); }
     bool checked(MenuItem item) { return main().menuAction(item)->isChecked(); }
-    std::string get(Setting s) { return store.get(s).toText(); }
+    // The stored texts, one after another.
+    QString get(std::initializer_list<Setting> settings) {
+        QStringList texts;
+        for (Setting s : settings) texts << QString::fromStdString(store.get(s).toText());
+        return texts.join(' ');
+    }
+    QString lastMessage() { return QString::fromStdString(messages.shown.back().text); }
 };
 
-inline QByteArray readFile(const QString& path) {
-    return QByteArray::fromStdString(readText(path.toStdString()));
+// Clicks the buttons of `w` that have this caption.
+inline void press(QWidget* w, const QString& caption) {
+    for (auto* b : w->findChildren<QPushButton*>())
+        if (b->text() == caption) b->click();
 }
 
 }  // namespace orvane::test

@@ -5,10 +5,8 @@ function(widget_tests target source)
   target_link_libraries(${target} PRIVATE orvane_ui orvane_linux orvane_fakes Qt6::Test)
 endfunction()
 widget_tests(ui_tests shell/test_app_host.cpp)
-widget_tests(mode_tests shell/test_modes_and_tray.cpp)
 widget_tests(tray_item_tests desktop/test_tray_item.cpp)
 orvane_test(ui.app_host COMMAND ui_tests OFFSCREEN LABELS ui TIMEOUT 120)
-orvane_test(ui.modes_and_tray COMMAND mode_tests OFFSCREEN LABELS ui TIMEOUT 120)
 # The tray item and its exported menu as a host reads them, over a private session bus.
 orvane_test(ui.tray_item OFFSCREEN LABELS ui dbus TIMEOUT 120
   COMMAND ${mock_run} --no-upower -- $<TARGET_FILE:tray_item_tests>)

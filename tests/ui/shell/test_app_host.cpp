@@ -1,21 +1,9 @@
-#include <QAction>
-#include <QApplication>
 #include <QGroupBox>
-#include <QLabel>
-#include <QMenu>
-#include <QPointer>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QSlider>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <memory>
+#include <QSystemTrayIcon>
 
 #include "ui/alarms/control_center_window.h"
 #include "ui/dialogs/about_window.h"
 #include "ui/program.h"
-#include "ui/shell/tray_icon.h"
 
 using namespace orvane;
 using namespace orvane::test;
@@ -23,24 +11,15 @@ using namespace orvane::test;
 class AppHostTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir_->isValid());
-    }
-
     void firstRunWritesTheDefaultsAndShowsTheStatus() {
-        Program p(dir_->path());
+        Program p(Program::First);
         // The wizard comes first: its Control Center resets the learnt data (which redraws the
         // status before there is a tray icon), then three hours and Done.
         bool mainShownDuringWizard = true;
-        const auto press = [](QWidget* w, const QString& caption) {
-            for (auto* b : w->findChildren<QPushButton*>())
-                if (b->text() == caption) b->click();
-        };
         QTimer::singleShot(0, [&] {
             auto* wizard = QApplication::activeModalWidget();
             QVERIFY(wizard);
-            QCOMPARE(wizard->windowTitle(), QString("Personalizing Orvane"));
+            QCOMPARE(wizard->windowTitle(), "Personalizing Orvane");
             mainShownDuringWizard = p.main().isVisible() || p.host->tray().isShown();
             QTimer::singleShot(0, [&] {
                 auto* center = QApplication::activeModalWidget();
@@ -56,152 +35,33 @@ private slots:
         QVERIFY(p.host->start());
         QVERIFY(!mainShownDuringWizard);
         QCOMPARE(p.messages.shown.size(), std::size_t(3));  // reset question and its answer
-        QCOMPARE(QString::fromStdString(p.messages.shown[2].title), QString("Welcome to Orvane"));
-        QCOMPARE(p.get(Setting::Data), std::string("1.8"));
-        QCOMPARE(p.get(Setting::Count), std::string("10"));
-        QCOMPARE(p.get(Setting::FirstUse), std::string("1"));
+        QCOMPARE(QString::fromStdString(p.messages.shown[2].title), "Welcome to Orvane");
+        QCOMPARE(p.get({Setting::Data, Setting::Count, Setting::FirstUse}), "1.8 10 1");
 
         MainWindow& w = p.main();
         QVERIFY(w.isVisible());
-        QCOMPARE(w.windowTitle(), QString("Orvane"));
+        QCOMPARE(w.windowTitle(), "Orvane");
         QCOMPARE(w.pos(), QPoint(0, 0));
-        QCOMPARE(w.displayText(0), QString("85% Remaining"));
-        QCOMPARE(w.displayText(1), QString("2:05"));
-        QCOMPARE(w.displayText(2), QString("Battery"));
+        const QStringList texts{"85% Remaining", "2:05", "Battery"};
+        for (int i = 0; i < 3; ++i) QCOMPARE(w.displayText(i), texts[i]);
         QCOMPARE(w.barValue(), 85);
-        QCOMPARE(w.pictureKey(), QString("80L"));
-        QCOMPARE(w.promptText(1), QString("Battery Time:"));
-        QCOMPARE(p.host->tray().toolTip(),
-                 QString("Status: 85% Remaining | Time: 2:05 | Pwr: Battery"));
+        QCOMPARE(w.pictureKey(), "80L");
+        QCOMPARE(w.promptText(1), "Battery Time:");
+        QCOMPARE(p.host->tray().toolTip(), "Status: 85% Remaining | Time: 2:05 | Pwr: Battery");
 
         // The layout keeps the design's proportions: the status value sits right of its prompt.
         auto* frame = w.findChild<QGroupBox*>("fraStatus");
         QVERIFY(frame);
-        QCOMPARE(frame->title(), QString("Power Status"));
+        QCOMPARE(frame->title(), "Power Status");
         const auto* prompt = w.findChild<QLabel*>("lblPrompt0");
         const auto* value = w.findChild<QLabel*>("lblDisplay0");
-        QVERIFY(value->font().bold());
-        QVERIFY(!prompt->font().bold());
+        QVERIFY(value->font().bold() && !prompt->font().bold());
         QCOMPARE(value->geometry().left(), qRound(1305 * w.layoutScale()));
         QVERIFY(prompt->geometry().right() < value->geometry().left());
     }
 
-    void menuHasItsFourteenItemsInOrder() {
-        Program p(dir_->path(), Program::Run::Returning);
-        QVERIFY(p.host->start());
-        const QList<QAction*> items = p.main().popupMenu()->actions();
-        const QStringList names{"sbjExit",
-                                "sbjLine1",
-                                "sbjControlCenter",
-                                "sbjLine2",
-                                "sbjRefresh",
-                                "sbjLine0",
-                                "sbjFull",
-                                "sbjCompact",
-                                "sbjMinimize",
-                                "sbjLine3",
-                                "sbjStartWithWindows",
-                                "sbjAlwaysOnTop",
-                                "sbjLine4",
-                                "sbjAbout"};
-        QCOMPARE(items.size(), names.size());
-        for (int i = 0; i < names.size(); ++i) QCOMPARE(items[i]->objectName(), names[i]);
-        QCOMPARE(items[10]->text(), QString("Start with Windows"));
-        QVERIFY(items[6]->isChecked());
-        QVERIFY(!items[7]->isChecked());
-        // Qt would untick a ticked item on a click; the logic keeps the mode's mark.
-        items[6]->trigger();
-        QVERIFY(items[6]->isChecked());
-    }
-
-    void exitQuestionNoKeepsRunningYesSaves() {
-        Program p(dir_->path(), Program::Run::Returning);
-        QVERIFY(p.host->start());
-        QSignalSpy finished(p.host.get(), &AppHost::finished);
-        p.main().move(200, 100);
-
-        p.messages.answers = {MsgAnswer::No};
-        p.main().close();
-        QCOMPARE(p.messages.shown.back().text,
-                 std::string("Are you sure you want to exit Orvane?"));
-        QVERIFY(p.main().isVisible());
-        QCOMPARE(finished.count(), 0);
-
-        p.messages.answers = {MsgAnswer::Yes};
-        const auto asked = p.messages.shown.size();
-        p.main().menuAction(MenuItem::Exit)->trigger();
-        QCOMPARE(p.messages.shown.size(), asked + 1);  // asked exactly once
-        QCOMPARE(finished.count(), 1);
-        QVERIFY(!p.host->tray().isShown());
-        QCOMPARE(p.get(Setting::X), std::string("3000"));
-        QCOMPARE(p.get(Setting::Y), std::string("1500"));
-        QCOMPARE(p.get(Setting::AlwaysOnTop), std::string("0"));
-    }
-
-    void compactModeShowsThePanelWithShortTexts() {
-        {
-            Program p(dir_->path(), Program::Run::Returning);
-            QVERIFY(p.host->start());
-            p.host->terminate();  // shutdown saves the panel's place, so edit after it
-            p.store.save(Setting::Display, "1");
-            p.store.save(Setting::CompactX, "4500");
-            p.store.save(Setting::CompactY, "300");
-        }
-        Program p(dir_->path(), Program::Run::Returning);
-        p.power.snapshot.batteryStatus = 128;
-        p.power.snapshot.acStatus = 1;
-        QVERIFY(p.host->start());
-        CompactWindow* c = p.host->compact().window();
-        QVERIFY(c && c->isVisible());
-        QVERIFY(!p.main().isVisible());
-        QVERIFY(c->windowFlags() & Qt::WindowStaysOnTopHint);
-        QCOMPARE(c->pos(), QPoint(300, 20));
-        QCOMPARE(c->displayText(0), QString("N/A"));
-        QCOMPARE(c->displayText(1), QString("N/A"));
-        QCOMPARE(c->displayText(2), QString("AC"));
-        QVERIFY(!p.main().menuAction(MenuItem::AlwaysOnTop)->isVisible());
-
-        // A change while the main window is hidden is on it once it shows (as when the tray
-        // goes away in Minimize mode), with no change after it.
-        p.power.change(discharging(40, 3600));
-        p.main().showWindow();
-        const auto* status = p.main().findChild<QLabel*>("lblDisplay0");
-        QVERIFY(status);
-        QCOMPARE(status->text(), QString("40% Remaining"));
-        p.main().hideWindow();
-        p.power.change(charging(50));  // the charger is in again
-
-        // The main window comes laid out and with the status on it.
-        p.main().menuAction(MenuItem::Full)->trigger();
-        QVERIFY(p.main().isVisible());
-        QVERIFY(!c->isVisible());
-        const auto* value = p.main().findChild<QLabel*>("lblDisplay2");
-        QVERIFY(value);
-        QCOMPARE(value->geometry().left(), qRound(1875 * p.main().layoutScale()));
-        QVERIFY(p.main().width() >= qRound(3075 * p.main().layoutScale()) - 1);
-        QCOMPARE(p.main().displayText(2), QString("AC Power"));
-        QCOMPARE(status->text(), QString("50% Charging"));
-    }
-
-    // One Control Center, owned by the main window and not modal; the About box goes through
-    // the same single-window slot, which the dialog tests check.
-    void menuOpensOneControlCenter() {
-        Program p(dir_->path(), Program::Run::Returning);
-        QVERIFY(p.host->start());
-        p.choose(MenuItem::ControlCenter);
-        QPointer<ControlCenterWindow> cc = p.host->controlCenter();
-        QVERIFY(cc && cc->isVisible());
-        QVERIFY(!cc->isModal());
-        QCOMPARE(cc->parentWidget(), &p.main());
-        p.choose(MenuItem::ControlCenter);
-        QCOMPARE(p.host->controlCenter(), cc.data());
-        QCOMPARE(p.main().findChildren<ControlCenterWindow*>().size(), 1);
-        p.choose(MenuItem::About);
-        QVERIFY(p.host->about() && p.host->about()->isVisible());
-    }
-
     void powerChangesDuringTheWizardWaitForStartUp() {
-        Program p(dir_->path());
+        Program p(Program::First);
         p.store.EnsureKeys();
         p.store.save(Setting::LowBatt, "1");
         p.store.save(Setting::LowBattVal, "90");
@@ -217,15 +77,240 @@ private slots:
         });
         QVERIFY(p.host->start());
         QCOMPARE(messagesDuringWizard, std::size_t(0));
-        QCOMPARE(p.messages.shown.size(),
-                 std::size_t(1));  // the welcome only; no alarm at start-up
-        QCOMPARE(p.main().displayText(0), QString("51% Charging"));
-        QCOMPARE(p.main().displayText(2), QString("AC Power"));
-        QCOMPARE(p.get(Setting::Data), std::string());
+        // The welcome only; no alarm at start-up.
+        QCOMPARE(p.messages.shown.size(), std::size_t(1));
+        QCOMPARE(p.main().displayText(0), "51% Charging");
+        QCOMPARE(p.main().displayText(2), "AC Power");
+        QCOMPARE(p.get({Setting::Data}), "");
     }
 
-private:
-    std::unique_ptr<QTemporaryDir> dir_;
+    // The menu's modes, its items, and one Control Center, owned by the main window and not
+    // modal; the About box goes through the same single-window slot, which the dialog tests
+    // check.
+    void theMenuSwitchesModesAndOpensOneControlCenter() {
+        Program p;
+        const QList<QAction*> items = p.main().popupMenu()->actions();
+        QStringList names;
+        for (QAction* a : items) names << a->objectName();
+        QCOMPARE(
+            names.join(' '),
+            "sbjExit sbjLine1 sbjControlCenter sbjLine2 sbjRefresh sbjLine0 sbjFull sbjCompact "
+            "sbjMinimize sbjLine3 sbjStartWithWindows sbjAlwaysOnTop sbjLine4 sbjAbout");
+        QCOMPARE(items[10]->text(), "Start with Windows");
+        QVERIFY(items[6]->isChecked() && !items[7]->isChecked());
+
+        // The item chosen, the stored mode, which windows show, whether Always On Top does.
+        const std::tuple<MenuItem, const char*, bool, bool, bool> rows[] = {
+            {MenuItem::Compact, "1", false, true, false},
+            {MenuItem::Minimize, "2", false, false, true},
+            {MenuItem::Compact, "1", false, true, false},
+            {MenuItem::Full, "0", true, false, true},
+            // The mode in effect, applied again: Qt would untick its item, the logic keeps it.
+            {MenuItem::Full, "0", true, false, true},
+        };
+        // Without a tray to click (as offscreen), Minimize keeps the main window.
+        const bool noTray = !QSystemTrayIcon::isSystemTrayAvailable();
+        for (const auto& [item, display, main, compact, onTopItem] : rows) {
+            p.choose(item);
+            QCOMPARE(p.get({Setting::Display}), display);
+            QCOMPARE(p.main().isVisible(), main || (noTray && item == MenuItem::Minimize));
+            QCOMPARE(p.compact()->isVisible(), compact);
+            QCOMPARE(p.main().menuAction(MenuItem::AlwaysOnTop)->isVisible(), onTopItem);
+            for (MenuItem m : {MenuItem::Full, MenuItem::Compact, MenuItem::Minimize})
+                QCOMPARE(p.checked(m), m == item);
+        }
+
+        p.choose(MenuItem::ControlCenter);
+        QPointer<ControlCenterWindow> cc = p.host->controlCenter();
+        QVERIFY(cc && cc->isVisible() && !cc->isModal());
+        QCOMPARE(cc->parentWidget(), &p.main());
+        p.choose(MenuItem::ControlCenter);
+        QCOMPARE(p.host->controlCenter(), cc.data());
+        QCOMPARE(p.main().findChildren<ControlCenterWindow*>().size(), 1);
+        p.choose(MenuItem::About);
+        QVERIFY(p.host->about() && p.host->about()->isVisible());
+    }
+
+    void compactModeShowsThePanelWithShortTexts() {
+        Program p(Program::Returning);
+        p.store.EnsureKeys();
+        p.store.save(Setting::Display, "1");
+        p.store.save(Setting::CompactX, "4500");
+        p.store.save(Setting::CompactY, "300");
+        p.power.snapshot.batteryStatus = 128;
+        p.power.snapshot.acStatus = 1;
+        QVERIFY(p.host->start());
+        CompactWindow* c = p.compact();
+        QVERIFY(c && c->isVisible() && !p.main().isVisible());
+        QVERIFY(c->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(c->pos(), QPoint(300, 20));
+        const QStringList texts{"N/A", "N/A", "AC"};
+        for (int i = 0; i < 3; ++i) QCOMPARE(c->displayText(i), texts[i]);
+        QVERIFY(!p.main().menuAction(MenuItem::AlwaysOnTop)->isVisible());
+
+        // A change while the main window is hidden is on it once it shows (as when the tray
+        // goes away in Minimize mode), with no change after it.
+        p.power.change(discharging(40, 3600));
+        p.main().showWindow();
+        const auto* status = p.main().findChild<QLabel*>("lblDisplay0");
+        QCOMPARE(status->text(), "40% Remaining");
+        p.main().hideWindow();
+        p.power.change(charging(50));  // the charger is in again
+
+        // The main window comes laid out and with the status on it.
+        p.choose(MenuItem::Full);
+        QVERIFY(p.main().isVisible() && !c->isVisible());
+        const auto* value = p.main().findChild<QLabel*>("lblDisplay2");
+        QCOMPARE(value->geometry().left(), qRound(1875 * p.main().layoutScale()));
+        QVERIFY(p.main().width() >= qRound(3075 * p.main().layoutScale()) - 1);
+        QCOMPARE(p.main().displayText(2), "AC Power");
+        QCOMPARE(status->text(), "50% Charging");
+    }
+
+    void compactPlaceSurvivesARestartAndSnapsToEdges() {
+        QTemporaryDir dir;
+        {
+            Program p(Program::Started, dir.path());
+            p.choose(MenuItem::Compact);
+            QVERIFY(p.compact()->windowFlags() & Qt::WindowStaysOnTopHint);
+            // 15 twips a pixel: 150 twips is 10 pixels, 180 twips 12.
+            const std::pair<QPoint, QPoint> dropsAndPlaces[] = {
+                {{10, 50}, {0, 50}}, {{12, 50}, {12, 50}},       {{100, -5}, {100, 0}},
+                {{-40, 11}, {0, 0}}, {{2000, 700}, {2000, 700}}, {{300, 120}, {300, 120}},
+            };
+            for (const auto& [dropped, settled] : dropsAndPlaces) {
+                p.compact()->move(dropped);
+                emit p.compact()->dragFinished();
+                QCOMPARE(p.compact()->pos(), settled);
+                QCOMPARE(p.get({Setting::CompactX}), QString::number(settled.x() * 15));
+            }
+            p.host->terminate();
+            QCOMPARE(p.get({Setting::CompactX, Setting::CompactY, Setting::Display}),
+                     "4500 1800 1");
+        }
+        Program again(Program::Started, dir.path());
+        QVERIFY(again.compact()->isVisible() && !again.main().isVisible());
+        QCOMPARE(again.compact()->pos(), QPoint(300, 120));
+    }
+
+    void exitQuestionNoKeepsRunningYesSaves() {
+        Program p;
+        QSignalSpy finished(p.host.get(), &AppHost::finished);
+        p.main().move(200, 100);
+        p.messages.answers = {MsgAnswer::No};
+        p.main().close();
+        QCOMPARE(p.lastMessage(), "Are you sure you want to exit Orvane?");
+        QVERIFY(p.main().isVisible());
+        QCOMPARE(finished.count(), 0);
+
+        p.messages.answers = {MsgAnswer::Yes};
+        p.choose(MenuItem::Exit);
+        QCOMPARE(p.messages.shown.size(), std::size_t(2));  // asked exactly once
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!p.host->tray().isShown());
+        QCOMPARE(p.get({Setting::X, Setting::Y, Setting::AlwaysOnTop}), "3000 1500 0");
+    }
+
+    // Closed by the platform, the panel saves its place and comes back there. No to the
+    // question its double click asks keeps everything; Yes (saving the place and ending) is
+    // the end-to-end run's.
+    void compactPlatformCloseAndDoubleClickNo() {
+        Program p;
+        QSignalSpy finished(p.host.get(), &AppHost::finished);
+        p.choose(MenuItem::Compact);
+        p.compact()->move(600, 30);
+        p.compact()->close();
+        QCOMPARE(p.get({Setting::CompactX, Setting::Display}), "9000 1");
+        QVERIFY(p.compact() && p.compact()->isVisible());
+        QCOMPARE(p.compact()->pos(), QPoint(600, 30));
+
+        p.messages.answers = {MsgAnswer::No};
+        emit p.compact()->iconDoubleClicked();
+        QCOMPARE(p.lastMessage(), "Are you sure you want to exit Orvane?");
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(p.compact()->isVisible());
+    }
+
+    void alwaysOnTopIsSavedAndRestored() {
+        QTemporaryDir dir;
+        {
+            Program p(Program::Started, dir.path());
+            QVERIFY(!(p.main().windowFlags() & Qt::WindowStaysOnTopHint));
+            p.choose(MenuItem::AlwaysOnTop);
+            QVERIFY(p.checked(MenuItem::AlwaysOnTop));
+            QVERIFY(p.main().windowFlags() & Qt::WindowStaysOnTopHint);
+            QVERIFY(p.main().isVisible());
+            QCOMPARE(p.get({Setting::AlwaysOnTop}), "-1");  // at once, not at the end
+            // A move of the main window is stored once it stands still.
+            p.main().move(240, 90);
+            QTRY_COMPARE(p.get({Setting::X, Setting::Y}), "3600 1350");
+        }
+        Program p(Program::Started, dir.path());
+        QVERIFY(p.checked(MenuItem::AlwaysOnTop));
+        QVERIFY(p.main().windowFlags() & Qt::WindowStaysOnTopHint);
+        p.choose(MenuItem::AlwaysOnTop);
+        QVERIFY(!(p.main().windowFlags() & Qt::WindowStaysOnTopHint));
+    }
+
+    // A window manager's iconify animation moves the frame of a window it minimizes (openbox
+    // to the screen's bottom). That place is never taken: not stored, not moved to (which
+    // would restore the window), and the window's place stays where it stood.
+    void minimizedWindowKeepsItsPlace() {
+        Program p;
+        QSignalSpy settled(&p.main(), &MainWindow::placeSettled);
+        p.main().move(100, 60);
+        QVERIFY(settled.wait());
+        QCOMPARE(p.get({Setting::X}), "1500");
+        p.main().showMinimized();
+        QTRY_VERIFY(p.main().isMinimized());
+        p.main().move(149, 786);
+        QVERIFY(!settled.wait(1000));
+        QVERIFY(p.main().isMinimized());
+        QCOMPARE(p.get({Setting::X, Setting::Y}), "1500 900");
+        QCOMPARE(std::pair(p.main().position().x, p.main().position().y), std::pair(1500.0, 900.0));
+    }
+
+    void trayEventsActByMode() {
+        Program p;
+        QMenu* menu = p.main().popupMenu();
+        QWidget elsewhere;  // another window that has the focus before each event
+        elsewhere.show();
+        enum Front { Nothing, Main, Panel };
+        // What each kind of click does to a real window: what comes to the front, whether the
+        // menu opens. The controller's table test has every mode and event.
+        const std::tuple<MenuItem, TrayEvent, Front, bool> rows[] = {
+            {MenuItem::Full, TrayEvent::LeftButtonUp, Nothing, false},
+            {MenuItem::Full, TrayEvent::LeftDoubleClick, Main, false},
+            {MenuItem::Full, TrayEvent::Activate, Main, false},
+            {MenuItem::Compact, TrayEvent::LeftButtonUp, Panel, false},
+            {MenuItem::Minimize, TrayEvent::RightButtonUp, Nothing, true},
+        };
+        for (const auto& [mode, event, front, opens] : rows) {
+            p.choose(mode);
+            const bool minimized = mode == MenuItem::Full && event != TrayEvent::RightButtonUp;
+            if (minimized) p.main().showMinimized();
+            elsewhere.activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
+            p.host->onTrayClicked(event, std::nullopt);
+            QCOMPARE(menu->isVisible(), opens);
+            menu->hide();
+            // Offscreen, the pop-up keeps the activation once it has had it; where a menu opens,
+            // the controller's table test checks that the main window comes first.
+            if (!opens) {
+                QWidget* const want = front == Main    ? static_cast<QWidget*>(&p.main())
+                                      : front == Panel ? p.compact()
+                                                       : &elsewhere;
+                QTRY_COMPARE(QApplication::activeWindow(), want);
+            }
+            // Only the double click in Full mode restores the window.
+            if (minimized) QCOMPARE(p.main().isMinimized(), front != Main);
+        }
+        // A host that says where the menu goes has it there.
+        p.host->onTrayClicked(TrayEvent::RightButtonUp, QPoint(300, 200));
+        QVERIFY(menu->isVisible());
+        QCOMPARE(menu->pos(), QPoint(300, 200));
+        menu->hide();
+    }
 };
 
 QTEST_MAIN(AppHostTest)
