@@ -105,9 +105,8 @@ TEST(Alarms, MessageQuotesTheStatusAsNowShown) {
               "prevent data lost."
               "\r\rCurrent status: \r  Status: 9% Remaining\r  Battery Time: 0:25\r  Power Source: "
               "Battery");
-    EXPECT_EQ(m.title, "Orvane");
-    EXPECT_EQ(m.icon, MsgIcon::Information);
-    EXPECT_EQ(m.buttons, MsgButtons::Ok);
+    EXPECT_EQ(std::make_tuple(m.title, m.icon, m.buttons),
+              std::make_tuple("Orvane", MsgIcon::Information, MsgButtons::Ok));
     EXPECT_EQ(FormatStatusText({}), "  Status: \r  Battery Time: \r  Power Source: ");
 }
 
@@ -131,21 +130,17 @@ TEST(MsgEvent, StateMachine) {
     ScriptedMessages messages;
     AlarmEvent e(messages, [] { return StatusTexts{}; });
     e.setMessage("Low battery.");
-    struct Row {
-        bool enabled, condition;
-        bool shows;
-    };
-    // Disabled alarms neither show nor re-arm; new text does not re-arm.
-    const Row rows[] = {
+    // Enabled, condition, shown: disabled alarms neither show nor re-arm; new text does not re-arm.
+    const std::tuple<bool, bool, bool> rows[] = {
         {true, true, true},   {true, true, false}, {false, false, false}, {true, true, false},
-        {true, false, false}, {true, true, true},  {false, true, false},  {true, true, false},
-    };
-    for (const Row& row : rows) {
-        e.setEnabled(row.enabled);
-        e.setCondition(row.condition);
+        {true, false, false}, {true, true, true},  {false, true, false},  {true, true, false}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [enabled, condition, shows] = rows[i];
+        e.setEnabled(enabled);
+        e.setCondition(condition);
         const auto before = messages.shown.size();
         e.showIfDue();
-        EXPECT_EQ(messages.shown.size() - before, row.shows ? 1u : 0u);
+        EXPECT_EQ(messages.shown.size() - before, shows ? 1u : 0u) << "row " << i;
         e.setMessage("Low battery.");
     }
     // Only samples seen by showIfDue count: a blip between two calls re-arms nothing.

@@ -36,6 +36,7 @@ TEST(ComposeDisplay, DecidesTextsKeysAndBarFromOneReading) {
         {255, 255, 255, -1, "Unknown", "UnknownS", 0, "No Data", "Unknown", "Unkn", "N/A", "N/A"},
         // A battery whose percent is no percent is shown as a battery in an unknown state.
         {0, 1, 255, 40, "Unknown", "UnknownS", 0, "No Data", "Battery", "Unkn", "N/A", "Batt"},
+        {0, 1, 101, 40, "Unknown", "UnknownS", 0, "No Data", "Battery", "Unkn", "N/A", "Batt"},
         {1, 1, 250, 40, "AC Power", "ACS", 0, "No Data", "AC Power", "AC P", "N/A", "AC"},
         {0, 2, -3, 40, "Unknown", "UnknownS", 0, "No Data", "Battery", "Unkn", "N/A", "Batt"},
         // Statuses compare as signed numbers: a negative one is below 8, discharging.
