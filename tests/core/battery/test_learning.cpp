@@ -104,10 +104,7 @@ TEST(ElapsedMinutes, AcrossMidnightAndRounding) {
 
 TEST(TimeOfDayMeasuredTheInterval, NoSleepAndNoJumpOfTheWallClock) {
     const ClockReading from{36000, 1000, 1500};  // slept 500 s before: only sleep since counts
-    const struct {
-        ClockReading to;
-        bool sound;
-    } rows[] = {
+    const std::pair<ClockReading, bool> rows[] = {
         {{36600, 1600, 2100}, true},                // ten minutes awake
         {{36600, 1600, 2100.9}, true},              // the two running clocks read a moment apart
         {{36600, 1600, 2101}, true},                // ... a whole second at most
@@ -120,9 +117,8 @@ TEST(TimeOfDayMeasuredTheInterval, NoSleepAndNoJumpOfTheWallClock) {
         {{600, 1000 + 51000, 1500 + 51000}, true},  // across midnight
         {{36000, 900, 1400}, false},                // the awake clock went back: not the same boot
     };
-    for (const auto& r : rows)
-        EXPECT_EQ(TimeOfDayMeasuredTheInterval(from, r.to), r.sound)
-            << r.to.timeOfDay << " " << r.to.awake;
+    for (const auto& [to, sound] : rows)
+        EXPECT_EQ(TimeOfDayMeasuredTheInterval(from, to), sound) << to.timeOfDay << " " << to.awake;
 }
 
 // The change handler's learning step, on a clock the test controls.
