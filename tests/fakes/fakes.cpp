@@ -21,26 +21,15 @@ void PrintTo(const SettingValue& v, std::ostream* os) {
 
 namespace orvane::test {
 
-namespace {
-std::string lower(std::string s) {
+std::string MemoryBackend::lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
     return s;
 }
-}  // namespace
 
 bool MemoryBackend::createKey(const std::string& keyPath) {
     if (failWrites) return false;
     keys_[lower(keyPath)];
     return true;
-}
-
-bool MemoryBackend::keyExists(const std::string& keyPath) {
-    return keys_.count(lower(keyPath)) > 0;
-}
-
-bool MemoryBackend::setValue(const std::string& keyPath, const std::string& name,
-                             const RegValue& value) {
-    return commit({{keyPath, name, value}});
 }
 
 bool MemoryBackend::commit(const std::vector<ValueWrite>& values) {
@@ -58,15 +47,10 @@ bool MemoryBackend::commit(const std::vector<ValueWrite>& values) {
 
 std::optional<RegValue> MemoryBackend::queryValue(const std::string& keyPath,
                                                   const std::string& name) {
-    auto k = keys_.find(lower(keyPath));
+    const auto k = keys_.find(lower(keyPath));
     if (k == keys_.end()) return std::nullopt;
-    auto v = k->second.find(lower(name));
-    if (v == k->second.end()) return std::nullopt;
-    return v->second;
-}
-
-void MemoryBackend::removeKey(const std::string& keyPath) {
-    keys_.erase(lower(keyPath));
+    const auto v = k->second.find(lower(name));
+    return v == k->second.end() ? std::nullopt : std::optional(v->second);
 }
 
 void MemoryBackend::putText(const std::string& keyPath, const std::string& name,
@@ -92,12 +76,11 @@ double FakeClock::wrap(double t) {
 MsgAnswer ScriptedMessages::show(const MessageRequest& request) {
     shown.push_back(request);
     if (onShow) onShow(request);
-    if (!answers.empty()) {
-        const MsgAnswer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    return request.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    if (answers.empty())
+        return request.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    const MsgAnswer a = answers.front();
+    answers.pop_front();
+    return a;
 }
 
 void FakePowerSource::change(const PowerSnapshot& next) {
@@ -107,23 +90,14 @@ void FakePowerSource::change(const PowerSnapshot& next) {
 }
 
 PowerSnapshot discharging(int percent, int seconds) {
-    PowerSnapshot p;
-    p.acStatus = 0;
-    p.batteryLifePercent = static_cast<std::int16_t>(percent);
-    p.batteryStatus = static_cast<std::int16_t>(percent > 66   ? 1
-                                                : percent < 5  ? 4
-                                                : percent < 33 ? 2
-                                                               : 0);
-    p.batteryLifeTime = seconds;
-    p.batteryFullTime = -1;
-    return p;
+    const int level = percent > 66 ? 1 : percent < 5 ? 4 : percent < 33 ? 2 : 0;
+    return {0, static_cast<std::int16_t>(level), static_cast<std::int16_t>(percent), seconds, -1};
 }
 
 PowerSnapshot charging(int percent) {
     PowerSnapshot p = discharging(percent);
     p.acStatus = 1;
     p.batteryStatus = static_cast<std::int16_t>(p.batteryStatus + 8);
-    p.batteryLifeTime = -1;
     return p;
 }
 

@@ -29,15 +29,17 @@ namespace orvane::test {
 class MemoryBackend : public SettingsBackend {
 public:
     bool createKey(const std::string& keyPath) override;
-    bool keyExists(const std::string& keyPath) override;
+    bool keyExists(const std::string& keyPath) override { return keys_.count(lower(keyPath)) > 0; }
     bool setValue(const std::string& keyPath, const std::string& name,
-                  const RegValue& value) override;
+                  const RegValue& value) override {
+        return commit({{keyPath, name, value}});
+    }
     // All or nothing, as the file store does.
     bool commit(const std::vector<ValueWrite>& writes) override;
     std::optional<RegValue> queryValue(const std::string& keyPath,
                                        const std::string& name) override;
 
-    void removeKey(const std::string& keyPath);
+    void removeKey(const std::string& keyPath) { keys_.erase(lower(keyPath)); }
     // Puts a string value in place, creating the key, without going through the store.
     void putText(const std::string& keyPath, const std::string& name, const std::string& text);
     // The text of a string value, or "<absent>".
@@ -52,6 +54,7 @@ public:
     std::vector<std::vector<std::string>> commits;  // the value names of each commit
 
 private:
+    static std::string lower(std::string s);
     std::map<std::string, std::map<std::string, RegValue>> keys_;
 };
 
@@ -93,15 +96,11 @@ public:
 class FakePowerSource : public PowerStatusSource {
 public:
     PowerSnapshot read() const override { return snapshot; }
-    void setChangeListener(std::function<void()> listener) override {
-        listener_ = std::move(listener);
-    }
+    void setChangeListener(std::function<void()> l) override { listener_ = std::move(l); }
     // Sets the reading and notifies the way a real source does.
     void change(const PowerSnapshot& next);
     // A source that heard nothing of this reading until asked (sysfs without a uevent).
-    void refresh() override {
-        if (unheard) snapshot = *unheard;
-    }
+    void refresh() override { snapshot = unheard.value_or(snapshot); }
 
     PowerSnapshot snapshot;
     std::optional<PowerSnapshot> unheard;
@@ -134,134 +133,82 @@ PowerSnapshot charging(int percent);
 class Journal {
 public:
     void log(std::string line) { lines.push_back(std::move(line)); }
+    // A call that sets what the view shows.
+    template <typename T, typename V>
+    void set(const char* line, T& field, const V& value) {
+        field = value;
+        log(line);
+    }
     std::vector<std::string> lines;
 };
 
 class FakeMainView : public MainView {
 public:
-    explicit FakeMainView(Journal& j) : j_(j) {}
-    void showWindow() override {
-        visible = true;
-        j_.log("main.show");
-    }
-    void hideWindow() override {
-        visible = false;
-        j_.log("main.hide");
-    }
-    void setNormalState() override {
-        minimized = false;
-        j_.log("main.normal");
-    }
-    void moveTo(TwipsPoint p) override {
-        pos = p;
-        j_.log("main.move");
-    }
+    explicit FakeMainView(Journal& j) : j(j) {}
+    void showWindow() override { j.set("main.show", visible, true); }
+    void hideWindow() override { j.set("main.hide", visible, false); }
+    void setNormalState() override { j.set("main.normal", minimized, false); }
+    void moveTo(TwipsPoint p) override { j.set("main.move", pos, p); }
     TwipsPoint position() const override { return pos; }
     void setTopMost(bool on) override {
-        topMost = on;
-        j_.log(on ? "main.topmost" : "main.notopmost");
+        j.set(on ? "main.topmost" : "main.notopmost", topMost, on);
     }
-    void bringToFront() override { j_.log("main.front"); }
-    void processPendingEvents() override { j_.log("main.events"); }
-    void showStatus(const DisplayUpdate& d) override {
-        last = d;
-        j_.log("main.status");
-    }
+    void bringToFront() override { j.log("main.front"); }
+    void processPendingEvents() override { j.log("main.events"); }
+    void showStatus(const DisplayUpdate& d) override { j.set("main.status", last, d); }
     void showMenuState(const MenuState& m) override { menu = m; }
-    void showPopupMenu() override { j_.log("menu"); }
-    void endProgram() override {
-        ended = true;
-        j_.log("main.end");
-    }
+    void showPopupMenu() override { j.log("menu"); }
+    void endProgram() override { j.set("main.end", ended, true); }
 
-    bool visible = false;
-    bool minimized = false;
-    bool topMost = false;
-    bool ended = false;
+    bool visible = false, minimized = false, topMost = false, ended = false;
     TwipsPoint pos;
     DisplayUpdate last;
     MenuState menu;
-
-private:
-    Journal& j_;
+    Journal& j;
 };
 
 class FakeTray : public TrayView {
 public:
-    explicit FakeTray(Journal& j) : j_(j) {}
+    explicit FakeTray(Journal& j) : j(j) {}
     void add(const std::string& t) override {
-        shown = true;
         tip = t;
-        j_.log("tray.add");
+        j.set("tray.add", shown, true);
     }
-    void modify(const std::string& key, const std::string& t) override {
-        iconKey = key;
-        tip = t;
-        j_.log("tray.modify");
-    }
-    void remove() override {
-        shown = false;
-        j_.log("tray.remove");
-    }
+    void modify(const std::string&, const std::string& t) override { j.set("tray.modify", tip, t); }
+    void remove() override { j.set("tray.remove", shown, false); }
     bool available() const override { return trayExists; }
-    bool shown = false;
-    bool trayExists = true;
+    bool shown = false, trayExists = true;
     std::string tip;
-    std::string iconKey;
-
-private:
-    Journal& j_;
+    Journal& j;
 };
 
 class FakeCompact : public CompactView {
 public:
-    explicit FakeCompact(Journal& j) : j_(j) {}
-    void create() override {
-        created = true;
-        j_.log("compact.create");
-    }
+    explicit FakeCompact(Journal& j) : j(j) {}
+    void create() override { j.set("compact.create", created, true); }
     bool exists() const override { return created; }
-    void showWindow() override {
-        visible = true;
-        j_.log("compact.show");
-    }
-    void hideWindow() override {
-        visible = false;
-        j_.log("compact.hide");
-    }
+    void showWindow() override { j.set("compact.show", visible, true); }
+    void hideWindow() override { j.set("compact.hide", visible, false); }
     void moveTo(TwipsPoint p) override { pos = p; }
     TwipsPoint position() const override { return pos; }
-    void setTopMost(bool on) override { topMost = on; }
-    void bringToFront() override { j_.log("compact.front"); }
-    void showStatus(const DisplayUpdate& d) override {
-        last = d;
-        j_.log("compact.status");
-    }
+    void setTopMost(bool) override {}
+    void bringToFront() override { j.log("compact.front"); }
+    void showStatus(const DisplayUpdate& d) override { j.set("compact.status", last, d); }
     void destroy() override {
-        created = visible = false;
-        j_.log("compact.destroy");
+        created = false;
+        j.set("compact.destroy", visible, false);
     }
-    bool created = false;
-    bool visible = false;
-    bool topMost = false;
+    bool created = false, visible = false;
     TwipsPoint pos;
     DisplayUpdate last;
-
-private:
-    Journal& j_;
+    Journal& j;
 };
 
 class FakeWizard : public FirstUseWizard {
 public:
-    explicit FakeWizard(Journal& j) : j_(j) {}
-    void run() override {
-        j_.log("wizard");
-        if (onRun) onRun();
-    }
-    std::function<void()> onRun;
-
-private:
-    Journal& j_;
+    explicit FakeWizard(Journal& j) : j(j) {}
+    void run() override { j.log("wizard"); }
+    Journal& j;
 };
 
 }  // namespace orvane::test
