@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QTest>
 #include <memory>
-#include <vector>
 
 #include "fakes/fakes.h"
 #include "platform/linux/linux_power_source.h"
@@ -27,23 +26,29 @@ const QString kDisplayPath = QStringLiteral("/org/freedesktop/UPower/devices/Dis
 const QString kDeviceIface = QStringLiteral("org.freedesktop.UPower.Device");
 const PowerSnapshot kUnreachable{255, 255, 255, -1, -1};
 
-// gdbus call --system on the mock; true when the call succeeded.
-bool mockCall(const QString& path, const QString& method, const QStringList& args) {
+// A program run to its end; true when it succeeded.
+bool run(const QString& program, const QStringList& args, int timeoutMs = 10000) {
     QProcess p;
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p.start(QStringLiteral("gdbus"),
-            QStringList{"call", "--system", "-d", kService, "-o", path, "-m", method} + args);
-    return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    p.start(program, args);
+    return p.waitForFinished(timeoutMs) && p.exitStatus() == QProcess::NormalExit &&
+           p.exitCode() == 0;
+}
+
+// gdbus call --system on the mock's object at `path`.
+bool mockCall(const QString& path, const QString& method, const QStringList& args) {
+    return run("gdbus", QStringList{"call", "--system", "-d", kService, "-o", path, "-m",
+                                    "org.freedesktop.DBus.Mock." + method} +
+                            args);
 }
 
 bool updateDisplay(const QString& gvariantDict) {
-    return mockCall(kDisplayPath, "org.freedesktop.DBus.Mock.UpdateProperties",
-                    {kDeviceIface, gvariantDict});
+    return mockCall(kDisplayPath, "UpdateProperties", {kDeviceIface, gvariantDict});
 }
 
 bool emitDisplaySignal(const QString& changed, const QString& invalidated) {
     return mockCall(
-        kDisplayPath, "org.freedesktop.DBus.Mock.EmitSignal",
+        kDisplayPath, "EmitSignal",
         {"org.freedesktop.DBus.Properties", "PropertiesChanged", "sa{sv}as",
          QStringLiteral("[<'%1'>, <%2>, <%3>]").arg(kDeviceIface, changed, invalidated)});
 }
@@ -70,56 +75,42 @@ struct Counted {
     bool waitFor(const PowerSnapshot& want) {
         return QTest::qWaitFor([&] { return source->read() == want; }, 10000);
     }
+    bool isUPower() const { return dynamic_cast<UPowerSource*>(source.get()) != nullptr; }
 };
 
 TEST(UPowerMock, FollowsTheDisplayDeviceAndOnBattery) {
     Counted c(makeLinuxPowerSource());
-    ASSERT_NE(dynamic_cast<UPowerSource*>(c.source.get()), nullptr);
+    ASSERT_TRUE(c.isUPower());
     // Read at construction: 85 % discharging, 7530 s left, 100 Wh at 10 W.
     EXPECT_EQ(c.source->read(), (PowerSnapshot{0, 1, 85, 7530, 36000}));
-
-    // One signal carrying two properties.
+    // The reading a change leads to, and the notifications so far.
+    const auto expect = [&c](const char* what, const PowerSnapshot& want, int notifications) {
+        EXPECT_TRUE(c.waitFor(want)) << what;
+        settle();
+        EXPECT_EQ(c.notifications, notifications) << what;
+    };
     ASSERT_TRUE(updateDisplay("{'Percentage': <30.0>, 'TimeToEmpty': <int64 2700>}"));
-    EXPECT_TRUE(c.waitFor({0, 2, 30, 2700, 36000}));
-    settle();
-    EXPECT_EQ(c.notifications, 1);
-
-    // Properties the snapshot does not use.
-    ASSERT_TRUE(mockCall(kDisplayPath, "org.freedesktop.DBus.Mock.AddProperty",
-                         {kDeviceIface, "UpdateTime", "<uint64 1700000000>"}));
+    expect("one signal carrying two properties", {0, 2, 30, 2700, 36000}, 1);
+    ASSERT_TRUE(
+        mockCall(kDisplayPath, "AddProperty", {kDeviceIface, "UpdateTime", "<uint64 1700000000>"}));
     ASSERT_TRUE(updateDisplay("{'UpdateTime': <uint64 1700000030>}"));
     ASSERT_TRUE(updateDisplay("{'IconName': <'battery-low-symbolic'>, 'Energy': <29.0>}"));
-    settle();
-    EXPECT_EQ(c.notifications, 1);
-
-    // An invalidated property is read again from the daemon (which still has 30 %).
+    expect("properties the snapshot does not use", {0, 2, 30, 2700, 36000}, 1);
     ASSERT_TRUE(emitDisplaySignal("{'Percentage': <50.0>}", "@as []"));
-    EXPECT_TRUE(c.waitFor({0, 0, 50, 2700, 36000}));
+    expect("a signal's value", {0, 0, 50, 2700, 36000}, 2);
     ASSERT_TRUE(emitDisplaySignal("@a{sv} {}", "['Percentage']"));
-    EXPECT_TRUE(c.waitFor({0, 2, 30, 2700, 36000}));
-    settle();
-    EXPECT_EQ(c.notifications, 3);
-
-    // Odd types from the daemon.
+    expect("an invalidated property, read again from the daemon", {0, 2, 30, 2700, 36000}, 3);
     ASSERT_TRUE(updateDisplay("{'Percentage': <'lots'>}"));
-    EXPECT_TRUE(c.waitFor({0, 255, 255, 2700, 36000}));
+    expect("an odd type", {0, 255, 255, 2700, 36000}, 4);
     ASSERT_TRUE(updateDisplay("{'Percentage': <int32 31>, 'State': <int64 2>}"));
-    EXPECT_TRUE(c.waitFor({0, 2, 31, 2700, 36000}));
-    settle();
-    EXPECT_EQ(c.notifications, 5);
-
-    // Plugged in.
-    ASSERT_TRUE(mockCall(kManagerPath, "org.freedesktop.DBus.Mock.UpdateProperties",
-                         {kService, "{'OnBattery': <false>}"}));
-    EXPECT_TRUE(c.waitFor({1, 2, 31, 2700, 36000}));
-    settle();
-    EXPECT_EQ(c.notifications, 6);
+    expect("other number types", {0, 2, 31, 2700, 36000}, 5);
+    ASSERT_TRUE(mockCall(kManagerPath, "UpdateProperties", {kService, "{'OnBattery': <false>}"}));
+    expect("plugged in", {1, 2, 31, 2700, 36000}, 6);
 }
 
 TEST(UPowerMock, DaemonLeavesAndReturns) {
     Counted c(std::make_unique<UPowerSource>(QDBusConnection::systemBus()));
     ASSERT_NE(c.source->read(), kUnreachable);
-
     const qint64 pid = qEnvironmentVariable("UPOWER_MOCK_PID").toLongLong();
     ASSERT_GT(pid, 0);
     ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGTERM), 0);
@@ -127,12 +118,8 @@ TEST(UPowerMock, DaemonLeavesAndReturns) {
     QTest::qWait(200);
     EXPECT_EQ(c.notifications, 1);
 
-    QProcess ctl;
-    ctl.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    ctl.start(QStringLiteral(ORVANE_TESTS_DIR "/platform/linux/upower-mock-ctl.sh"),
-              {"start", "70", "5000"});
-    ASSERT_TRUE(ctl.waitForFinished(30000));
-    ASSERT_EQ(ctl.exitCode(), 0);
+    ASSERT_TRUE(
+        run(ORVANE_TESTS_DIR "/platform/linux/upower-mock-ctl.sh", {"start", "70", "5000"}, 30000));
     // A new daemon starts blank and announces nothing: the source must ask.
     EXPECT_TRUE(c.waitFor({0, 1, 70, 5000, 36000}));
     EXPECT_GE(c.notifications, 2);
@@ -140,19 +127,19 @@ TEST(UPowerMock, DaemonLeavesAndReturns) {
 
 TEST(NoBattery, DisplayDeviceWithoutBattery) {
     Counted c(makeLinuxPowerSource());
-    ASSERT_NE(dynamic_cast<UPowerSource*>(c.source.get()), nullptr);
+    ASSERT_TRUE(c.isUPower());
     EXPECT_EQ(c.source->read(), (PowerSnapshot{0, 128, 255, -1, -1}));
 }
 
 TEST(UPowerDown, InstalledButNotRunningStaysUPower) {
     Counted c(makeLinuxPowerSource());
-    ASSERT_NE(dynamic_cast<UPowerSource*>(c.source.get()), nullptr);
+    ASSERT_TRUE(c.isUPower());
     settle();  // the activation attempt fails
     EXPECT_EQ(c.source->read(), kUnreachable);
     EXPECT_EQ(c.notifications, 0);
 }
 
-TEST(NoUPower, FactoryFallsBackToSysfs) {
+TEST(NoUPower, FactoryFallsBackToSysfsAndUPowerSourcesAreUnreachable) {
     const test::TempDir root;
     test::writePowerSupply(root.path(), "AC", {{"type", "Mains"}, {"online", "1"}});
     test::writePowerSupply(root.path(), "BAT0",
@@ -164,9 +151,7 @@ TEST(NoUPower, FactoryFallsBackToSysfs) {
     ASSERT_NE(sysfs, nullptr);
     EXPECT_EQ(sysfs->root(), QString::fromStdString(root.path()));
     EXPECT_EQ(source->read(), (PowerSnapshot{1, 8, 42, -1, -1}));
-}
 
-TEST(NoUPower, UPowerSourceWithoutDaemonOrBus) {
     UPowerSource noDaemon(QDBusConnection::systemBus());
     UPowerSource noBus(
         QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"), "orvane-nobus"));
@@ -175,38 +160,32 @@ TEST(NoUPower, UPowerSourceWithoutDaemonOrBus) {
     EXPECT_EQ(noBus.read(), kUnreachable);
 }
 
-TEST(SysfsSource, RereadsOnUeventAndNotifiesRealChanges) {
+TEST(SysfsSource, UeventsAndRefreshReadAgainAndOnlyAUeventsChangeIsTold) {
     const test::TempDir root;
     test::writePowerSupply(root.path(), "BAT0",
                            {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}});
     SysfsPowerSource source(QString::fromStdString(root.path()), std::chrono::milliseconds(0));
-    int notifications = 0;
+    // Uevents at most once a minute: what no uevent told is read on asking.
+    SysfsPowerSource refreshed(QString::fromStdString(root.path()));
+    int notifications = 0, refreshedNotifications = 0;
     source.setChangeListener([&] { ++notifications; });
+    refreshed.setChangeListener([&] { ++refreshedNotifications; });
     EXPECT_EQ(source.read(), (PowerSnapshot{0, 1, 80, -1, -1}));
 
     test::writePowerSupply(root.path(), "BAT0", {{"capacity", "79"}});
     source.handleUevent();
     EXPECT_TRUE(QTest::qWaitFor([&] { return notifications == 1; }, 5000));
     EXPECT_EQ(source.read().batteryLifePercent, 79);
-
     source.handleUevent();  // nothing changed
     QTest::qWait(100);
     EXPECT_EQ(notifications, 1);
-}
 
-TEST(SysfsSource, RefreshReadsWhatNoUeventTold) {
-    const test::TempDir root;
-    test::writePowerSupply(root.path(), "BAT0",
-                           {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"}});
-    SysfsPowerSource source(QString::fromStdString(root.path()));  // uevents at most once a minute
-    int notifications = 0;
-    source.setChangeListener([&] { ++notifications; });
     for (int capacity : {79, 60, 21}) {
         test::writePowerSupply(root.path(), "BAT0", {{"capacity", std::to_string(capacity)}});
-        source.refresh();
-        EXPECT_EQ(source.read().batteryLifePercent, capacity);
+        refreshed.refresh();
+        EXPECT_EQ(refreshed.read().batteryLifePercent, capacity);
     }
-    EXPECT_EQ(notifications, 0) << "the caller handles what it asked for";
+    EXPECT_EQ(refreshedNotifications, 0) << "the caller handles what it asked for";
 }
 
 }  // namespace
