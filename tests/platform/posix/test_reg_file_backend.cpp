@@ -63,10 +63,7 @@ TEST(RegFile, KeysValuesAndTheStartupEntryLandInTheirFiles) {
         EXPECT_TRUE(f.user.keyExists(parent)) << parent;
     ASSERT_TRUE(f.store.save(Setting::CompactX, "7680"));
     ASSERT_TRUE(f.store.save(Setting::AlwaysOnTop, "1"));
-    ASSERT_TRUE(
-        f.user.setValue(std::string(keys::kSetting), "Count", {4, {0xfb, 0xff, 0xff, 0xff}}));
     EXPECT_EQ(f.store.get(Setting::CompactX), SettingValue::text("7680"));
-    EXPECT_EQ(f.store.get(Setting::Count), SettingValue::number(-5));
     EXPECT_TRUE(f.store.get(Setting::X).isAbsent());
     // The autostart entry lives in the machine hive, not in this file.
     EXPECT_TRUE(f.store.save(Setting::StartWithDesktop, "/usr/bin/orvane"));
