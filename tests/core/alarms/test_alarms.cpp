@@ -60,8 +60,8 @@ TEST(Alarms, EachReadingShowsWhatItsThresholdsCallFor) {
          {{discharging(5), critical}, {discharging(4), none}, {discharging(15), low},
           {discharging(14), none}, {charging(30), none}, {discharging(20), low}}},
         {"switched-off critical silences the low one too", discharging(50),
-         "LowBatt=1 LowBattVal=20 CriticalBatt=0 CriticalBattVal=10 LowBattTime=1 LowBattTimeVal=60 "
-         "CriticalBattTimeVal=30", {{discharging(5, 20 * 60), none}}},
+         "LowBatt=1 LowBattVal=20 CriticalBatt=0 CriticalBattVal=10 LowBattTime=1 "
+         "LowBattTimeVal=60 CriticalBattTimeVal=30", {{discharging(5, 20 * 60), none}}},
         // No platform time and no learnt data is no figure; nor is zero minutes.
         {"time pair and times without a figure", discharging(80, 3 * 3600),
          "LowBattTime=1 LowBattTimeVal=30 CriticalBattTime=1 CriticalBattTimeVal=10",

@@ -104,7 +104,8 @@ TEST(ControlCenterModel, LoadFollowsTheStoredValuesAndTheFullBatteryTime) {
         {"critical time above a 150 minute battery", "CriticalBattTimeVal=200", 9000, 150, 15,
          {10, 0, 25, 4}, {kCriticalTimeMsg}},
         {"critical time above the low time gets the same message",
-         "LowBattTimeVal=20 CriticalBattTimeVal=30", -1, 120, 15, {10, 0, 20, 4}, {kCriticalTimeMsg}},
+         "LowBattTimeVal=20 CriticalBattTimeVal=30", -1, 120, 15, {10, 0, 20, 4},
+         {kCriticalTimeMsg}},
         {"restored time beyond the design range survives",
          "LowBattTimeVal=150 CriticalBattTimeVal=120", 10800, 180, 15, {10, 0, 150, 120}, {}},
         {"restored percents", "LowBattVal=20 CriticalBattVal=5", -1, 120, 15, {20, 5, 25, 0}, {}},
@@ -166,8 +167,10 @@ TEST(ControlCenterModel, SliderRulesKeepTheLimitsAndTheLabels) {
     } cases[] = {
         // clang-format off
         {"first opening", {}, {10, 0, 25, 0}, "10% 0% 0:25 0:00"},
-        {"low battery dragged to 0 stays at 1", {{S::LowBatt, 0}}, {1, 0, 25, 0}, "1% 0% 0:25 0:00"},
-        {"low time dragged to 0 stays at 1", {{S::LowBattTime, 0}}, {10, 0, 1, 0}, "10% 0% 0:01 0:00"},
+        {"low battery dragged to 0 stays at 1", {{S::LowBatt, 0}}, {1, 0, 25, 0},
+         "1% 0% 0:25 0:00"},
+        {"low time dragged to 0 stays at 1", {{S::LowBattTime, 0}}, {10, 0, 1, 0},
+         "10% 0% 0:01 0:00"},
         {"critical snaps back to the low slider", {{S::CriticalBatt, 50}}, {10, 10, 25, 0},
          "10% 10% 0:25 0:00"},
         {"critical time snaps back to the low time", {{S::CriticalBattTime, 100}}, {10, 0, 25, 25},

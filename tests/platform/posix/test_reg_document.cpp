@@ -162,7 +162,8 @@ TEST(RegDocument, ReadsHandWrittenFilesByTheRegistryRules) {
         {s + "junk\n\"Display\" = \"1\"\n\x01\x02\0\xff\n\"Y\"=oops\n"s, t("1")},
         {d("\"1\"\n[-HKEY_CURRENT_USER\\Software\\Merrowin]"), absent},
         {s + "[HKEY_CURRENT_USER\\Software\\Other\n\"Display\"=\"1\"\n", absent},
-        {kHeader + "[HKEY_CURRENT_USER\\Other]\n\"B\"=hex:01,\\\n" + kSection + "\"Display\"=\"1\"\n",
+        {kHeader + "[HKEY_CURRENT_USER\\Other]\n\"B\"=hex:01,\\\n" + kSection +
+         "\"Display\"=\"1\"\n",
          t("1")},
         {"", absent},
         // clang-format on

@@ -209,7 +209,8 @@ TEST(RegFile, UnreadableStoresAreNamedAndLeftAlone) {
         // clang-format off
         {dir / "isdir.reg", "it is a folder"}, {dir / "huge.reg", "it is larger than 16 MiB"},
         {dir / "plainfile/Orvane.reg", plain}, {dir / "plainfile/Merrowin/Orvane.reg", plain},
-        {dir / "fifo.reg", notAFile}, {dir / "tofifo.reg", notAFile}, {dir / "device.reg", notAFile},
+        {dir / "fifo.reg", notAFile}, {dir / "tofifo.reg", notAFile},
+        {dir / "device.reg", notAFile},
         {dir / "loop1.reg", "it is a symbolic link that leads round in a loop"},
         // clang-format on
     };
