@@ -40,19 +40,16 @@ private slots:
 
         MainWindow& w = p.main();
         QVERIFY(w.isVisible());
-        QCOMPARE(w.windowTitle(), "Orvane");
         QCOMPARE(w.pos(), QPoint(0, 0));
-        const QStringList texts{"85% Remaining", "2:05", "Battery"};
-        for (int i = 0; i < 3; ++i) QCOMPARE(w.displayText(i), texts[i]);
-        QCOMPARE(w.barValue(), 85);
-        QCOMPARE(w.pictureKey(), "80L");
-        QCOMPARE(w.promptText(1), "Battery Time:");
+        // Its title, the three values, the bar, the picture and the time's prompt.
+        QCOMPARE(QStringList({w.windowTitle(), w.displayText(0), w.displayText(1), w.displayText(2),
+                              QString::number(w.barValue()), w.pictureKey(), w.promptText(1)})
+                     .join('|'),
+                 "Orvane|85% Remaining|2:05|Battery|85|80L|Battery Time:");
         QCOMPARE(p.host->tray().toolTip(), "Status: 85% Remaining | Time: 2:05 | Pwr: Battery");
 
         // The layout keeps the design's proportions: the status value sits right of its prompt.
-        auto* frame = w.findChild<QGroupBox*>("fraStatus");
-        QVERIFY(frame);
-        QCOMPARE(frame->title(), "Power Status");
+        QCOMPARE(w.findChild<QGroupBox*>("fraStatus")->title(), "Power Status");
         const auto* prompt = w.findChild<QLabel*>("lblPrompt0");
         const auto* value = w.findChild<QLabel*>("lblDisplay0");
         QVERIFY(value->font().bold() && !prompt->font().bold());
@@ -106,8 +103,7 @@ private slots:
             {MenuItem::Compact, "1", false, true, false},
             {MenuItem::Full, "0", true, false, true},
             // The mode in effect, applied again: Qt would untick its item, the logic keeps it.
-            {MenuItem::Full, "0", true, false, true},
-        };
+            {MenuItem::Full, "0", true, false, true}};
         // Without a tray to click (as offscreen), Minimize keeps the main window.
         const bool noTray = !QSystemTrayIcon::isSystemTrayAvailable();
         for (const auto& [item, display, main, compact, onTopItem] : rows) {
@@ -167,23 +163,38 @@ private slots:
         QCOMPARE(status->text(), "50% Charging");
     }
 
-    void compactPlaceSurvivesARestartAndSnapsToEdges() {
+    // The panel's place: snapped to the edges when dropped near them, stored at each drop and
+    // when the platform closes the panel (which comes back there), kept over a restart. No to
+    // the question its double click asks keeps everything; Yes is the end-to-end run's.
+    void compactPlaceIsSnappedStoredAndKept() {
         QTemporaryDir dir;
         {
             Program p(Program::Started, dir.path());
+            QSignalSpy finished(p.host.get(), &AppHost::finished);
             p.choose(MenuItem::Compact);
             QVERIFY(p.compact()->windowFlags() & Qt::WindowStaysOnTopHint);
             // 15 twips a pixel: 150 twips is 10 pixels, 180 twips 12.
             const std::pair<QPoint, QPoint> dropsAndPlaces[] = {
                 {{10, 50}, {0, 50}}, {{12, 50}, {12, 50}},       {{100, -5}, {100, 0}},
-                {{-40, 11}, {0, 0}}, {{2000, 700}, {2000, 700}}, {{300, 120}, {300, 120}},
-            };
+                {{-40, 11}, {0, 0}}, {{2000, 700}, {2000, 700}}, {{300, 120}, {300, 120}}};
             for (const auto& [dropped, settled] : dropsAndPlaces) {
                 p.compact()->move(dropped);
                 emit p.compact()->dragFinished();
                 QCOMPARE(p.compact()->pos(), settled);
                 QCOMPARE(p.get({Setting::CompactX}), QString::number(settled.x() * 15));
             }
+            p.compact()->move(600, 30);
+            p.compact()->close();
+            QCOMPARE(p.get({Setting::CompactX, Setting::Display}), "9000 1");
+            QVERIFY(p.compact() && p.compact()->isVisible());
+            QCOMPARE(p.compact()->pos(), QPoint(600, 30));
+
+            p.messages.answers = {MsgAnswer::No};
+            emit p.compact()->iconDoubleClicked();
+            QCOMPARE(p.lastMessage(), "Are you sure you want to exit Orvane?");
+            QCOMPARE(finished.count(), 0);
+            QVERIFY(p.compact()->isVisible());
+            p.compact()->move(300, 120);
             p.host->terminate();
             QCOMPARE(p.get({Setting::CompactX, Setting::CompactY, Setting::Display}),
                      "4500 1800 1");
@@ -193,45 +204,7 @@ private slots:
         QCOMPARE(again.compact()->pos(), QPoint(300, 120));
     }
 
-    void exitQuestionNoKeepsRunningYesSaves() {
-        Program p;
-        QSignalSpy finished(p.host.get(), &AppHost::finished);
-        p.main().move(200, 100);
-        p.messages.answers = {MsgAnswer::No};
-        p.main().close();
-        QCOMPARE(p.lastMessage(), "Are you sure you want to exit Orvane?");
-        QVERIFY(p.main().isVisible());
-        QCOMPARE(finished.count(), 0);
-
-        p.messages.answers = {MsgAnswer::Yes};
-        p.choose(MenuItem::Exit);
-        QCOMPARE(p.messages.shown.size(), std::size_t(2));  // asked exactly once
-        QCOMPARE(finished.count(), 1);
-        QVERIFY(!p.host->tray().isShown());
-        QCOMPARE(p.get({Setting::X, Setting::Y, Setting::AlwaysOnTop}), "3000 1500 0");
-    }
-
-    // Closed by the platform, the panel saves its place and comes back there. No to the
-    // question its double click asks keeps everything; Yes (saving the place and ending) is
-    // the end-to-end run's.
-    void compactPlatformCloseAndDoubleClickNo() {
-        Program p;
-        QSignalSpy finished(p.host.get(), &AppHost::finished);
-        p.choose(MenuItem::Compact);
-        p.compact()->move(600, 30);
-        p.compact()->close();
-        QCOMPARE(p.get({Setting::CompactX, Setting::Display}), "9000 1");
-        QVERIFY(p.compact() && p.compact()->isVisible());
-        QCOMPARE(p.compact()->pos(), QPoint(600, 30));
-
-        p.messages.answers = {MsgAnswer::No};
-        emit p.compact()->iconDoubleClicked();
-        QCOMPARE(p.lastMessage(), "Are you sure you want to exit Orvane?");
-        QCOMPARE(finished.count(), 0);
-        QVERIFY(p.compact()->isVisible());
-    }
-
-    void alwaysOnTopIsSavedAndRestored() {
+    void alwaysOnTopIsSavedAndRestoredAndEndingAsks() {
         QTemporaryDir dir;
         {
             Program p(Program::Started, dir.path());
@@ -250,6 +223,21 @@ private slots:
         QVERIFY(p.main().windowFlags() & Qt::WindowStaysOnTopHint);
         p.choose(MenuItem::AlwaysOnTop);
         QVERIFY(!(p.main().windowFlags() & Qt::WindowStaysOnTopHint));
+
+        // Ending asks; No keeps the program, Yes saves the window's place and ends.
+        QSignalSpy finished(p.host.get(), &AppHost::finished);
+        p.main().move(200, 100);
+        p.messages.answers = {MsgAnswer::No};
+        p.main().close();
+        QCOMPARE(p.lastMessage(), "Are you sure you want to exit Orvane?");
+        QVERIFY(p.main().isVisible());
+        QCOMPARE(finished.count(), 0);
+        p.messages.answers = {MsgAnswer::Yes};
+        p.choose(MenuItem::Exit);
+        QCOMPARE(p.messages.shown.size(), std::size_t(2));  // asked exactly once
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!p.host->tray().isShown());
+        QCOMPARE(p.get({Setting::X, Setting::Y, Setting::AlwaysOnTop}), "3000 1500 0");
     }
 
     // A window manager's iconify animation moves the frame of a window it minimizes (openbox
@@ -283,8 +271,7 @@ private slots:
             {MenuItem::Full, TrayEvent::LeftDoubleClick, Main, false},
             {MenuItem::Full, TrayEvent::Activate, Main, false},
             {MenuItem::Compact, TrayEvent::LeftButtonUp, Panel, false},
-            {MenuItem::Minimize, TrayEvent::RightButtonUp, Nothing, true},
-        };
+            {MenuItem::Minimize, TrayEvent::RightButtonUp, Nothing, true}};
         for (const auto& [mode, event, front, opens] : rows) {
             p.choose(mode);
             const bool minimized = mode == MenuItem::Full && event != TrayEvent::RightButtonUp;
