@@ -58,8 +58,7 @@ TEST(LinkOpener, SchemeOfAnAddress) {
         {"no scheme", ""},
         {"1http://x", ""},
         {"ht tp://x", ""},
-        {"", ""},
-    };
+        {"", ""}};
     for (const auto& [address, scheme] : addressesAndSchemes)
         EXPECT_EQ(ShellLinkOpener::schemeOf(address), scheme) << address;
 }

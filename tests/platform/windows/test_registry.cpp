@@ -14,43 +14,29 @@
 namespace orvane::test {
 namespace {
 
-// A key under HKEY_CURRENT_USER of this test's own, with one below it for each root; removed
-// with everything under it.
-struct ScratchRoots {
-    ScratchRoots() : user(make("HKCU")), machine(make("HKLM")) {}
-    ~ScratchRoots() {
-        RegCloseKey(user);
-        RegCloseKey(machine);
-        RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
-    }
-    HKEY make(const std::string& name) {
-        HKEY k = nullptr;
-        RegCreateKeyExA(HKEY_CURRENT_USER, (path + "\\" + name).c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &k, nullptr);
-        return k;
-    }
-    inline static int count = 0;
-    const std::string path = "Software\\OrvaneTests\\" + std::to_string(GetCurrentProcessId()) +
-                             "-" + std::to_string(++count);
-    HKEY user, machine;
-};
-
+// The backends over keys standing for the two roots, below a key under HKEY_CURRENT_USER of
+// this test's own that goes with everything under it.
 class RegistryBackends : public BackendsUnderTest {
 public:
+    ~RegistryBackends() override {
+        RegCloseKey(userRoot_);
+        RegCloseKey(machineRoot_);
+        RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
+    }
     SettingsBackend& user() override { return user_; }
     SettingsBackend& machine() override { return machine_; }
     void plantUserValue(const std::string& key, const std::string& name,
                         const RegValue& v) override {
-        plant(roots_.user, key, name, v);
+        plant(userRoot_, key, name, v);
     }
     void plantMachineValue(const std::string& key, const std::string& name,
                            const RegValue& v) override {
-        plant(roots_.machine, key, name, v);
+        plant(machineRoot_, key, name, v);
     }
     void deleteUserKey(const std::string& key) override {
-        ASSERT_EQ(RegDeleteTreeA(roots_.user, key.c_str()), ERROR_SUCCESS);
+        ASSERT_EQ(RegDeleteTreeA(userRoot_, key.c_str()), ERROR_SUCCESS);
         HKEY probe = nullptr;
-        ASSERT_NE(RegOpenKeyExA(roots_.user, key.c_str(), 0, KEY_READ, &probe), ERROR_SUCCESS)
+        ASSERT_NE(RegOpenKeyExA(userRoot_, key.c_str(), 0, KEY_READ, &probe), ERROR_SUCCESS)
             << "still there";
     }
 
@@ -62,10 +48,20 @@ private:
                                   static_cast<DWORD>(v.data.size())),
                   ERROR_SUCCESS);
     }
+    HKEY make(const std::string& name) {
+        HKEY k = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, (path_ + "\\" + name).c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &k, nullptr);
+        return k;
+    }
 
-    ScratchRoots roots_;
-    RegistryBackend user_{roots_.user, "HKEY_CURRENT_USER"};
-    StartupListBackend machine_{roots_.user, roots_.machine};
+    inline static int count_ = 0;
+    const std::string path_ = "Software\\OrvaneTests\\" + std::to_string(GetCurrentProcessId()) +
+                              "-" + std::to_string(++count_);
+    HKEY userRoot_ = make("HKCU");
+    HKEY machineRoot_ = make("HKLM");
+    RegistryBackend user_{userRoot_, "HKEY_CURRENT_USER"};
+    StartupListBackend machine_{userRoot_, machineRoot_};
 };
 
 std::unique_ptr<BackendsUnderTest> makeRegistryBackends() {
@@ -80,8 +76,7 @@ TEST(StartupList, PathFormIsFolderBaseNameAndExeInCapitalsQuoted) {
         {"C:\\Tools\\Orvane.EXE", "\"C:\\Tools\\Orvane.EXE\""},
         {"C:\\a.b\\prog.v2.exe", "\"C:\\a.b\\prog.v2.EXE\""},
         {"C:\\bin\\orvane", "\"C:\\bin\\orvane.EXE\""},
-        {"\\\\server\\share\\orvane.exe", "\"\\\\server\\share\\orvane.EXE\""},
-    };
+        {"\\\\server\\share\\orvane.exe", "\"\\\\server\\share\\orvane.EXE\""}};
     for (const auto& [module, value] : modulesAndValues)
         EXPECT_EQ(StartupListBackend::startupValue(module), value) << module;
 }
