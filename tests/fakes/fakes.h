@@ -36,8 +36,7 @@ public:
     }
     // All or nothing, as the file store does.
     bool commit(const std::vector<ValueWrite>& writes) override;
-    std::optional<RegValue> queryValue(const std::string& keyPath,
-                                       const std::string& name) override;
+    std::optional<RegValue> queryValue(const std::string& key, const std::string& name) override;
 
     void removeKey(const std::string& keyPath) { keys_.erase(lower(keyPath)); }
     // Puts a string value in place, creating the key, without going through the store.
