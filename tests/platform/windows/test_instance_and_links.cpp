@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <process.h>
+
 #include <cstdio>
 #include <fstream>
 
@@ -19,34 +21,24 @@ std::string programPath() {
     return path;
 }
 
-// Starts this test program again with `args` and returns its exit code.
-DWORD runSelf(const std::string& args) {
-    std::string command = "\"" + programPath() + "\" " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return 255;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 255;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
+// This test program run again for `name` (see its main): its exit code.
+intptr_t runInstance(const std::string& name) {
+    const std::string path = programPath();
+    return _spawnl(_P_WAIT, path.c_str(), ("\"" + path + "\"").c_str(), "--instance", name.c_str(),
+                   nullptr);
 }
 
 TEST(NamedMutex, OneCopyAtATimeAcrossProcesses) {
     const std::string name = "Local\\orvane-test-" + std::to_string(GetCurrentProcessId());
-    EXPECT_EQ(runSelf("--instance " + name), 0u) << "alone, a copy runs";
+    EXPECT_EQ(runInstance(name), 0) << "alone, a copy runs";
     {
         NamedMutex first(name);
         ASSERT_TRUE(first.acquire());
         EXPECT_TRUE(first.acquire()) << "asking again keeps it";
         EXPECT_FALSE(NamedMutex(name).acquire()) << "a second copy in the same process";
-        EXPECT_EQ(runSelf("--instance " + name), 1u) << "a second copy in another process";
+        EXPECT_EQ(runInstance(name), 1) << "a second copy in another process";
     }
-    EXPECT_EQ(runSelf("--instance " + name), 0u) << "once the first copy has ended";
+    EXPECT_EQ(runInstance(name), 0) << "once the first copy has ended";
 }
 
 TEST(LinkOpener, SchemeOfAnAddress) {

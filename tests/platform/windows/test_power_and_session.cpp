@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fakes.h"
-#include "platform/windows/power_mapping.h"
 #include "platform/windows/session_end_window.h"
 #include "platform/windows/windows_clock.h"
 #include "platform/windows/windows_power_source.h"
@@ -21,24 +20,8 @@ void pumpMessages() {
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
 }
 
-TEST(PowerMapping, FieldByFieldWithTheSpecialValues) {
-    const DWORD none = 0xFFFFFFFF;
-    const std::pair<SYSTEM_POWER_STATUS, PowerSnapshot> cases[] = {
-        {status(0, 1, 85, 7530, 9000), {0, 1, 85, 7530, 9000}},
-        {status(1, 8, 40, none, none), {1, 8, 40, -1, -1}},
-        {status(1, 9, 100, none, 10800), {1, 9, 100, -1, 10800}},
-        {status(0, 0, 50, 3600, none), {0, 0, 50, 3600, -1}},  // between low and high
-        {status(0, 6, 3, 300, none), {0, 6, 3, 300, -1}},      // low and critical
-        {status(1, 128, 255, none, none), {1, 128, 255, -1, -1}},
-        {status(255, 255, 255, none, none), {255, 255, 255, -1, -1}},
-        {status(7, 1, 101, 0x80000000, 0x7FFFFFFF), {255, 1, 255, -1, 0x7FFFFFFF}},  // out of range
-        {status(0, 2, 0, 0, 0), {0, 2, 0, 0, 0}}};
-    for (const auto& [in, want] : cases) {
-        EXPECT_EQ(snapshotFrom(in), want) << int(in.ACLineStatus) << "/" << int(in.BatteryFlag)
-                                          << "/" << int(in.BatteryLifePercent);
-    }
-}
-
+// Each answer of GetSystemPowerStatus mapped field by field, with the special values; each
+// broadcast reads again, and only a change is told.
 TEST(PowerSource, EachBroadcastReadsAgainAndOnlyAChangeIsTold) {
     SYSTEM_POWER_STATUS now = status(0, 1, 85, 7530, 9000);
     bool answers = true;
@@ -51,30 +34,41 @@ TEST(PowerSource, EachBroadcastReadsAgainAndOnlyAChangeIsTold) {
     source.setChangeListener([&] { ++told; });
     EXPECT_EQ(source.read(), (PowerSnapshot{0, 1, 85, 7530, 9000}));
 
-    const auto broadcast = [&](WPARAM what) {
-        ASSERT_TRUE(PostMessageA(source.window(), WM_POWERBROADCAST, what, 0));
-        pumpMessages();
+    const DWORD none = 0xFFFFFFFF;
+    struct Step {
+        SYSTEM_POWER_STATUS status;
+        PowerSnapshot want;
+        int told;  // so far
+        WPARAM broadcast = PBT_APMPOWERSTATUSCHANGE;
     };
-    broadcast(PBT_APMPOWERSTATUSCHANGE);
-    EXPECT_EQ(told, 0) << "nothing changed";
-
-    now = status(0, 1, 84, 7400, 9000);
-    broadcast(PBT_APMPOWERSTATUSCHANGE);
-    EXPECT_EQ(told, 1);
-    EXPECT_EQ(source.read().batteryLifePercent, 84);
-
-    now = status(1, 9, 84, 0xFFFFFFFF, 9000);
-    broadcast(PBT_APMSUSPEND);
-    EXPECT_EQ(told, 1) << "a suspend notice is no status change";
-    broadcast(PBT_POWERSETTINGCHANGE);
-    EXPECT_EQ(told, 2);
-    broadcast(PBT_APMRESUMEAUTOMATIC);
-    EXPECT_EQ(told, 2) << "the same status after the resume";
-
+    const Step steps[] = {
+        {status(0, 1, 85, 7530, 9000), {0, 1, 85, 7530, 9000}, 0},  // nothing changed
+        {status(0, 1, 84, 7400, 9000), {0, 1, 84, 7400, 9000}, 1},
+        {status(1, 8, 40, none, none), {1, 8, 40, -1, -1}, 2},
+        {status(1, 9, 100, none, 10800), {1, 9, 100, -1, 10800}, 3},
+        {status(0, 0, 50, 3600, none), {0, 0, 50, 3600, -1}, 4},  // between low and high
+        {status(0, 6, 3, 300, none), {0, 6, 3, 300, -1}, 5},      // low and critical
+        {status(1, 128, 255, none, none), {1, 128, 255, -1, -1}, 6},
+        {status(255, 255, 255, none, none), {255, 255, 255, -1, -1}, 7},
+        {status(7, 1, 101, 0x80000000, 0x7FFFFFFF), {255, 1, 255, -1, 0x7FFFFFFF}, 8},  // too big
+        {status(0, 2, 0, 0, 0), {0, 2, 0, 0, 0}, 9},
+        // A suspend notice is no status change; a setting's change is; the resume finds the
+        // same status.
+        {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 9, PBT_APMSUSPEND},
+        {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 10, PBT_POWERSETTINGCHANGE},
+        {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 10, PBT_APMRESUMEAUTOMATIC}};
+    for (const Step& s : steps) {
+        now = s.status;
+        ASSERT_TRUE(PostMessageA(source.window(), WM_POWERBROADCAST, s.broadcast, 0));
+        pumpMessages();
+        EXPECT_EQ(told, s.told) << "at " << &s - steps;
+        EXPECT_EQ(source.read(), s.want) << "at " << &s - steps;
+    }
     // A status that cannot be read counts as unknown throughout.
     answers = false;
-    broadcast(PBT_APMPOWERSTATUSCHANGE);
-    EXPECT_EQ(told, 3);
+    ASSERT_TRUE(PostMessageA(source.window(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0));
+    pumpMessages();
+    EXPECT_EQ(told, 11);
     EXPECT_EQ(source.read(), PowerSnapshot{});
 }
 
