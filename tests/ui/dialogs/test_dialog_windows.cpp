@@ -1,6 +1,5 @@
 #include <QAccessible>
 #include <QCheckBox>
-#include <QDir>
 #include <filesystem>
 #include <functional>
 
@@ -17,30 +16,19 @@ using namespace orvane::test;
 
 namespace {
 
-// A real store file in a temporary folder, fakes for the rest, and a journal of the calls
-// the dialogs make outward.
-struct Env {
-    Env() : path(dir.path() + "/Orvane.reg"), user(path.toStdString()), store(user, machine) {
-        store.EnsureKeys();
-    }
-    QByteArray file() const { return QByteArray::fromStdString(readText(path.toStdString())); }
+// The store file and fakes of a program not started, and a journal of the calls the dialogs
+// make outward.
+struct Env : Program {
+    Env() : Program(Program::First) { store.EnsureKeys(); }
+    QByteArray file() { return QByteArray::fromStdString(readText(user.location())); }
     ControlCenterWindow* controlCenter(QWidget* owner) {
+        const auto note = [this](const char* call) { return [this, call] { calls << call; }; };
         auto model = std::make_unique<ControlCenterModel>(
             store, messages, power,
-            ControlCenterActions{[this] { calls << "loadAlarms"; },
-                                 [this] { calls << "updateDisplay"; },
-                                 [this] { calls << "clearLastUpdate"; }});
-        return new ControlCenterWindow(
-            std::move(model), [this] { calls << "mainToFront"; }, owner);
+            ControlCenterActions{note("loadAlarms"), note("updateDisplay"),
+                                 note("clearLastUpdate")});
+        return new ControlCenterWindow(std::move(model), note("mainToFront"), owner);
     }
-
-    QTemporaryDir dir;
-    QString path;
-    RegFileBackend user;
-    MemoryBackend machine;
-    SettingsStore store;
-    ScriptedMessages messages;
-    FakePowerSource power;
     QStringList calls;
 };
 
@@ -326,7 +314,7 @@ private slots:
     void desktopOpenerStartsTheHandlersCommand() {
         QTemporaryDir dir;
         const QString d = dir.path(), apps = d + "/data/applications";
-        QVERIFY(QDir().mkpath(apps + "/vendor"));
+        std::filesystem::create_directories((apps + "/vendor").toStdString());
         writeScript(d + "/echo", "printf '%s|' \"$@\"");
         DesktopLinkOpener echoing(d + "/echo");
         QCOMPARE(echoing.defaultHandler("mailto"), "query|default|x-scheme-handler/mailto|");
