@@ -28,6 +28,10 @@ write_store() { seed_store Display="$1" CompactX="$2" CompactY="$3" X="$4" Y="$5
 
 # Shown and ended untouched: the place stays as it was stored (weston reports a window's place
 # late, or 32 px up and left of it).
+framed_at_200_100() {
+  read -r mx my _ _ < <(weston_window_place "$main")
+  [ "$mx" -ge 200 ] && [ "$mx" -le 216 ] && [ "$my" -ge 100 ] && [ "$my" -le 140 ]
+}
 untouched() {  # untouched ROUNDS
   local round
   write_store 1 9000 6000 3000 1500
@@ -43,6 +47,8 @@ untouched() {  # untouched ROUNDS
     start
     main=$(wait_window "$pid" Orvane) || fail "no main window"
     wait_for settled || fail "the main window never settled"
+    # Its client area a frame's border and title in from 200,100, where it was put.
+    wait_for framed_at_200_100 || fail "round $round: the main window shows at $(weston_window_place "$main")"
     stop_orvane
     stored X 3000 && stored Y 1500 || fail "round $round: an untouched main window's place changed"
   done
@@ -78,9 +84,7 @@ main=$(wait_window "$pid" Orvane) || fail "no main window"
 wait_for weston_window_place "$main" || fail "weston never showed the main window"
 # The program has seen it stand where it was put, and so knows weston's frame around it.
 wait_for settled || fail "the main window never settled"
-read -r mx my _ _ < <(weston_window_place "$main")
-[ "$mx" -ge 200 ] && [ "$mx" -le 216 ] && [ "$my" -ge 100 ] && [ "$my" -le 140 ] ||
-  fail "the main window's frame is not at 200,100: its client area is at $mx,$my"
+framed_at_200_100 || fail "the main window's frame is not at 200,100: its client area is at $mx,$my"
 weston_drag $((mx + 60)) $((my - 12)) $((mx + 260)) $((my + 88))
 wait_weston_window_at "$main" $((mx + 200)) $((my + 100)) || fail "the title bar did not move the main window"
 stop_orvane
