@@ -31,9 +31,7 @@ weston_cursor() {
 # WESTON_BACKEND=headless: weston's headless output instead (no Xvfb, no pointer: nothing to
 # drive, only windows to read).
 start_weston_xwayland() {
-  local size=${1:-1024x640} log=$HARNESS_DIR/weston.log win backend=${WESTON_BACKEND:-x11}
-  command -v weston >/dev/null && command -v Xwayland >/dev/null || {
-    hlog "weston or Xwayland is missing"; return 1; }
+  local size=${1:-1024x640} log=$HARNESS_DIR/weston.log win backend=${WESTON_BACKEND:-x11} before x y
   if [ "$backend" = x11 ] && { [ -z "${XVFB_PID:-}" ] || [ -z "${DISPLAY:-}" ]; }; then
     start_xvfb 1280x800x24 || return 1
   fi
@@ -66,47 +64,28 @@ start_weston_xwayland() {
   # The program must choose for itself (xcb, as WAYLAND_DISPLAY and DISPLAY are both set).
   unset QT_QPA_PLATFORM
   # A window mapped before the window manager runs is never managed.
-  WAIT_S=15 wait_for eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+  WAIT_S=15 wait_for wm_ready ||
     { hlog "XWayland's window manager did not start: $(tail -3 "$log")"; return 1; }
   # The shell's panel sets the work area that placement uses.
   WAIT_S=10 wait_for eval 'weston_scene | grep -q "panel for output"' ||
     { hlog "weston's desktop shell did not start"; return 1; }
   [ "$backend" = headless ] && { hlog "weston (headless) on $WAYLAND_DISPLAY, XWayland on $DISPLAY"; return 0; }
-  weston_pointer_enter || return 1
-  hlog "weston on $WAYLAND_DISPLAY, XWayland on $DISPLAY, inside $OUTER_DISPLAY at $WESTON_OUTER_X,$WESTON_OUTER_Y"
-}
-
-# weston_pointer X Y: the real pointer to X,Y of weston's screen.
-weston_pointer() {
-  DISPLAY=$OUTER_DISPLAY xdotool mousemove $((WESTON_OUTER_X + $1)) $((WESTON_OUTER_Y + $2))
-}
-
-# weston_pointer_enter: weston's x11 backend ignores XTest motion until the pointer has
-# entered its window (it was created under the pointer): leave it and come back, then wait
-# until weston's cursor has followed.
-weston_pointer_enter() {
-  local before x y
+  # The x11 backend ignores XTest motion until the pointer has entered its window (it was
+  # created under the pointer): leave it and come back somewhere the cursor is not already (its
+  # view sits a hotspot above-left of the pointer), then wait until weston's cursor has followed.
   before=$(weston_cursor)
-  # Somewhere the cursor is not already (its view sits a hotspot above-left of the pointer).
   x=$((WESTON_WIDTH - 20)) y=$((WESTON_HEIGHT - 20))
   [ "${before%% *}" -ge $((x - 40)) ] 2>/dev/null && x=$((x - 80)) y=$((y - 80))
   DISPLAY=$OUTER_DISPLAY xdotool mousemove $((WESTON_OUTER_X + WESTON_WIDTH + 5)) $((WESTON_OUTER_Y + WESTON_HEIGHT + 5))
-  weston_pointer "$x" "$y"
-  WAIT_S=5 wait_for eval '[ "$(weston_cursor)" != "$before" ]' ||
-    { hlog "weston does not follow the pointer"; return 1; }
+  DISPLAY=$OUTER_DISPLAY xdotool mousemove $((WESTON_OUTER_X + x)) $((WESTON_OUTER_Y + y))
+  WAIT_S=5 wait_for eval '[ "$(weston_cursor)" != "$before" ]' || { hlog "weston does not follow the pointer"; return 1; }
+  hlog "weston on $WAYLAND_DISPLAY, XWayland on $DISPLAY, inside $OUTER_DISPLAY at $WESTON_OUTER_X,$WESTON_OUTER_Y"
 }
 
-# weston_drag X1 Y1 X2 Y2 [STEPS]: left press at X1,Y1, move to X2,Y2 in STEPS (default 10)
-# at a person's pace, release. Weston's coordinates.
+# weston_drag X1 Y1 X2 Y2: drag (harness-lib.sh) in weston's coordinates, in 10 steps.
 weston_drag() {
-  local steps=${5:-10} i
-  weston_pointer "$1" "$2"
-  DISPLAY=$OUTER_DISPLAY xdotool mousedown 1
-  for i in $(seq "$steps"); do
-    weston_pointer $(($1 + ($3 - $1) * i / steps)) $(($2 + ($4 - $2) * i / steps))
-    sleep 0.03
-  done
-  DISPLAY=$OUTER_DISPLAY xdotool mouseup 1
+  DISPLAY=$OUTER_DISPLAY drag $((WESTON_OUTER_X + $1)) $((WESTON_OUTER_Y + $2)) \
+    $((WESTON_OUTER_X + $3)) $((WESTON_OUTER_Y + $4)) 10
 }
 
 # x_frame_of WID -> the top-level ancestor of WID (weston's frame window), or WID itself.

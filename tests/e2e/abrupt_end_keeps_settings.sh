@@ -8,29 +8,19 @@ set -u
 how=${1:?usage: abrupt_end_keeps_settings.sh --kill|--x-server PATH_TO_ORVANE}
 app=${2:?usage: abrupt_end_keeps_settings.sh --kill|--x-server PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
-
-seed_store
-
-start_orvane "$app"
+start_seeded
 main=$(wait_window "$pid" Orvane) || fail "no main window"
 
 # Moved as a window manager would move it: the place is stored once the window stands still.
 xdotool windowmove "$main" 100 50
 wait_stored X 1500
 wait_stored Y 750
-
-# Exit, Control Center, Refresh Status, Full, Compact, Minimize, Start with Windows, Always On Top.
 choose_from_tray_menu "$pid" 8 || fail "no tray menu"
 wait_stored "Always On Top" -1
 choose_from_tray_menu "$pid" 5 || fail "no tray menu"
 panel=$(wait_window "$pid" "Orvane compact") || fail "choosing Compact showed no compact panel"
 read -r x y _ _ < <(win_geometry "$panel")
-xdotool mousemove $((x + 6)) $((y + 6)) mousedown 1
-for step in 1 2 3 4 5 6; do
-  xdotool mousemove $((x + 6 + (400 - x) * step / 6)) $((y + 6 + (300 - y) * step / 6))
-  sleep 0.03
-done
-xdotool mouseup 1
+drag $((x + 6)) $((y + 6)) 406 306 6
 wait_stored CompactX 6000
 wait_stored CompactY 4500
 
@@ -39,8 +29,7 @@ case $how in
   --x-server) kill "$XVFB_PID" ;;
   *) fail "unknown way to end: $how" ;;
 esac
-wait_for eval "! kill -0 $pid" || fail "the program outlived its end"
-forget "$pid"
+ended "the program outlived its end"
 head -1 "$store" | grep -q '^Windows Registry Editor Version 5.00' || fail "the store is not whole"
 for want in "X 1500" "Y 750" "CompactX 6000" "CompactY 4500" "Always On Top -1"; do
   stored "${want% *}" "${want##* }" || fail "lost: ${want% *} ${want##* }"

@@ -8,16 +8,13 @@ display=0 title=Orvane
 [ "${1:-}" = --compact ] && { display=1 title="Orvane compact"; shift; }
 app=${1:?usage: alarm_box_in_front.sh [--compact] PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../upower-mock.sh"
-command -v openbox >/dev/null || { echo "SKIP: openbox is not installed (scripts/deps.sh test)"; exit 77; }
 start_window_manager || exit 1
 
 seed_store Display=$display X=1500 Y=750 "Always On Top=-1"
 printf '"LowBatt"="1"\n"LowBattVal"="84"\n' >>"$store"
-
 start_orvane "$app"
 owner=$(wait_window "$pid" "$title") || fail "no window titled $title"
-above() { xprop -id "$owner" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
-wait_for above || fail "$title is not kept above"
+wait_for eval 'xprop -id "$owner" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE' || fail "$title is not kept above"
 
 mock_display "{'Percentage': <84.0>, 'TimeToEmpty': <int64 3000>}"
 box=$(wait_window "$pid" Orvane "$owner") || fail "no low-battery message"
@@ -40,6 +37,5 @@ focused() { [ "$(($(xprop -root _NET_ACTIVE_WINDOW | awk '{print $NF}')))" = "$b
 wait_for focused || fail "the message does not have the focus"
 
 xdotool key --window "$box" Return
-gone() { [ "$(visible_window "$pid" Orvane "$owner")" != "$box" ]; }
-wait_for gone || fail "Enter did not close the message"
+wait_for eval '[ "$(visible_window "$pid" Orvane "$owner")" != "$box" ]' || fail "Enter did not close the message"
 echo "PASS: the low-battery message stands in front of $title and has the focus"

@@ -7,8 +7,7 @@
 set -u
 app=${1:?usage: keyboard_menu_and_links.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
-command -v openbox >/dev/null || { echo "SKIP: openbox is not installed (scripts/deps.sh test)"; exit 77; }
-command -v xdg-mime >/dev/null || { echo "SKIP: xdg-utils is not installed"; exit 77; }
+needs xdg-mime
 launcher=/usr/libexec/at-spi-bus-launcher
 [ -x "$launcher" ] && "$PY" -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null ||
   { echo "SKIP: at-spi2-core or gir1.2-atspi-2.0 is not installed (scripts/deps.sh test)"; exit 77; }
@@ -17,25 +16,17 @@ start_window_manager || exit 1
 # A browser and a mail program that write down what they were given.
 opened=$HARNESS_DIR/opened.txt
 : >"$opened"
-export XDG_DATA_HOME=$HARNESS_DIR/data
-mkdir -p "$XDG_DATA_HOME/applications"
 printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>%s\n' "$opened" >"$HARNESS_DIR/recorder"
 chmod +x "$HARNESS_DIR/recorder"
-printf '%s\n' '[Desktop Entry]' 'Type=Application' 'Name=Recorder' "Exec=$HARNESS_DIR/recorder %u" \
-  'MimeType=x-scheme-handler/https;x-scheme-handler/http;x-scheme-handler/mailto;' \
-  >"$XDG_DATA_HOME/applications/recorder.desktop"
-printf '%s\n' '[Default Applications]' 'x-scheme-handler/https=recorder.desktop' \
-  'x-scheme-handler/http=recorder.desktop' 'x-scheme-handler/mailto=recorder.desktop' \
-  >"$XDG_CONFIG_HOME/mimeapps.list"
+link_handler "$HARNESS_DIR/recorder" https http mailto
 
 # The accessibility bus, as a desktop session starts it; Qt then tells it about every window.
 "$launcher" --launch-immediately >"$HARNESS_DIR/a11y.log" 2>&1 &
 track $!
-wait_name session org.a11y.Bus 10 || { echo "FAIL: no accessibility bus"; exit 1; }
+wait_name session org.a11y.Bus 10 || fail "no accessibility bus"
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
-seed_store X=3000 Y=3000
-start_orvane "$app"
+start_seeded X=3000 Y=3000
 main=$(wait_window "$pid" Orvane) || fail "no main window"
 read -r x y w h < <(win_geometry "$main")
 xdotool mousemove $((x + w - 20)) $((y + h - 10)) click 1
@@ -75,30 +66,22 @@ wait_for grep -q '^http' "$opened" || fail "Tab and Space did not open the web l
 
 # What a screen reader finds in the About box.
 "$PY" - "$pid" >"$HARNESS_DIR/a11y.txt" 2>&1 <<'PY' || fail "assistive technology: $(cat "$HARNESS_DIR/a11y.txt")"
-import sys, time
+import sys
 import gi
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi
 
-pid = int(sys.argv[1])
-def links_of(node, found):
-    if node.get_role() == Atspi.Role.LINK:
-        found.append(node)
-    for i in range(node.get_child_count()):
-        links_of(node.get_child_at_index(i), found)
-    return found
-desktop = Atspi.get_desktop(0)
-apps = [desktop.get_child_at_index(i) for i in range(desktop.get_child_count())]
-app = next(a for a in apps if a and a.get_process_id() == pid)
-about = next(w for w in (app.get_child_at_index(i) for i in range(app.get_child_count()))
-             if w.get_name() == "About Orvane")
-links = links_of(about, [])
+def kids(node):
+    return [node.get_child_at_index(i) for i in range(node.get_child_count())]
+def links_of(node):
+    return [node] * (node.get_role() == Atspi.Role.LINK) + [l for k in kids(node) for l in links_of(k)]
+app = next(a for a in kids(Atspi.get_desktop(0)) if a and a.get_process_id() == int(sys.argv[1]))
+links = links_of(next(w for w in kids(app) if w.get_name() == "About Orvane"))
 names = [l.get_name() for l in links]
 assert len(links) == 2 and names[0].startswith("E-mail: ") and names[1].startswith("Web: "), names
 for l in links:
     assert l.get_state_set().contains(Atspi.StateType.FOCUSABLE), l.get_name()
-    action = l.get_action_iface()
-    assert action and action.get_n_actions() >= 1, l.get_name()
+    assert l.get_action_iface() and l.get_action_iface().get_n_actions() >= 1, l.get_name()
 # Pressed by the screen reader: the web link opens once more.
 links[1].get_action_iface().do_action(0)
 print("links:", names)

@@ -5,30 +5,17 @@
 set -u
 app=${1:?usage: link_handler_fails.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
-command -v xdg-mime >/dev/null || { echo "SKIP: xdg-utils is not installed"; exit 77; }
+link_handler /nonexistent/browser https http
+[ "$(xdg-mime query default x-scheme-handler/https)" = handler.desktop ] || fail "the handler was not registered"
 
-export XDG_DATA_HOME=$HARNESS_DIR/data
-mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME/Merrowin"
-printf '%s\n' '[Desktop Entry]' 'Type=Application' 'Name=Gone Browser' 'Exec=/nonexistent/browser %u' \
-  'MimeType=x-scheme-handler/https;x-scheme-handler/http;' >"$XDG_DATA_HOME/applications/gone-browser.desktop"
-printf '%s\n' '[Default Applications]' 'x-scheme-handler/https=gone-browser.desktop' \
-  'x-scheme-handler/http=gone-browser.desktop' >"$XDG_CONFIG_HOME/mimeapps.list"
-[ "$(xdg-mime query default x-scheme-handler/https)" = gone-browser.desktop ] ||
-  { echo "FAIL: the handler was not registered"; exit 1; }
-
-seed_store
-
-start_orvane "$app"
+start_seeded
 wait_window "$pid" Orvane >/dev/null || fail "no main window"
-# Exit, Control Center, Refresh Status, Full, Compact, Minimize, Start with Windows,
-# Always On Top, About.
 choose_from_tray_menu "$pid" 9 || fail "no tray menu"
 about=$(wait_window "$pid" "About Orvane") || fail "no About box"
 # The web link's row in the box's design (3840 x 2760 twips), wherever the font made it grow.
 read -r x y w h < <(win_geometry "$about")
 xdotool mousemove $((x + w * 400 / 3840)) $((y + h * 2017 / 2760)) click 1
 web=${ORVANE_MAKER_WEB:-https://merrowin.example/orvane}
-wait_for grep -qF "URL Failed | Attemp failed. Address $web cannot be opened" "$log" ||
-  fail "no URL Failed message"
+wait_for grep -qF "URL Failed | Attemp failed. Address $web cannot be opened" "$log" || fail "no URL Failed message"
 wait_window "$pid" "URL Failed" >/dev/null || fail "the message's box did not appear"
 echo "PASS: a handler that cannot start gave the URL Failed message"

@@ -8,17 +8,12 @@ display=1
 [ "${1:-}" = --minimize ] && { display=2; shift; }
 app=${1:?usage: on_top_hidden_start.sh [--minimize] PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
-command -v openbox >/dev/null || { echo "SKIP: openbox is not installed (scripts/deps.sh test)"; exit 77; }
 start_window_manager || exit 1
-
-seed_store Display=$display X=1500 Y=750 "Always On Top=-1"
-
-start_orvane "$app"
+start_seeded Display=$display X=1500 Y=750 "Always On Top=-1"
 wait_for docked || fail "the icon did not dock"
 [ $display = 1 ] && { wait_window "$pid" "Orvane compact" >/dev/null || fail "no compact panel"; }
 [ -z "$(visible_window "$pid" Orvane)" ] || fail "the main window is shown in mode $display"
 
-# Exit, Control Center, Refresh Status, Full.
 choose_from_tray_menu "$pid" 4 || fail "no tray menu"
 main=$(wait_window "$pid" Orvane) || fail "Full showed no main window"
 # The stored place is the frame's: the window's own corner less the frame's left and top.

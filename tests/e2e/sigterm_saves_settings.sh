@@ -5,14 +5,14 @@
 set -u
 app=${1:?usage: sigterm_saves_settings.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
-seed_store X=1500 Y=900 CompactX=3000 CompactY=450 Display=0 "Always On Top=-1"
-start_orvane "$app"
+values=(X=1500 Y=900 CompactX=3000 CompactY=450 Display=0 "Always On Top=-1")
+start_seeded "${values[@]}"
 wait_for grep -q 'tip: Status: 85% Remaining | Time: 2:05 | Pwr: Battery' "$log" || fail "no first display"
 
 # Take the saved values away behind the program's back: only its shutdown can bring them back.
 sed -i '/"X"=\|"Y"=\|"CompactX"=\|"CompactY"=\|"Always On Top"=/d' "$store"
 stop_orvane
-for want in X=1500 Y=900 CompactX=3000 CompactY=450 "Always On Top=-1"; do
+for want in "${values[@]}"; do
   stored "${want%%=*}" "${want#*=}" || fail "missing $want"
 done
 grep -q 'Are you sure' "$log" && fail "asked the exit question"

@@ -8,12 +8,8 @@
 set -u
 app=${1:?usage: tray_clicks_xembed.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../upower-mock.sh"
-command -v openbox >/dev/null || { echo "SKIP: openbox is not installed (scripts/deps.sh test)"; exit 77; }
 start_window_manager || exit 1
-
-seed_store
-
-start_orvane "$app"
+start_seeded
 main=$(wait_window "$pid" Orvane) || fail "no main window"
 wait_for docked || fail "the icon did not dock"
 read -r ix iy iw ih < <(win_geometry "$(tray_icon_windows "$pid" | head -1)")
@@ -28,36 +24,27 @@ settled() {
   mock_display "{'TimeToEmpty': <int64 $((7000 + 60 * changes))>}"
   wait_for eval '[ "$(grep -c tip: "$log")" -gt '"$before"' ]' || fail "a power change was not shown"
 }
-windows() { shown_windows_of "$pid" | sort | tr '\n' ' '; }
-state_is() { xprop -id "$1" WM_STATE | grep -q "window state: $2"; }
-menu() {  # the one visible window of the program that was not there before
-  local w
-  for w in $(windows); do case " $shown " in *" $w "*) ;; *) echo "$w"; return 0 ;; esac; done
-  return 1
-}
-right_click_opens_menu_on_release() {
-  shown=$(windows)
-  xdotool mousemove "$ix" "$iy" mousedown 3
+# press BUTTON: pressed on the icon; nothing may come of it until it is let go.
+press() {
+  shown=$(windows_of "$pid")
+  xdotool mousemove "$ix" "$iy" mousedown "$1"
   settled
-  [ "$(windows)" = "$shown" ] || fail "$1: a right press alone opened something"
-  xdotool mouseup 3
-  WAIT_S=5 wait_for menu || fail "$1: releasing the right button opened no menu"
-  xdotool key --window "$(menu)" Escape 2>/dev/null
-  wait_for eval '[ "$(windows)" = "$shown" ]' || fail "$1: the menu did not close"
 }
-choose() {  # choose N: the tray menu's Nth item
-  shown=$(windows)
-  xdotool mousemove "$ix" "$iy" click 3
-  WAIT_S=5 wait_for menu || fail "no menu"
-  xdotool key --window "$(menu)" $(printf 'Down %.0s' $(seq "$1")) Return 2>/dev/null || true
+state_is() { xprop -id "$1" WM_STATE | grep -q "window state: $2"; }
+right_click_opens_menu_on_release() {
+  press 3
+  [ "$(windows_of "$pid")" = "$shown" ] || fail "$1: a right press alone opened something"
+  xdotool mouseup 3
+  WAIT_S=5 wait_for new_window_of "$pid" "$shown" || fail "$1: releasing the right button opened no menu"
+  xdotool key --window "$(new_window_of "$pid" "$shown")" Escape 2>/dev/null
+  wait_for eval '[ "$(windows_of "$pid")" = "$shown" ]' || fail "$1: the menu did not close"
 }
 
 # Full mode.
 right_click_opens_menu_on_release Full
 xdotool windowminimize "$main"
 wait_for state_is "$main" Iconic || fail "the main window did not minimize"
-xdotool mousemove "$ix" "$iy" mousedown 1
-settled
+press 1
 xdotool mouseup 1
 settled
 state_is "$main" Iconic || fail "Full: a single left click restored the main window"
@@ -65,7 +52,7 @@ xdotool click --repeat 2 --delay 80 1
 wait_for state_is "$main" Normal || fail "Full: a double click did not restore the main window"
 
 # Compact mode: the panel comes forward on the release, not on the press.
-choose 5
+choose_from_tray_menu "$pid" 5 || fail "no menu"
 panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
 xmessage -geometry +700+500 elsewhere 2>/dev/null &
 track $!
@@ -73,19 +60,18 @@ other() { xdotool search --onlyvisible --classname xmessage | head -1; }
 wait_for eval '[ -n "$(other)" ]' || fail "no other window"
 xdotool windowactivate --sync "$(other)" 2>/dev/null
 wait_for has_focus "$(other)" || fail "could not focus another window"
-xdotool mousemove "$ix" "$iy" mousedown 1
-settled
+press 1
 has_focus "$panel" && fail "Compact: a left press alone brought the panel forward"
 xdotool mouseup 1
 wait_for has_focus "$panel" || fail "Compact: releasing the left button did not bring the panel forward"
 right_click_opens_menu_on_release Compact
 
 # Minimize mode: the left button does nothing, the right one opens the menu on release.
-choose 6
+choose_from_tray_menu "$pid" 6 || fail "no menu"
 wait_for eval '[ -z "$(visible_window "$pid" "Orvane compact")" ]' || fail "the panel stayed in Minimize mode"
-shown=$(windows)
+shown=$(windows_of "$pid")
 xdotool mousemove "$ix" "$iy" click 1
 settled
-[ "$(windows)" = "$shown" ] || fail "Minimize: a left click showed something"
+[ "$(windows_of "$pid")" = "$shown" ] || fail "Minimize: a left click showed something"
 right_click_opens_menu_on_release Minimize
 echo "PASS: presses alone did nothing; releases and the double click acted by mode"

@@ -5,16 +5,9 @@
 set -u
 app=${1:?usage: tray_menu_compact.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
-
-seed_store
-
-
-start_orvane "$app"
-
+start_seeded
 main=$(wait_window "$pid" Orvane) || fail "no main window"
-# Exit, Control Center, Refresh Status, Full, Compact: the fifth item.
 choose_from_tray_menu "$pid" 5 || fail "a right click on the icon opened no menu"
-
 panel=$(wait_window "$pid" "Orvane compact") || fail "choosing Compact showed no compact panel"
 main_shown() { xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' | grep -qx "$main"; }
 WAIT_S=5 wait_for eval '! main_shown' || fail "the main window is still shown"

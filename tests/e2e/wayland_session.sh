@@ -10,87 +10,82 @@
 # the program ended, five times over, and its stored place must stay the one it was shown at.
 # Runs inside run-with-upower-mock.sh (no --x11: weston-lib.sh starts its own Xvfb).
 set -u
-app=${1:?usage: wayland_session.sh PATH_TO_ORVANE [x11|headless]}
-backend=${2:-x11}
+backend=${1:?usage: wayland_session.sh x11|headless PATH_TO_ORVANE}
+app=${2:?usage: wayland_session.sh x11|headless PATH_TO_ORVANE}
 here=$(dirname "${BASH_SOURCE[0]}")
 . "$here/../harness-lib.sh"
 . "$here/../weston-lib.sh"
-command -v weston >/dev/null && command -v Xwayland >/dev/null ||
-  { echo "SKIP: weston or xwayland is not installed (scripts/deps.sh test)"; exit 77; }
+needs weston Xwayland
 WESTON_BACKEND=$backend start_weston_xwayland || exit 1
 
 log=$HARNESS_DIR/orvane.log
 : >"$log"
-fail() { [ "$backend" = headless ] || weston_screenshot "$HARNESS_DIR/fail.png" 2>/dev/null; XVFB_PID= harness_fail "$@"; }
 settled() { tail -n +$((mark + 1)) "$log" | grep -q 'main window settled'; }
-start() { mark=$(wc -l <"$log"); start_orvane "$app"; }
 write_store() { seed_store Display="$1" CompactX="$2" CompactY="$3" X="$4" Y="$5"; }
-
-# Shown and ended untouched: the place stays as it was stored (weston reports a window's place
-# late, or 32 px up and left of it).
+# start_panel X Y: a start whose compact panel shows at X,Y (weston's pixels); start_main: one
+# whose main window shows and settles.
+start_panel() {
+  start_orvane "$app"
+  panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
+  wait_weston_window_at "$panel" "$1" "$2" || fail "the panel is shown at $(weston_window_place "$panel"), not $1,$2"
+}
+start_main() {
+  mark=$(wc -l <"$log")
+  start_orvane "$app"
+  main=$(wait_window "$pid" Orvane) || fail "no main window"
+  wait_for weston_window_place "$main" || fail "weston never showed the main window"
+  # The program has seen it stand where it was put, and so knows weston's frame around it.
+  wait_for settled || fail "the main window never settled"
+}
+# Its client area a frame's border and title in from 200,100, where it was put (weston reports
+# a window's place late, or 32 px up and left of it).
 framed_at_200_100() {
   read -r mx my _ _ < <(weston_window_place "$main")
   [ "$mx" -ge 200 ] && [ "$mx" -le 216 ] && [ "$my" -ge 100 ] && [ "$my" -le 140 ]
 }
-untouched() {  # untouched ROUNDS
-  local round
-  write_store 1 9000 6000 3000 1500
-  for round in $(seq "$1"); do
-    start
-    panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
-    wait_weston_window_at "$panel" 600 400 || fail "the panel is shown at $(weston_window_place "$panel"), not 600,400"
-    stop_orvane
-    stored CompactX 9000 && stored CompactY 6000 || fail "round $round: an untouched panel's place changed"
-  done
-  write_store 0 4500 3000 3000 1500
-  for round in $(seq "$1"); do
-    start
-    main=$(wait_window "$pid" Orvane) || fail "no main window"
-    wait_for settled || fail "the main window never settled"
-    # Its client area a frame's border and title in from 200,100, where it was put.
-    wait_for framed_at_200_100 || fail "round $round: the main window shows at $(weston_window_place "$main")"
-    stop_orvane
-    stored X 3000 && stored Y 1500 || fail "round $round: an untouched main window's place changed"
-  done
-}
+
+# Shown and ended untouched, round after round: the place stays as it was stored.
+rounds=$([ "$backend" = headless ] && echo 5 || echo 2)
+write_store 1 9000 6000 3000 1500
+for round in $(seq $rounds); do
+  start_panel 600 400
+  stop_orvane
+  stored CompactX 9000 && stored CompactY 6000 || fail "round $round: an untouched panel's place changed"
+done
+write_store 0 4500 3000 3000 1500
+for round in $(seq $rounds); do
+  start_main
+  wait_for framed_at_200_100 || fail "round $round: the main window shows at $(weston_window_place "$main")"
+  stop_orvane
+  stored X 3000 && stored Y 1500 || fail "round $round: an untouched main window's place changed"
+done
 if [ "$backend" = headless ]; then
-  untouched 5
   echo "PASS: untouched windows keep their stored places under weston's headless output"
   exit 0
 fi
-untouched 2
 
-# The panel: placed where the store has it; dragged by its icon it follows, and the drop stores
-# its new place at once; the next start shows it there.
+# The panel dragged by its icon follows, and the drop stores its new place at once; the next
+# start shows it there.
 write_store 1 9000 6000 3000 1500
-start
-panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
-wait_weston_window_at "$panel" 600 400 || fail "the panel is shown at $(weston_window_place "$panel"), not 600,400"
+start_panel 600 400
 weston_drag 606 406 306 206
 wait_weston_window_at "$panel" 300 200 || fail "dragged to 300,200, the panel is at $(weston_window_place "$panel")"
 wait_for eval 'stored CompactX 4500 && stored CompactY 3000' || fail "the drop did not store the panel's place"
 stop_orvane
 stored CompactX 4500 && stored CompactY 3000 || fail "the exit did not keep the panel's place"
-start
-panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel after the restart"
-wait_weston_window_at "$panel" 300 200 || fail "after a restart the panel is at $(weston_window_place "$panel")"
+start_panel 300 200
 stop_orvane
 
-# The main window: placed where the store has it (its client area a frame's border and title
-# in); moved by weston's title bar, the exit stores its new place; the next start shows it there.
+# The main window moved by weston's title bar: the exit stores its new place; the next start
+# shows it there.
 write_store 0 4500 3000 3000 1500
-start
-main=$(wait_window "$pid" Orvane) || fail "no main window"
-wait_for weston_window_place "$main" || fail "weston never showed the main window"
-# The program has seen it stand where it was put, and so knows weston's frame around it.
-wait_for settled || fail "the main window never settled"
+start_main
 framed_at_200_100 || fail "the main window's frame is not at 200,100: its client area is at $mx,$my"
 weston_drag $((mx + 60)) $((my - 12)) $((mx + 260)) $((my + 88))
 wait_weston_window_at "$main" $((mx + 200)) $((my + 100)) || fail "the title bar did not move the main window"
 stop_orvane
 stored X 6000 && stored Y 3000 || fail "the exit did not store the main window's new place"
-start
-main=$(wait_window "$pid" Orvane) || fail "no main window after the restart"
+start_main
 wait_weston_window_at "$main" $((mx + 200)) $((my + 100)) || fail "after a restart the main window is at $(weston_window_place "$main")"
 stop_orvane
 echo "PASS: placed, dragged, moved by the title bar and stored where they really were, under weston"

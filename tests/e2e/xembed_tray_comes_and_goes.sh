@@ -7,16 +7,14 @@ set -u
 app=${1:?usage: xembed_tray_comes_and_goes.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
 stop_pid "$TRAY_PID"
-WAIT_S=5 wait_for eval '! tray_ready' || { echo "FAIL: the tray did not go"; exit 1; }
+WAIT_S=5 wait_for eval '! tray_ready' || fail "the tray did not go"
 
-seed_store Display=2
-start_orvane "$app"
+start_seeded Display=2
 wait_window "$pid" Orvane >/dev/null || fail "with no tray, Minimize left no window to reach the menu from"
-main_gone() { [ -z "$(visible_window "$pid" Orvane)" ]; }
 for round in first second; do
   start_tray_host || exit 1
   wait_for docked || fail "the icon did not dock in the tray that came ($round time)"
-  wait_for main_gone || fail "Minimize kept the main window with a tray there ($round time)"
+  wait_for eval '[ -z "$(visible_window "$pid" Orvane)" ]' || fail "Minimize kept the main window with a tray there ($round time)"
   stop_pid "$TRAY_PID"
   wait_window "$pid" Orvane >/dev/null || fail "the tray went and left no window ($round time)"
 done
