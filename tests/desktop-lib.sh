@@ -11,30 +11,18 @@
 
 DESKTOP_USER=65534
 SCREEN_W=1600 SCREEN_H=1000
-
-desktop_packages() {
-  case $1 in
-    xfce) echo xfwm4 xfce4-panel ;;
-    lxqt) echo openbox lxqt-panel ;;
-    gnome) echo gnome-shell ;;
-    sway) echo sway waybar swaymsg ;;
-    plasma) echo kwin_x11 kded5 plasmashell ;;
-  esac
-}
+# Each desktop's window manager and panel (GNOME's is the extension, which comes with the shell).
+declare -A DESKTOP_WM=([xfce]="xfwm4 --compositor=off" [lxqt]=openbox [gnome]="gnome-shell --x11 --replace"
+  [sway]=sway [plasma]="kwin_x11 --replace")
+declare -A DESKTOP_PANEL=([xfce]=xfce4-panel [lxqt]=lxqt-panel [gnome]="" [sway]=waybar [plasma]="plasmashell --no-respawn")
 
 # desktop_require DESKTOP TOOL...: exits with the skip status where the desktop or a tool is
 # not installed.
 desktop_require() {
-  local tool
-  for tool in $(desktop_packages "$1") "${@:2}"; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/deps.sh test)"; exit 77; }
-  done
+  needs ${DESKTOP_WM[$1]%% *} ${DESKTOP_PANEL[$1]%% *} "${@:2}"
+  [ "$1" != plasma ] || needs kded5
   "$PY" -c 'import dbusmock' 2>/dev/null || { echo "SKIP: python3-dbusmock is not installed"; exit 77; }
 }
-
-# "${AS_USER[@]}" CMD...: as the desktop's user (sway's: uid 65534), else as we are. Not a
-# function: a function run in the background is a subshell, and $! would not be the program.
-AS_USER=(env)
 
 # desktop_session NAME: everything a desktop needs before its programs start.
 desktop_session() {
@@ -88,31 +76,24 @@ desktop_session() {
   esac
 }
 
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-
 # desktop_start_wm: the window manager (gnome-shell and sway also bring their panel's host
 # along: for them the panel is the AppIndicator extension or waybar).
 desktop_start_wm() {
-  case $DESKTOP in
-    xfce) xfwm4 --compositor=off >"$HARNESS_DIR/wm.log" 2>&1 & track $! ;;
-    lxqt) openbox >"$HARNESS_DIR/wm.log" 2>&1 & track $! ;;
-    gnome) gnome-shell --x11 --replace >"$HARNESS_DIR/wm.log" 2>&1 & track $! ;;
-    plasma) kwin_x11 --replace >"$HARNESS_DIR/wm.log" 2>&1 & track $! ;;
-    sway)
-      cat >"$HARNESS_DIR/sway.config" <<EOF
+  if [ "$DESKTOP" = sway ]; then
+    cat >"$HARNESS_DIR/sway.config" <<EOF
 output * resolution ${SCREEN_W}x${SCREEN_H} position 0,0 bg #204060 solid_color
 xwayland enable
 exec printenv DISPLAY >$XDG_RUNTIME_DIR/sway.display
 EOF
-      "${AS_USER[@]}" sway ${SWAY_DEBUG:+-d} -c "$HARNESS_DIR/sway.config" >"$HARNESS_DIR/wm.log" 2>&1 & track $!
-      WAIT_S=30 wait_for test -s "$XDG_RUNTIME_DIR/sway.display" ||
-        { hlog "sway did not start: $(tail -5 "$HARNESS_DIR/wm.log")"; return 1; }
-      SWAY_DISPLAY=$(cat "$XDG_RUNTIME_DIR/sway.display")
-      WAYLAND_SOCKET_NAME=$(cd "$XDG_RUNTIME_DIR" && ls wayland-? | head -1)
-      SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock | head -1)
-      export SWAYSOCK
-      return 0 ;;
-  esac
+    "${AS_USER[@]}" sway ${SWAY_DEBUG:+-d} -c "$HARNESS_DIR/sway.config" >"$HARNESS_DIR/wm.log" 2>&1 & track $!
+    WAIT_S=30 wait_for test -s "$XDG_RUNTIME_DIR/sway.display" ||
+      { hlog "sway did not start: $(tail -5 "$HARNESS_DIR/wm.log")"; return 1; }
+    SWAY_DISPLAY=$(cat "$XDG_RUNTIME_DIR/sway.display")
+    WAYLAND_SOCKET_NAME=$(cd "$XDG_RUNTIME_DIR" && ls wayland-? | head -1)
+    APP_ENV=(DISPLAY="$SWAY_DISPLAY" WAYLAND_DISPLAY="$WAYLAND_SOCKET_NAME")
+    return 0
+  fi
+  ${DESKTOP_WM[$DESKTOP]} >"$HARNESS_DIR/wm.log" 2>&1 & track $!
   WAIT_S=60 wait_for wm_ready || { hlog "$DESKTOP's window manager did not start: $(tail -5 "$HARNESS_DIR/wm.log")"; return 1; }
   if [ "$DESKTOP" = plasma ]; then
     # Its watcher is kded5's: loaded only in a full session, started before the shell.
@@ -124,21 +105,20 @@ EOF
 
 # desktop_start_panel: the panel with its tray; PANEL_PID is what stops it again.
 desktop_start_panel() {
-  case $DESKTOP in
-    xfce) xfce4-panel >"$HARNESS_DIR/panel.log" 2>&1 & PANEL_PID=$! ;;
-    lxqt) lxqt-panel >"$HARNESS_DIR/panel.log" 2>&1 & PANEL_PID=$! ;;
-    plasma) plasmashell --no-respawn >"$HARNESS_DIR/panel.log" 2>&1 & PANEL_PID=$! ;;
-    sway)
-      cat >"$HARNESS_DIR/waybar.json" <<'EOF'
+  local cmd
+  read -ra cmd <<<"${DESKTOP_PANEL[$DESKTOP]}"
+  [ ${#cmd[@]} = 0 ] && return 0
+  if [ "$DESKTOP" = sway ]; then
+    cat >"$HARNESS_DIR/waybar.json" <<'EOF'
 { "layer": "top", "position": "top", "height": 30, "modules-left": ["sway/workspaces"],
   "modules-right": ["tray", "clock"], "tray": { "icon-size": 18, "spacing": 8 } }
 EOF
-      printf '* { font-family: sans-serif; font-size: 13px; } window#waybar { background: #303030; color: #ffffff; }\n' \
-        >"$HARNESS_DIR/waybar.css"
-      "${AS_USER[@]}" env WAYLAND_DISPLAY="$WAYLAND_SOCKET_NAME" waybar -c "$HARNESS_DIR/waybar.json" \
-        -s "$HARNESS_DIR/waybar.css" >"$HARNESS_DIR/panel.log" 2>&1 & PANEL_PID=$! ;;
-    gnome) return 0 ;;  # the extension came with the shell
-  esac
+    printf '* { font-family: sans-serif; font-size: 13px; } window#waybar { background: #303030; color: #ffffff; }\n' \
+      >"$HARNESS_DIR/waybar.css"
+    cmd=(env WAYLAND_DISPLAY="$WAYLAND_SOCKET_NAME" waybar -c "$HARNESS_DIR/waybar.json" -s "$HARNESS_DIR/waybar.css")
+  fi
+  "${AS_USER[@]}" "${cmd[@]}" >"$HARNESS_DIR/panel.log" 2>&1 &
+  PANEL_PID=$!
   track "$PANEL_PID"
 }
 
@@ -177,22 +157,16 @@ desktop_wait_host() {
   fi
 }
 
-# program_display: the X display the program's windows are on (XWayland under sway).
-program_display() { if [ "$DESKTOP" = sway ]; then echo "$SWAY_DISPLAY"; else echo "$DISPLAY"; fi; }
-# px CMD...: an X tool on the program's display (XWayland lets in only the session's user).
-px() { "${AS_USER[@]}" env DISPLAY="$(program_display)" "$@"; }
+# px CMD...: an X tool on the program's display (XWayland under sway, which lets in only the
+# session's user).
+px() { "${AS_USER[@]}" env DISPLAY="${SWAY_DISPLAY:-$DISPLAY}" "$@"; }
 
-# desktop_start_program PROGRAM: as the desktop's user, logging to $log; sets $pid.
+# desktop_start_program PROGRAM: start_orvane as the desktop's user, on a fresh $log.
 desktop_start_program() {
   log=$HARNESS_DIR/orvane.log
   : >"$log"
   [ "$DESKTOP" = sway ] && chown -R $DESKTOP_USER:$DESKTOP_USER "$XDG_CONFIG_HOME" "$log"
-  local env_extra=()
-  [ "$DESKTOP" = sway ] && env_extra=(DISPLAY="$SWAY_DISPLAY" WAYLAND_DISPLAY="$WAYLAND_SOCKET_NAME")
-  "${AS_USER[@]}" env "${env_extra[@]}" QT_LOGGING_RULES="orvane.display.debug=true;orvane.messages.debug=true" \
-    "$1" >>"$log" 2>&1 &
-  pid=$!
-  track "$pid"
+  start_orvane "$1"
 }
 
 # green_pixels FILE / amber_pixels FILE: "X Y" of each green pixel (a battery over half full, as
@@ -264,16 +238,4 @@ tray_icon_place() {
   icon_green() { green_pixels "$full" && LC_ALL=C comm -12 "$low" "$full" >"$turned" && centre_of "$turned"; }
   WAIT_S=30 wait_for icon_green || { hlog "the amber icon did not turn green again"; return 1; }
   centre_of "$turned"
-}
-
-# crop_sum X Y W H: a checksum of that part of the screen.
-crop_sum() {
-  import -window root -crop "${3}x${4}+${1}+${2}" png:- 2>/dev/null | md5sum | cut -d' ' -f1
-}
-
-# menu_area X Y: where a host's menu opens next to an icon at X,Y ("X Y W H").
-menu_area() {
-  local x=$(( $1 > 260 ? $1 - 260 : 0 )) w=520
-  [ $((x + w)) -gt $SCREEN_W ] && w=$((SCREEN_W - x))
-  if [ "$2" -lt $((SCREEN_H / 2)) ]; then echo "$x 0 $w 320"; else echo "$x $((SCREEN_H - 320)) $w 320"; fi
 }

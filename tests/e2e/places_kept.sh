@@ -15,15 +15,6 @@ here=$(dirname "${BASH_SOURCE[0]}")
 
 desktop_require "$desktop" Xvfb xdotool xprop
 
-log=/dev/null
-fail() {
-  echo "FAIL ($desktop): $*" >&2
-  echo "--- program log" >&2; cat "$log" >&2
-  echo "--- store" >&2; cat "$store" >&2
-  exit 1
-}
-stored() { sed -n "s/^\"$1\"=\"\(.*\)\"\r\{0,1\}$/\1/p" "$store"; }
-
 desktop_session "$desktop" || fail "the session did not start"
 desktop_start_wm || fail "the window manager did not start"
 pointer() { xdotool "$@"; }
@@ -39,32 +30,28 @@ fi
 [ "$desktop" = gnome ] && { desktop_wait_host || fail "GNOME did not leave its overview"; }
 seed_store Display=1 X=1500 Y=6000 CompactX=9000 CompactY=6000
 
-for round in 1 2; do
+# start_panel: the program's compact panel, where it was put (anywhere under sway).
+start_panel() {
   desktop_start_program "$app"
-  panel=$(wait_window "$pid" "Orvane compact") || fail "round $round: no compact panel"
+  panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
+  [ "$desktop" = sway ] || wait_for at "$panel" 600 400 || fail "the panel stands at $(win_geometry "$panel"), not at 600,400"
+}
+for round in 1 2; do
   # Once the panel is where it was put, the session ends.
-  at_place() { read -r x y _ < <(win_geometry "$panel"); [ "$x $y" = "600 400" ]; }
-  [ "$desktop" = sway ] && { at_place() { [ -n "$(win_geometry "$panel")" ]; }; }
-  wait_for at_place || fail "round $round: the panel stands at $(win_geometry "$panel"), not at 600,400"
-  kill -TERM "$pid"
-  wait_for eval "! kill -0 $pid 2>/dev/null" || fail "round $round: still running after SIGTERM"
-  forget "$pid"
+  start_panel
+  stop_orvane
   for kv in X=1500 Y=6000 CompactX=9000 CompactY=6000; do
-    [ "$(stored "${kv%%=*}")" = "${kv#*=}" ] ||
-      fail "round $round: \"${kv%%=*}\" is '$(stored "${kv%%=*}")', not ${kv#*=}"
+    stored "${kv%%=*}" "${kv#*=}" || fail "round $round: \"${kv%%=*}\" is not ${kv#*=}"
   done
 done
-at() { read -r x y _ < <(win_geometry "$panel"); [ "$x $y" = "$1 $2" ]; }
 # Full mode: the main window shown, settled and ended by the session keeps its stored place
 # (under sway too, which shows it where it likes).
 sed -i 's/^"Display"="1"/"Display"="0"/' "$store"
 desktop_start_program "$app"
 wait_window "$pid" Orvane >/dev/null || fail "Full mode: no main window"
 wait_for grep -q 'main window settled' "$log" || fail "Full mode: the main window never settled"
-kill -TERM "$pid"
-wait_for eval "! kill -0 $pid 2>/dev/null" || fail "Full mode: still running after SIGTERM"
-forget "$pid"
-[ "$(stored X) $(stored Y)" = "1500 6000" ] || fail "Full mode: the main window was stored at $(stored X),$(stored Y)"
+stop_orvane
+stored X 1500 && stored Y 6000 || fail "Full mode: the main window was stored elsewhere"
 sed -i 's/^"Display"="0"/"Display"="1"/' "$store"
 
 # steady_corner: the panel's corner once two reads a moment apart agree: a loaded window
@@ -100,14 +87,12 @@ drag_to() {
   read -r px py < <(steady_corner)
   if [ "$px $py" != "$1 $2" ]; then
     pointer mousemove_relative -- $(($1 - px)) $(($2 - py))
-    WAIT_S=2 wait_for at "$1" "$2"
+    WAIT_S=2 wait_for at "$panel" "$1" "$2"
   fi
   pointer mouseup 1
 }
-stored_at() { [ "$(stored CompactX) $(stored CompactY)" = "$(($1 * 15)) $(($2 * 15))" ]; }
-desktop_start_program "$app"
-panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
-[ "$desktop" = sway ] || wait_for at 600 400 || fail "the panel stands at $(win_geometry "$panel"), not at 600,400"
+stored_at() { stored CompactX $(($1 * 15)) && stored CompactY $(($2 * 15)); }
+start_panel
 # An edge is the work area's: a window manager may keep windows off its own panels (GNOME's
 # top bar).
 area_x=0 area_y=0
@@ -120,7 +105,7 @@ for drop in "10 300 0 300" "300 10 300 0" "200 150 200 150"; do
   # sway centres a floating X window that asks to move: the panel stays where it was let go.
   [ "$desktop" = sway ] && { wx=$dx wy=$dy; }
   drag_to "$dx" "$dy"
-  wait_for at "$wx" "$wy" || fail "dropped at $dx,$dy, the panel stands at $(win_geometry "$panel"), not at $wx,$wy"
+  wait_for at "$panel" "$wx" "$wy" || fail "dropped at $dx,$dy, the panel stands at $(win_geometry "$panel"), not at $wx,$wy"
   wait_for stored_at "$wx" "$wy" || fail "dropped at $dx,$dy, the store does not hold $wx,$wy"
 done
 echo "PASS ($desktop): the places stored are where the windows stand, twice; edge drops land"

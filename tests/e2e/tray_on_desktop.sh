@@ -20,19 +20,6 @@ here=$(dirname "${BASH_SOURCE[0]}")
 
 desktop_require "$desktop" Xvfb xdotool xprop import setpriv
 
-log=/dev/null
-fail() {
-  echo "FAIL ($desktop): $*" >&2
-  echo "--- program log" >&2; cat "$log" >&2
-  for f in wm panel kded5; do
-    [ -s "$HARNESS_DIR/$f.log" ] && { echo "--- $f.log (end)" >&2; tail -15 "$HARNESS_DIR/$f.log" >&2; }
-  done
-  if [ -n "${ORVANE_TEST_SHOTS:-}" ]; then
-    mkdir -p "$ORVANE_TEST_SHOTS"
-    import -window root "$ORVANE_TEST_SHOTS/$desktop-$late-fail.png" 2>/dev/null
-  fi
-  exit 1
-}
 step() { hlog "$desktop: $*"; }
 
 desktop_session "$desktop" || fail "the session did not start"
@@ -44,8 +31,9 @@ fi
 step "starting the program"
 desktop_start_program "$app"
 
-main_window() { px xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane$' 2>/dev/null | tail -1; }
-main_shown() { [ -n "$(main_window)" ]; }
+# window_titled TITLE: the program's newest window of that title, on its own display.
+window_titled() { px xdotool search --all --onlyvisible --pid "$pid" --name "^$1\$" 2>/dev/null | tail -1; }
+main_shown() { [ -n "$(window_titled Orvane)" ]; }
 if [ $late = 1 ]; then
   WAIT_S=20 wait_for main_shown || fail "with no tray yet, Minimize left no window to reach the menu from"
   step "starting the panel after the program"
@@ -63,8 +51,9 @@ step "icon at $ix,$iy"
 # choose_from_panel_menu N BOX: a right click on the icon, then the Nth item of the menu the
 # panel draws, by keyboard. waybar's menu takes no keyboard on sway: there the pointer goes to
 # the item with the BOXth check box of the menu.
-read -r ax ay aw ah < <(menu_area "$ix" "$iy")
-area=${aw}x${ah}+${ax}+${ay}
+# Where a host's menu opens: beside the icon, from the screen's edge next to it.
+ax=$((ix > 260 ? ix - 260 : 0)) ay=$((iy < SCREEN_H / 2 ? 0 : SCREEN_H - 320))
+area=$((ax + 520 > SCREEN_W ? SCREEN_W - ax : 520))x320+${ax}+${ay}
 shot_area() { import -window root png:- 2>/dev/null | convert - -crop "$area" +repage "$1"; }
 menu_drawn() {
   shot_area "$HARNESS_DIR/menu.png" &&
@@ -103,7 +92,7 @@ choose_from_panel_menu 4 1
 WAIT_S=15 wait_for grep -q 'menu checks: Full' "$log" || fail "choosing Full in the panel's menu did nothing"
 WAIT_S=15 wait_for main_shown || fail "Full chose no main window"
 WAIT_S=10 wait_for grep -q '"Display"="0"' "$store" || fail "Full was not stored: $(grep Display "$store")"
-main=$(main_window)
+main=$(window_titled Orvane)
 step "Full chosen"
 
 # The left click, as this desktop's panel turns it into an activation.
@@ -130,10 +119,9 @@ step "left click restored the main window"
 xdotool key Escape  # GNOME's double click left the menu open
 choose_from_panel_menu 5 2
 WAIT_S=15 wait_for grep -q 'menu checks: Compact' "$log" || fail "choosing Compact in the panel's menu did nothing"
-compact_window() { px xdotool search --all --onlyvisible --pid "$pid" --name '^Orvane compact$' 2>/dev/null | tail -1; }
-WAIT_S=15 wait_for eval '[ -n "$(compact_window)" ]' || fail "Compact showed no compact panel"
+WAIT_S=15 wait_for eval '[ -n "$(window_titled "Orvane compact")" ]' || fail "Compact showed no compact panel"
 WAIT_S=10 wait_for grep -q '"Display"="1"' "$store" || fail "Compact was not stored: $(grep Display "$store")"
-panel=$(compact_window)
+panel=$(window_titled "Orvane compact")
 step "Compact chosen"
 
 # Compact: the left click brings the panel forward, away from another window that has the focus.
