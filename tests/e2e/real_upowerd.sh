@@ -4,19 +4,67 @@
 # of "charging" on battery power.
 set -u
 app=${1:?usage: real_upowerd.sh PATH_TO_ORVANE}
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-for tool in umockdev-wrapper /usr/libexec/upowerd dbus-daemon; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/deps.sh test installs it)"; exit 77; }
-done
-/usr/bin/python3 -c 'import gi; gi.require_version("UMockdev", "1.0")' 2>/dev/null ||
+. "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
+needs umockdev-wrapper /usr/libexec/upowerd dbus-daemon
+"$PY" -c 'import gi; gi.require_version("UMockdev", "1.0")' 2>/dev/null ||
   { echo "SKIP: gir1.2-umockdev-1.0 is missing"; exit 77; }
-. "$here/upowerd-umockdev.sh"
 
-start_private_bus session || exit 1
+start_private_bus session && start_private_bus system || exit 1
 export XDG_RUNTIME_DIR=$HARNESS_DIR/run XDG_CONFIG_HOME=$HARNESS_DIR/config QT_QPA_PLATFORM=offscreen
 mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
 seed_store
-start_real_upowerd || exit 1
+
+# upowerd reads a umockdev testbed (/sys/class/power_supply/BAT0 and AC) through a controller
+# that runs under umockdev's preload (else its uevents fail). The controller takes lines of
+# DEV:NAME=VALUE (an attribute) and DEV (a "change" uevent: upowerd re-reads DEV), done in
+# order, and answers OK or ERROR to each line. upowerd takes Percentage from capacity and
+# TimeToEmpty from energy_now / power_now: the two change together.
+ctl=$HARNESS_DIR/upowerd.ctl out=$HARNESS_DIR/upowerd.out
+mkfifo "$ctl"
+umockdev-wrapper "$PY" -c '
+import os, subprocess, sys
+import gi
+gi.require_version("UMockdev", "1.0")
+from gi.repository import UMockdev
+tb = UMockdev.Testbed.new()
+devices = {"AC": {"type": "Mains", "online": "0"},
+           "BAT0": {"type": "Battery", "present": "1", "status": "Discharging", "technology": "Li-ion",
+                    "energy_full": "60000000", "energy_full_design": "60000000", "energy_now": "51000000",
+                    "power_now": "10000000", "voltage_now": "12000000", "voltage_min_design": "11400000",
+                    "capacity": "85", "manufacturer": "Orvane", "model_name": "TESTBAT", "serial_number": "1"}}
+paths = {d: tb.add_device("power_supply", d, None, [x for kv in a.items() for x in kv], [])
+         for d, a in devices.items()}
+history = os.path.join(tb.get_root_dir(), "upower-history")
+os.makedirs(history)
+env = dict(os.environ, UMOCKDEV_DIR=tb.get_root_dir(), UPOWER_HISTORY_DIR=history,
+           LD_PRELOAD="libumockdev-preload.so.0")
+daemon = subprocess.Popen(["/usr/libexec/upowerd", "-v"], env=env, stdout=open(sys.argv[1], "ab"),
+                          stderr=subprocess.STDOUT)
+print("UPOWERD_PID", daemon.pid, flush=True)
+for line in sys.stdin:
+    try:
+        for op in line.split():
+            dev, _, attribute = op.partition(":")
+            if attribute:
+                tb.set_attribute(paths[dev], *attribute.split("=", 1))
+            else:
+                tb.uevent(paths[dev], "change")
+        print("OK", flush=True)
+    except (KeyError, TypeError) as e:
+        print("ERROR", line.strip(), e, flush=True)
+' "$HARNESS_DIR/upowerd.log" <"$ctl" >"$out" 2>&1 &
+track $!
+exec {ctl_fd}>"$ctl"
+wait_for grep -q '^UPOWERD_PID' "$out" || fail "the controller did not start upowerd: $(tail -3 "$out")"
+track "$(awk '/^UPOWERD_PID/{print $2}' "$out")"
+wait_name system org.freedesktop.UPower 10 || fail "upowerd did not take the name: $(tail -5 "$HARNESS_DIR/upowerd.log")"
+acks() { grep -c '^OK\|^ERROR' "$out"; }
+umock() {
+  local n
+  n=$(acks)
+  echo "$*" >&"$ctl_fd"
+  WAIT_S=5 wait_for eval "[ \$(acks) -gt $n ]" && ! tail -1 "$out" | grep -q '^ERROR' || fail "$*: $(tail -1 "$out")"
+}
 
 tips() { grep -c 'tip:' "$log"; }
 wait_tip() { wait_for grep -qF "tip: $1" "$log"; }
@@ -25,7 +73,7 @@ start_orvane "$app"
 # 51 of 60 Wh at 10 W: 85 %, 5 h 6 min.
 wait_tip 'Status: 85% Remaining | Time: 5:06 | Pwr: Battery' || fail "first display"
 
-umock_set BAT0 energy_now 45000000; umock_set BAT0 capacity 75; umock_uevent BAT0
+umock BAT0:energy_now=45000000 BAT0:capacity=75 BAT0
 wait_tip 'Status: 75% Remaining | Time: 4:30 | Pwr: Battery' || fail "the discharge was not followed"
 
 # Each plug event must be one display update. What came of it is all shown once a later,
@@ -37,19 +85,19 @@ updates_until() {  # updates_until TIP: how many tips since $before, up to the f
   since | grep -n -m1 -F "tip: $tip" | cut -d: -f1
 }
 before=$(tips)
-umock_set AC online 1; umock_set BAT0 status Charging; umock_uevent AC; umock_uevent BAT0
+umock AC:online=1 BAT0:status=Charging AC BAT0
 wait_tip 'Status: 75% Charging' || fail "plugging in was not followed"
-umock_set BAT0 energy_now 45600000; umock_set BAT0 capacity 76; umock_uevent BAT0
+umock BAT0:energy_now=45600000 BAT0:capacity=76 BAT0
 n=$(updates_until 'Status: 76% Charging')
 [ "$n" = 2 ] || fail "plugging in gave $((n - 1)) updates, not one"
 grep -q 'Charging | Time: .* | Pwr: Battery' "$log" && fail "showed charging on battery power"
 grep 'tip: Status: 75% Charging' "$log" | grep -q 'Pwr: AC Power' || fail "charging without AC Power"
 
 before=$(tips)
-umock_set AC online 0; umock_set BAT0 status Discharging; umock_uevent AC; umock_uevent BAT0
+umock AC:online=0 BAT0:status=Discharging AC BAT0
 wait_tip 'Status: 76% Remaining' || fail "unplugging was not followed"
 unplugged=$(grep 'tip:' "$log" | tail -n +$((before + 1)) | head -1)
-umock_set BAT0 energy_now 45000000; umock_set BAT0 capacity 75; umock_uevent BAT0
+umock BAT0:energy_now=45000000 BAT0:capacity=75 BAT0
 n=$(updates_until 'Status: 75% Remaining')
 [ "$n" = 2 ] || fail "unplugging gave $((n - 1)) updates, not one"
 echo "$unplugged" | grep -q 'Remaining | Time: 4:33 | Pwr: Battery' || fail "unplugging: $unplugged"
