@@ -15,7 +15,6 @@ if [[ ${1:-} == --start ]]; then
   . "$here/upower-mock.sh"
   seed_store
   log=$HARNESS_DIR/orvane.log
-  fail() { echo "FAIL: $*" >&2; cat "$log" >&2; exit 1; }
   program_pid() {
     local p
     for p in /proc/[0-9]*; do
@@ -32,7 +31,7 @@ if [[ ${1:-} == --start ]]; then
   track "$pid"
   wait_for grep -qF 'tip: Status: 85% Remaining | Time: 2:05 | Pwr: Battery' "$log" ||
     fail "the tray tip did not show the battery"
-  wait_for test -n "$(tray_icon_windows "$pid")" || fail "no icon docked in the tray"
+  wait_for docked || fail "no icon docked in the tray"
   # Task bars find the entry, its name and icon, for a window through its WM_CLASS.
   entry_class=$(sed -n 's/^StartupWMClass=//p' "$root/usr/share/applications/example.merrowin.Orvane.desktop")
   main=$(wait_window "$pid" Orvane) || fail "no main window"

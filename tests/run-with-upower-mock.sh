@@ -31,11 +31,10 @@ done
 
 # A machine without the test tools skips (ctest's SKIP_RETURN_CODE 77) rather than fails;
 # scripts/deps.sh test installs them all.
-skip() { echo "SKIP: $* (scripts/deps.sh test installs it)"; exit 77; }
-command -v dbus-daemon >/dev/null && command -v gdbus >/dev/null || skip "dbus-daemon or gdbus is missing"
-[ $upower = 0 ] || "$PY" -c 'import dbusmock' 2>/dev/null || skip "python3-dbusmock is missing"
-[ $x11 = 0 ] || { command -v Xvfb && command -v trayer && command -v xdotool; } >/dev/null ||
-  skip "Xvfb, trayer or xdotool is missing"
+needs dbus-daemon gdbus
+[ $upower = 0 ] || "$PY" -c 'import dbusmock' 2>/dev/null ||
+  { echo "SKIP: python3-dbusmock is missing (scripts/deps.sh test installs it)"; exit 77; }
+[ $x11 = 0 ] || needs Xvfb trayer xdotool
 
 export XDG_RUNTIME_DIR=$HARNESS_DIR/run XDG_CONFIG_HOME=$HARNESS_DIR/config
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"; chmod 700 "$XDG_RUNTIME_DIR"
