@@ -27,6 +27,9 @@ struct PlatformServices {
     std::string programPath;
 };
 
+// The user's store alone, for a look at it before the rest is made.
+std::unique_ptr<SettingsBackend> makeUserStore();
+
 // Defined once per platform (platform/linux, platform/windows); the build links the one it
 // is for. Call it once the event loop's application object exists.
 PlatformServices makePlatformServices();

@@ -38,7 +38,19 @@ MessageRequest exitQuestion() {
             MsgIcon::Exclamation, MsgAnswer::Yes};
 }
 
+DisplayMode modeOf(const SettingValue& display) {
+    if (display.toNumber() == 1) return DisplayMode::Compact;
+    if (display.toNumber() == 2) return DisplayMode::Minimize;
+    return DisplayMode::Full;
+}
+
 }  // namespace
+
+DisplayMode storedDisplayMode(SettingsBackend& user) {
+    const SettingInfo& display = settingInfo(Setting::Display);
+    return modeOf(SettingsStore::ReadValue(
+        user.queryValue(std::string(display.key), std::string(display.name))));
+}
 
 MainController::MainController(Services services, Views views)
     : services_(services),
@@ -70,7 +82,7 @@ bool MainController::startUp() {
         services_.store.save(defaults);
     }
     loadWindowPosition();
-    mode_ = storedMode();
+    mode_ = modeOf(services_.store.get(Setting::Display));
     // The window comes first, then the icon; a window the mode hides is never shown at all.
     if (mode_ == DisplayMode::Full) views_.main.showWindow();
     views_.tray.add(kAppTitle);
@@ -87,13 +99,6 @@ void MainController::loadWindowPosition() {
         {services_.store.get(Setting::X).toNumber(), services_.store.get(Setting::Y).toNumber()});
     compactPlace_ = {services_.store.get(Setting::CompactX).toNumber(),
                      services_.store.get(Setting::CompactY).toNumber()};
-}
-
-DisplayMode MainController::storedMode() const {
-    const double display = services_.store.get(Setting::Display).toNumber();
-    if (display == 1) return DisplayMode::Compact;
-    if (display == 2) return DisplayMode::Minimize;
-    return DisplayMode::Full;
 }
 
 void MainController::loadWindowSettings() {

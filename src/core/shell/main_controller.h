@@ -25,6 +25,10 @@ enum class CloseReason {
     Session = 2,  // log off, shutdown, SIGTERM/SIGHUP
 };
 
+// The "Display" the user's store holds, read before anything else is made: anything but 1 and
+// 2 (absent, unreadable, a first run) is Full.
+DisplayMode storedDisplayMode(SettingsBackend& user);
+
 struct Services {
     SettingsStore& store;
     PowerStatusSource& power;
@@ -108,8 +112,6 @@ private:
     void toggleStartWithDesktop();
     void toggleAlwaysOnTop();
     void setMode(DisplayMode mode);
-    // The stored "Display": anything but 1 and 2 is Full.
-    DisplayMode storedMode() const;
     void loadWindowPosition();
     // The mode read at start applied, then the on-top and start-with-the-desktop states.
     void loadWindowSettings();

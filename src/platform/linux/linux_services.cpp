@@ -26,11 +26,15 @@ std::string runningProgram() {
 
 }  // namespace
 
+std::unique_ptr<SettingsBackend> makeUserStore() {
+    return std::make_unique<RegFileBackend>(RegFileBackend::defaultPath());
+}
+
 PlatformServices makePlatformServices() {
     PlatformServices s;
     s.programPath = runningProgram();
     s.instance = std::make_unique<SingleInstanceLock>(SingleInstanceLock::defaultPath());
-    s.userStore = std::make_unique<RegFileBackend>(RegFileBackend::defaultPath());
+    s.userStore = makeUserStore();
     s.machineStore = std::make_unique<AutostartBackend>(AutostartBackend::defaultUserDir(),
                                                         AutostartBackend::defaultSystemDirs());
     s.power = makeLinuxPowerSource();

@@ -12,10 +12,14 @@
 
 namespace orvane {
 
+std::unique_ptr<SettingsBackend> makeUserStore() {
+    return std::make_unique<RegistryBackend>(HKEY_CURRENT_USER, "HKEY_CURRENT_USER");
+}
+
 PlatformServices makePlatformServices() {
     PlatformServices s;
     s.instance = std::make_unique<NamedMutex>(NamedMutex::kDefaultName);
-    s.userStore = std::make_unique<RegistryBackend>(HKEY_CURRENT_USER, "HKEY_CURRENT_USER");
+    s.userStore = makeUserStore();
     s.machineStore = std::make_unique<StartupListBackend>(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE);
     s.power = std::make_unique<WindowsPowerSource>();
     s.clock = std::make_unique<WindowsClock>();

@@ -130,6 +130,8 @@ TEST(StartUp, RestoresModeOnTopAndStartWithDesktop) {
         r.user.putText(kW, "X", "1500");
         r.user.putText(kW, "Y", "750.5");
         r.machine.putText(kRun, "Orvane", "/usr/bin/orvane");
+        // The look taken before start-up, to read the fonts ahead or not, agrees.
+        EXPECT_EQ(static_cast<int>(storedDisplayMode(r.user)), mode);
         ASSERT_TRUE(r.c.startUp());
         const MenuState& m = r.c.menu();
         EXPECT_EQ(std::make_tuple(m.full, m.compact, m.minimize),
