@@ -18,21 +18,24 @@ if ! log=$(DESTDIR=$destdir cmake --install "$build" --prefix "$prefix" 2>&1); t
 fi
 root=$destdir$prefix
 
-# "W H" from the PNG header
-png_size() {
-  [[ $(od -An -tx1 -N8 "$1" | tr -d ' \n') == 89504e470d0a1a0a ]] || return 1
-  od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%d %d\n", ((($1*256+$2)*256+$3)*256+$4), ((($5*256+$6)*256+$7)*256+$8) }'
+# check PATH WHAT TEST...: PATH (under the prefix) is installed, and TEST run on it says it is WHAT.
+check() {
+  if [[ ! -f $root/$1 ]]; then fail "$prefix/$1 was not installed ($2)"
+  elif ! "${@:3}" "$root/$1"; then fail "$prefix/$1 is not $2"
+  fi
+}
+elf() { [[ -x $1 && $(od -An -c -N4 "$1" | tr -d ' ') == '177ELF' ]]; }
+# png_of N FILE: an N x N PNG image, by its header.
+png_of() {
+  [[ $(od -An -tx1 -N8 "$2" | tr -d ' \n') == 89504e470d0a1a0a ]] &&
+    [[ $(od -An -tu1 -j16 -N8 "$2" | awk '{ printf "%d %d", ((($1*256+$2)*256+$3)*256+$4), ((($5*256+$6)*256+$7)*256+$8) }') == "$1 $1" ]]
 }
 desktop_key() {
   awk -F= -v key="$2" '/^\[/ { group = $0; next }
     group == "[Desktop Entry]" && $1 == key { sub(/^[^=]*=/, ""); print; exit }' "$1"
 }
 
-binary=$root/bin/orvane
-if [[ ! -f $binary || ! -x $binary ]]; then fail "no executable at ${binary#"$destdir"}"
-elif [[ $(od -An -c -N4 "$binary" | tr -d ' ') != '177ELF' ]]; then fail "${binary#"$destdir"} is not an ELF program"
-fi
-
+check bin/orvane "an executable ELF program" elf
 entry=$root/share/applications/example.merrowin.Orvane.desktop
 if [[ ! -f $entry ]]; then fail "no desktop entry at ${entry#"$destdir"}"
 else
@@ -44,26 +47,13 @@ else
   icon_name=$(desktop_key "$entry" Icon)
   [[ $icon_name == orvane ]] || fail "desktop entry names icon '$icon_name', but the installed icons are 'orvane'"
 fi
-
-svg=$root/share/icons/hicolor/scalable/apps/orvane.svg
-if [[ ! -f $svg ]]; then fail "no scalable icon at ${svg#"$destdir"}"
-elif ! grep -q '<svg' "$svg"; then fail "${svg#"$destdir"} is not an SVG image"
-fi
-
+check share/icons/hicolor/scalable/apps/orvane.svg "an SVG image" grep -q '<svg'
 for n in "${sizes[@]}"; do
-  png=$root/share/icons/hicolor/${n}x${n}/apps/orvane.png
-  if [[ ! -f $png ]]; then fail "no ${n}px icon at ${png#"$destdir"}"
-  elif ! dims=$(png_size "$png"); then fail "${png#"$destdir"} is not a PNG image"
-  elif [[ $dims != "$n $n" ]]; then fail "${png#"$destdir"} is ${dims/ /x}, not ${n}x${n}"
-  fi
+  check "share/icons/hicolor/${n}x${n}/apps/orvane.png" "a ${n}x${n} PNG image" png_of "$n"
 done
-
-metainfo=$root/share/metainfo/example.merrowin.Orvane.metainfo.xml
-if [[ ! -f $metainfo ]]; then fail "no AppStream metadata at ${metainfo#"$destdir"}"
-elif ! grep -q '<launchable type="desktop-id">example.merrowin.Orvane.desktop</launchable>' "$metainfo"; then
-  fail "the AppStream metadata does not launch the installed desktop entry"
-fi
-[[ -f $root/share/man/man1/orvane.1 ]] || fail "no manual page at $prefix/share/man/man1/orvane.1"
+check share/metainfo/example.merrowin.Orvane.metainfo.xml "AppStream metadata that launches the installed desktop entry" \
+  grep -q '<launchable type="desktop-id">example.merrowin.Orvane.desktop</launchable>'
+check share/man/man1/orvane.1 "a manual page" test -f
 
 if [[ $failures -ne 0 ]]; then
   echo "Installed files:"; (cd "$destdir" && find . -type f | sort); exit 1
