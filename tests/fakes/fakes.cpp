@@ -39,7 +39,6 @@ bool MemoryBackend::commit(const std::vector<ValueWrite>& values) {
     commits.emplace_back();
     for (const ValueWrite& w : values) {
         keys_[lower(w.keyPath)][lower(w.name)] = w.value;
-        writes.push_back(w.name);
         commits.back().push_back(w.name);
     }
     return true;

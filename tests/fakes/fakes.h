@@ -49,7 +49,6 @@ public:
 
     bool failWrites = false;
     std::string problemText;                        // a store that is there but cannot be read
-    std::vector<std::string> writes;                // value names in the order they were set
     std::vector<std::vector<std::string>> commits;  // the value names of each commit
 
 private:

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "platform/settings_backend.h"
 
@@ -76,6 +78,15 @@ inline void writePowerSupply(const std::string& root, const std::string& device,
     std::filesystem::create_directories(root + "/" + device);
     for (const auto& [name, value] : attrs)
         writeText(root + "/" + device + "/" + name, value + "\n");
+}
+
+// "Name=value ..." as its names and values, in order.
+inline std::vector<std::pair<std::string, std::string>> pairsOf(const std::string& text) {
+    std::vector<std::pair<std::string, std::string>> out;
+    std::istringstream in(text);
+    for (std::string p; in >> p;)
+        out.emplace_back(p.substr(0, p.find('=')), p.substr(p.find('=') + 1));
+    return out;
 }
 
 // A string value with its terminating NUL, as the store writes it.

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "fakes/logic_rig.h"
+#include "support/test_support.h"
 
 namespace orvane {
 namespace {
@@ -16,11 +15,8 @@ const std::string kS(keys::kSetting);
 struct Rig : MemoryStores, LogicRig {
     // settings: "Name=value ..." under the Setting key.
     Rig(PowerSnapshot start, const std::string& settings) : LogicRig(store) {
-        user.createKey(kS);
         user.putText(kS, "First Use", "1");
-        std::istringstream in(settings);
-        for (std::string p; in >> p;)
-            user.putText(kS, p.substr(0, p.find('=')), p.substr(p.find('=') + 1));
+        for (const auto& [name, value] : pairsOf(settings)) user.putText(kS, name, value);
         power.snapshot = start;
         followPower();
         EXPECT_TRUE(c.startUp());

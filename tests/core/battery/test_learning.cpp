@@ -4,40 +4,26 @@
 
 #include "core/battery/learning.h"
 #include "fakes/logic_rig.h"
-#include "platform/posix/reg_file_backend.h"
-#include "support/test_support.h"
 
 namespace orvane {
 namespace {
 
 using namespace orvane::test;
 
-// A store over a real registry file in a fresh folder; the tests read the file itself back.
-struct FileStore {
-    TempDir dir;
-    RegFileBackend user{dir / "Orvane.reg"};
-    MemoryBackend machine;
-    SettingsStore store{user, machine};
-
-    FileStore() { store.EnsureKeys(); }
+// The learnt data in a store of its own.
+struct Learnt : MemoryStores {
+    Learnt() { store.EnsureKeys(); }
     void seed(const char* data, const char* count) {
         if (data) store.save(Setting::Data, data);
         if (count) store.save(Setting::Count, count);
     }
-    // The text of a value as the file holds it, or "<absent>".
-    std::string stored(const std::string& name) const {
-        const std::string text = readText(dir / "Orvane.reg");
-        const std::string key = "\"" + name + "\"=\"";
-        const auto at = text.find(key);
-        if (at == std::string::npos) return "<absent>";
-        const auto from = at + key.size();
-        return text.substr(from, text.find('"', from) - from);
-    }
-    // "Data/Count" as the file holds them.
-    std::string learnt() const { return stored("Data") + "/" + stored("Count"); }
+    // The text of a value, or "<absent>".
+    std::string stored(const char* name) { return user.text(std::string(keys::kSetting), name); }
+    // "Data/Count" as stored.
+    std::string learnt() { return stored("Data") + "/" + stored("Count"); }
 };
 
-TEST(RecordBatteryData, WorkedExamplesReadBackFromTheFile) {
+TEST(RecordBatteryData, WorkedExamplesAsStored) {
     const struct {
         const char *data, *count;
         int drop;
@@ -65,11 +51,14 @@ TEST(RecordBatteryData, WorkedExamplesReadBackFromTheFile) {
         {nullptr, nullptr, 2, 0.02, "0.01/1"},                       // 0.6 s a point passes
         {"0.0001", "1", 1, 3, "3/1"},
         {"0.0099", "300", 1, 3, "3/1"},
+        // No positive interval, or no drop, teaches nothing.
+        {"2", "5", 1, 0, "2/5"}, {"2", "5", 1, -1, "2/5"}, {"2", "5", 1, std::nan(""), "2/5"},
+        {"2", "5", 0, 5, "2/5"},
         // clang-format on
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.data ? r.data : "-") + "/" + (r.count ? r.count : "-"));
-        FileStore f;
+        Learnt f;
         f.seed(r.data, r.count);
         RecordBatteryData(f.store, static_cast<std::int16_t>(r.drop), r.elapsed);
         EXPECT_EQ(f.learnt(), r.want);
@@ -78,16 +67,6 @@ TEST(RecordBatteryData, WorkedExamplesReadBackFromTheFile) {
         if (data == "<absent>") continue;
         f.store.save(Setting::Data, f.store.get(Setting::Data).toText());
         EXPECT_EQ(f.stored("Data"), data);
-    }
-}
-
-TEST(RecordBatteryData, NoPositiveIntervalTeachesNothing) {
-    for (double elapsed : {0.0, -1.0, std::nan("")}) {
-        FileStore f;
-        f.seed("2", "5");
-        RecordBatteryData(f.store, 1, elapsed);
-        RecordBatteryData(f.store, 0, 5);
-        EXPECT_EQ(f.stored("Count"), "5");
     }
 }
 
@@ -122,7 +101,7 @@ TEST(TimeOfDayMeasuredTheInterval, NoSleepAndNoJumpOfTheWallClock) {
 }
 
 // The change handler's learning step, on a clock the test controls.
-struct Handler : FileStore, LogicRig {
+struct Handler : Learnt, LogicRig {
     Handler(PowerSnapshot start, double now) : LogicRig(store) {
         store.save(Setting::FirstUse, "1");
         power.snapshot = start;
@@ -201,7 +180,7 @@ TEST(ChangeHandler, AGlitchOfTheReadingTeachesNothing) {
     EXPECT_EQ(h.main.last.main.time, "7:00");
 }
 
-TEST(ChangeHandler, MidnightStampsAndDayLongIntervals) {
+TEST(ChangeHandler, MidnightResetStampsAndDayLongIntervals) {
     // Stamped 0, in the first half second after midnight: an interval like any other.
     Handler first(discharging(85), 0.3);
     EXPECT_EQ(first.c.lastUpdate(), 0);
@@ -211,9 +190,7 @@ TEST(ChangeHandler, MidnightStampsAndDayLongIntervals) {
     Handler day(discharging(85), 1);
     day.at(86400.4, discharging(84));
     EXPECT_EQ(day.learnt(), "1439.99/1");
-}
 
-TEST(ChangeHandler, MidnightAndResetStamps) {
     Handler h(discharging(85), 86340);
     h.at(60, discharging(84));  // two minutes, across midnight
     EXPECT_EQ(h.stored("Data"), "2");

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <limits>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "fakes/fakes.h"
@@ -97,10 +96,8 @@ using Attrs = std::map<std::string, std::string>;
 
 // "name=value ..." as a device's attribute files.
 Attrs attrs(const std::string& text) {
-    Attrs a;
-    std::istringstream in(text);
-    for (std::string p; in >> p;) a[p.substr(0, p.find('='))] = p.substr(p.find('=') + 1);
-    return a;
+    const auto pairs = test::pairsOf(text);
+    return {pairs.begin(), pairs.end()};
 }
 
 Attrs battery(const std::string& status, const std::string& extra) {
