@@ -1,17 +1,7 @@
 #pragma once
 
-#include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QMenu>
-#include <QPointer>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QSlider>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <memory>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "fakes/fakes.h"
 #include "platform/posix/autostart_backend.h"
@@ -58,6 +48,11 @@ struct Program {
     RecordingLinkOpener links;
     std::unique_ptr<AppHost> host;
 
+    // Stored before the start, as an earlier run would have left them.
+    void stored(std::initializer_list<std::pair<Setting, const char*>> values) {
+        store.EnsureKeys();
+        for (const auto& [setting, text] : values) store.save(setting, text);
+    }
     MainWindow& main() { return host->mainWindow(); }
     CompactWindow* compact() { return host->compact().window(); }
     void choose(MenuItem item) { main().menuAction(item)->trigger(); }
