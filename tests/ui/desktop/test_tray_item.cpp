@@ -2,13 +2,7 @@
 // the menu holds and how it follows the program, what a host's events do, and how the icon
 // follows a watcher that comes, goes, or has no host. The hosts themselves (GNOME, Xfce, LXQt,
 // waybar, Plasma) are driven in tests/e2e/tray_on_desktop.sh; here the watcher is a stand-in.
-#include <QDBusConnectionInterface>
-#include <QDBusContext>
-#include <QDBusMessage>
-#include <QDBusVariant>
-#include <QMutex>
-#include <QScreen>
-#include <QThread>
+#include <QtDBus>
 
 #include "ui/common/popup_place.h"
 #include "ui/desktop/dbus_menu.h"
@@ -28,7 +22,6 @@ class Watcher : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
     Q_PROPERTY(bool IsStatusNotifierHostRegistered MEMBER host_)
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
 
 public:
     explicit Watcher(bool host) : host_(host) {
@@ -55,7 +48,6 @@ public slots:
         items_ << (serviceOrPath.startsWith('/') ? message().service() + serviceOrPath
                                                  : serviceOrPath);
     }
-    void RegisterStatusNotifierHost(const QString&) {}
 
 private:
     bool host_;
@@ -161,16 +153,14 @@ private slots:
             changes << QString("%1 ").arg(i.id) + line(i.properties);
         QCOMPARE(changes.join('|'), "7 Full:0|8 Compact:1|12 Always On Top:0 (hidden)");
         uint after = 0;
-        QCOMPARE(host.menu(&after), QString(full)
-                                        .replace("Full:1", "Full:0")
-                                        .replace("Compact:0", "Compact:1")
-                                        .replace("Top:0", "Top:0 (hidden)"));
+        QCOMPARE(host.menu(&after),
+                 "Exit|-|Control Center|-|Refresh Status|-|Full:0|Compact:1|Minimize:0|-|"
+                 "Start with Windows:0|Always On Top:0 (hidden)|-|About");
         QVERIFY(after > revision);
 
         // Nothing for a separator, a hidden item, a hover; an error for an item that is not there.
-        const std::pair<int, const char*> ignored[] = {
-            {2, "clicked"}, {12, "clicked"}, {7, "hovered"}};
-        for (const auto& [id, what] : ignored)
+        for (const auto& [id, what] :
+             {std::pair(2, "clicked"), std::pair(12, "clicked"), std::pair(7, "hovered")})
             QCOMPARE(host.event(id, what), QDBusMessage::ReplyMessage);
         QCOMPARE(host.event(99), QDBusMessage::ErrorMessage);
         QCOMPARE(host.call(kMenuIface, "GetLayout", {99, -1, QStringList()}).type(),
@@ -215,8 +205,7 @@ private slots:
         tip.endArray();
         tip >> title >> text;
         tip.endStructure();
-        QCOMPARE(title, "Orvane");
-        QCOMPARE(text, "Status: 85% Remaining | Time: 2:05 | Pwr: Battery");
+        QCOMPARE(title + "|" + text, "Orvane|Status: 85% Remaining | Time: 2:05 | Pwr: Battery");
         QCOMPARE(host.call(kItemIface, "ProvideXdgActivationToken", {"token"}).type(),
                  QDBusMessage::ReplyMessage);
 
