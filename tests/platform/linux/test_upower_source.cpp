@@ -2,12 +2,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QProcess>
-#include <QTest>
-#include <memory>
+#include <QtDBus>
+#include <QtTest>
 
 #include "fakes/fakes.h"
 #include "platform/linux/linux_power_source.h"
