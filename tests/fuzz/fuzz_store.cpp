@@ -3,12 +3,8 @@
 // still readable with the same data, the values written read back, and a second rewrite
 // changes nothing.
 #include <cctype>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "platform/posix/reg_document.h"
 #include "support/test_support.h"

@@ -1,8 +1,6 @@
 // Runs the fuzz target over folders of inputs, for compilers without libFuzzer: the seed
 // corpus and every input a fuzzing run once broke stay regression tests.
-#include <cstdint>
 #include <cstdio>
-#include <filesystem>
 
 #include "support/test_support.h"
 

@@ -1,7 +1,6 @@
 #include "settings_backend_contract.h"
 
 #include <functional>
-#include <vector>
 
 #include "core/store/settings_store.h"
 #include "fakes/fakes.h"

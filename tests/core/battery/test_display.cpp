@@ -5,17 +5,9 @@
 namespace orvane {
 namespace {
 
-PowerSnapshot snap(int ac, int status, int percent) {
-    PowerSnapshot p;
-    p.acStatus = static_cast<std::int16_t>(ac);
-    p.batteryStatus = static_cast<std::int16_t>(status);
-    p.batteryLifePercent = static_cast<std::int16_t>(percent);
-    return p;
-}
-
 TEST(ComposeDisplay, DecidesTextsKeysAndBarFromOneReading) {
     struct Row {
-        int ac, status, percent, minutes;
+        std::int16_t ac, status, percent, minutes;
         const char *status_text, *key;
         int bar;
         const char *time, *power, *compact_status, *compact_time, *compact_power;
@@ -45,8 +37,7 @@ TEST(ComposeDisplay, DecidesTextsKeysAndBarFromOneReading) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.status_text) + " status " + std::to_string(r.status));
-        const DisplayUpdate d =
-            ComposeDisplay(snap(r.ac, r.status, r.percent), static_cast<std::int16_t>(r.minutes));
+        const DisplayUpdate d = ComposeDisplay({r.ac, r.status, r.percent, -1, -1}, r.minutes);
         EXPECT_EQ(d.main.status, r.status_text);
         EXPECT_EQ(d.smallKey, r.key);
         EXPECT_EQ(d.largeKey, std::string(r.key).substr(0, std::string(r.key).size() - 1) + "L");

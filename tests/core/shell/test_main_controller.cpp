@@ -141,15 +141,6 @@ TEST(StartUp, RestoresModeOnTopAndStartWithDesktop) {
     }
 }
 
-TEST(StartUp, EmptyStartUpEntryLeavesTheItemUnchecked) {
-    Rig r(nullptr, false);
-    r.machine.putText(kRun, "Orvane", "");
-    ASSERT_TRUE(r.c.startUp());
-    EXPECT_FALSE(r.c.menu().startWithDesktop);
-    EXPECT_FALSE(r.c.menu().alwaysOnTop);
-    EXPECT_FALSE(r.main.topMost);
-}
-
 TEST(DisplayModes, EachWindowGoesStraightToItsStateAndTheModeIsStoredOnce) {
     // A window shown and hidden in one switch flashes up under a window manager.
     auto flashed = [](const std::vector<std::string>& lines, const std::string& window) {
@@ -346,9 +337,12 @@ TEST(TrayEvents, EachModeAndEventDoesWhatTheTableSays) {
 
 TEST(MenuCommands, StartWithDesktopBelievesOnlyWhatReadsBack) {
     Rig r(nullptr, false);
+    r.machine.putText(kRun, "Orvane", "");  // switched off: unchecked, as is an unset on-top
     r.c.setProgramPath("/usr/bin/orvane");
     ASSERT_TRUE(r.c.startUp());
-    r.machine.createKey(kRun);
+    EXPECT_FALSE(r.c.menu().startWithDesktop);
+    EXPECT_FALSE(r.c.menu().alwaysOnTop);
+    EXPECT_FALSE(r.main.topMost);
     r.c.onMenuItem(MenuItem::StartWithDesktop);
     EXPECT_TRUE(r.c.menu().startWithDesktop);
     EXPECT_EQ(r.machine.text(kRun, "Orvane"), "/usr/bin/orvane");

@@ -7,12 +7,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <map>
-#include <memory>
-#include <optional>
-#include <string>
-#include <tuple>
 
 #include "platform/posix/autostart_backend.h"
 #include "platform/posix/desktop_entry.h"

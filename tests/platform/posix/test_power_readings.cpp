@@ -1,10 +1,7 @@
 // What the daemon's facts and the sysfs power_supply files become as one power snapshot.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <limits>
-#include <map>
-#include <string>
 
 #include "fakes/fakes.h"
 #include "platform/posix/sysfs_reader.h"

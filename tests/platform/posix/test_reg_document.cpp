@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "core/store/settings_store.h"
 #include "fakes/fakes.h"
 #include "support/test_support.h"
