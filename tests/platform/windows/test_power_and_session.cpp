@@ -40,6 +40,7 @@ TEST(PowerSource, EachBroadcastReadsAgainAndOnlyAChangeIsTold) {
         PowerSnapshot want;
         int told;  // so far
         WPARAM broadcast = PBT_APMPOWERSTATUSCHANGE;
+        bool answers = true;  // false: the status cannot be read, and counts as unknown throughout
     };
     const Step steps[] = {
         {status(0, 1, 85, 7530, 9000), {0, 1, 85, 7530, 9000}, 0},  // nothing changed
@@ -56,32 +57,25 @@ TEST(PowerSource, EachBroadcastReadsAgainAndOnlyAChangeIsTold) {
         // same status.
         {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 9, PBT_APMSUSPEND},
         {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 10, PBT_POWERSETTINGCHANGE},
-        {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 10, PBT_APMRESUMEAUTOMATIC}};
+        {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 10, PBT_APMRESUMEAUTOMATIC},
+        {status(1, 9, 84, none, 9000), {}, 11, PBT_APMPOWERSTATUSCHANGE, false}};
     for (const Step& s : steps) {
         now = s.status;
+        answers = s.answers;
         ASSERT_TRUE(PostMessageA(source.window(), WM_POWERBROADCAST, s.broadcast, 0));
         pumpMessages();
         EXPECT_EQ(told, s.told) << "at " << &s - steps;
         EXPECT_EQ(source.read(), s.want) << "at " << &s - steps;
     }
-    // A status that cannot be read counts as unknown throughout.
-    answers = false;
-    ASSERT_TRUE(PostMessageA(source.window(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0));
-    pumpMessages();
-    EXPECT_EQ(told, 11);
-    EXPECT_EQ(source.read(), PowerSnapshot{});
 }
 
-TEST(PowerSource, TheRealStatusReadsInRange) {
-    WindowsPowerSource source;
-    const PowerSnapshot s = source.read();
+// The machine's own power status and clocks, as they are.
+TEST(Machine, RealPowerStatusAndClocks) {
+    const PowerSnapshot s = WindowsPowerSource().read();
     EXPECT_TRUE(s.acStatus == 0 || s.acStatus == 1 || s.acStatus == 255);
     EXPECT_TRUE((s.batteryLifePercent >= 0 && s.batteryLifePercent <= 100) ||
                 s.batteryLifePercent == 255);
     EXPECT_GE(s.batteryLifeTime, -1);
-}
-
-TEST(Clock, TimeOfDayAndTheTwoSteadyClocks) {
     WindowsClock clock;
     const double t = clock.secondsSinceMidnight();
     EXPECT_TRUE(t >= 0 && t < 86400) << t;

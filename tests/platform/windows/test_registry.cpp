@@ -25,13 +25,11 @@ public:
     }
     SettingsBackend& user() override { return user_; }
     SettingsBackend& machine() override { return machine_; }
-    void plantUserValue(const std::string& key, const std::string& name,
-                        const RegValue& v) override {
-        plant(userRoot_, key, name, v);
+    void plantUserValue(const std::string& k, const std::string& n, const RegValue& v) override {
+        plant(userRoot_, k, n, v);
     }
-    void plantMachineValue(const std::string& key, const std::string& name,
-                           const RegValue& v) override {
-        plant(machineRoot_, key, name, v);
+    void plantMachineValue(const std::string& k, const std::string& n, const RegValue& v) override {
+        plant(machineRoot_, k, n, v);
     }
     void deleteUserKey(const std::string& key) override {
         ASSERT_EQ(RegDeleteTreeA(userRoot_, key.c_str()), ERROR_SUCCESS);
