@@ -111,9 +111,12 @@ TEST(UPowerMock, DaemonLeavesAndReturns) {
     QTest::qWait(200);
     EXPECT_EQ(c.notifications, 1);
 
-    ASSERT_TRUE(
-        run(ORVANE_TESTS_DIR "/platform/linux/upower-mock-ctl.sh", {"start", "70", "5000"}, 30000));
-    // A new daemon starts blank and announces nothing: the source must ask.
+    // A new mock on the wrapper's bus, left to the wrapper to stop. A new daemon starts blank
+    // and announces nothing: the source must ask.
+    ASSERT_TRUE(run("bash",
+                    {"-c", ". '" ORVANE_TESTS_DIR "/upower-mock.sh' && start_upower_mock && "
+                           "hand_over $UPOWER_MOCK_PID && mock_discharging 70 5000"},
+                    30000));
     EXPECT_TRUE(c.waitFor({0, 1, 70, 5000, 36000}));
     EXPECT_GE(c.notifications, 2);
 }
