@@ -69,15 +69,14 @@ void registerScheme(const std::string& scheme, const std::string& command) {
 // The handler of the scheme gets the address whole; no handler, or one that cannot start, is
 // told apart.
 TEST(LinkOpener, HandlerOfTheSchemeOrNone) {
-    const std::string folder = programPath().substr(0, programPath().find_last_of('\\') + 1);
-    const std::string out = folder + "link_probe.out";
+    const std::string out = programPath() + ".probe";
     std::remove(out.c_str());
-    registerScheme("orvane-probe", "\"" + folder + "link_probe.exe\" \"%1\"");
+    registerScheme("orvane-probe", "\"" + programPath() + "\" --probe \"" + out + "\" \"%1\"");
     registerScheme("orvane-gone", "\"C:\\nowhere\\gone-browser.exe\" \"%1\"");
     ShellLinkOpener links;
     ASSERT_EQ(links.open("orvane-probe://merrowin.example/a b?x=1&y=\"2\""),
               LinkOpenResult::Opened);
-    // The handler is a separate process: up to 20 s.
+    // The handler is this program again (see its main), a separate process: up to 20 s.
     for (int i = 0; i < 200 && !std::ifstream(out); ++i) Sleep(100);
     const std::string got = readText(out);
     EXPECT_NE(got.find("orvane-probe://merrowin.example/a b?x=1&y="), std::string::npos) << got;

@@ -9,10 +9,6 @@ add_executable(windows_tests
 )
 target_link_libraries(windows_tests PRIVATE orvane_windows orvane_fakes settings_contract GTest::gtest)
 
-# Started by the link tests as the handler of a scheme of their own; writes down its arguments.
-add_executable(link_probe platform/windows/link_probe.cpp)
-add_dependencies(windows_tests link_probe)
-
 orvane_test(windows COMMAND windows_tests TIMEOUT 300)
 # The logic again in a German locale, where "," is the decimal separator.
 orvane_test(core.german COMMAND core_tests TIMEOUT 300
