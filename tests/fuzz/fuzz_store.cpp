@@ -2,6 +2,7 @@
 // parse, write the way the program writes, parse again. Everything readable before is
 // still readable with the same data, the values written read back, and a second rewrite
 // changes nothing.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -28,12 +29,9 @@ bool same(const std::optional<RegValue>& a, const RegValue& b) {
 }
 
 bool lowerEquals(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+        return std::tolower(x) == std::tolower(y);
+    });
 }
 
 }  // namespace

@@ -89,6 +89,11 @@ inline std::vector<std::pair<std::string, std::string>> pairsOf(const std::strin
     return out;
 }
 
+// A value's bytes as text, or "<absent>".
+inline std::string textOf(const std::optional<RegValue>& v) {
+    return v ? std::string(v->data.begin(), v->data.end()) : "<absent>";
+}
+
 // A string value with its terminating NUL, as the store writes it.
 inline RegValue sz(const std::string& text) {
     RegValue v{static_cast<std::uint32_t>(RegType::String), {text.begin(), text.end()}};

@@ -21,10 +21,6 @@ const std::string kSetting = kHive + std::string(keys::kSetting);
 const std::string kHeader = "Windows Registry Editor Version 5.00\n\n";
 const std::string kSection = "[" + kWindow + "]\n";
 
-std::string textOf(const std::optional<RegValue>& v) {
-    return v ? std::string(v->data.begin(), v->data.end()) : "<absent>";
-}
-
 SettingValue read(const RegDocument& doc, const std::string& key, const std::string& name) {
     return SettingsStore::ReadValue(doc.value(key, name));
 }

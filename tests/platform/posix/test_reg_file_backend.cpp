@@ -32,10 +32,6 @@ const std::string kKey(keys::kWindow);
 const std::string kHeader = "Windows Registry Editor Version 5.00\n\n";
 const std::string kSection = "[HKEY_CURRENT_USER\\" + kKey + "]\n";
 
-std::string textOf(const std::optional<RegValue>& v) {
-    return v ? std::string(v->data.begin(), v->data.end()) : "<absent>";
-}
-
 // A string value's bytes, its NUL included.
 std::string nul(const std::string& text) {
     return text + '\0';
