@@ -21,20 +21,11 @@ const QString kDisplayPath = QStringLiteral("/org/freedesktop/UPower/devices/Dis
 const QString kDeviceIface = QStringLiteral("org.freedesktop.UPower.Device");
 const PowerSnapshot kUnreachable{255, 255, 255, -1, -1};
 
-// A program run to its end; true when it succeeded.
-bool run(const QString& program, const QStringList& args, int timeoutMs = 10000) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p.start(program, args);
-    return p.waitForFinished(timeoutMs) && p.exitStatus() == QProcess::NormalExit &&
-           p.exitCode() == 0;
-}
-
-// gdbus call --system on the mock's object at `path`.
+// gdbus call --system on the mock's object at `path`; true when it succeeded.
 bool mockCall(const QString& path, const QString& method, const QStringList& args) {
-    return run("gdbus", QStringList{"call", "--system", "-d", kService, "-o", path, "-m",
-                                    "org.freedesktop.DBus.Mock." + method} +
-                            args);
+    return QProcess::execute("gdbus", QStringList{"call", "--system", "-d", kService, "-o", path,
+                                                  "-m", "org.freedesktop.DBus.Mock." + method} +
+                                          args) == 0;
 }
 
 bool updateDisplay(const QString& gvariantDict) {
@@ -113,10 +104,10 @@ TEST(UPowerMock, DaemonLeavesAndReturns) {
 
     // A new mock on the wrapper's bus, left to the wrapper to stop. A new daemon starts blank
     // and announces nothing: the source must ask.
-    ASSERT_TRUE(run("bash",
-                    {"-c", ". '" ORVANE_TESTS_DIR "/upower-mock.sh' && start_upower_mock && "
-                           "hand_over $UPOWER_MOCK_PID && mock_discharging 70 5000"},
-                    30000));
+    ASSERT_EQ(QProcess::execute("bash", {"-c", ". '" ORVANE_TESTS_DIR "/upower-mock.sh' && "
+                                               "start_upower_mock && hand_over $UPOWER_MOCK_PID &&"
+                                               " mock_discharging 70 5000"}),
+              0);
     EXPECT_TRUE(c.waitFor({0, 1, 70, 5000, 36000}));
     EXPECT_GE(c.notifications, 2);
 }
