@@ -14,8 +14,8 @@
 int main(int argc, char** argv) {
     using namespace orvane;
 #ifdef __GLIBC__
-    // A thread of its own would give the font database an allocation arena of its own: memory
-    // for nothing in a program that does next to nothing off its main thread.
+    // Each thread would get an allocation arena of its own, the font reader below included:
+    // memory for nothing, as what runs off the main thread allocates little and seldom.
     mallopt(M_ARENA_MAX, 1);
 #endif
     // A Wayland client may neither place its windows nor read back where they are, so the
