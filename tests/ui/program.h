@@ -48,11 +48,6 @@ struct Program {
     RecordingLinkOpener links;
     std::unique_ptr<AppHost> host;
 
-    // Stored before the start, as an earlier run would have left them.
-    void stored(std::initializer_list<std::pair<Setting, const char*>> values) {
-        store.EnsureKeys();
-        for (const auto& [setting, text] : values) store.save(setting, text);
-    }
     MainWindow& main() { return host->mainWindow(); }
     CompactWindow* compact() { return host->compact().window(); }
     void choose(MenuItem item) { main().menuAction(item)->trigger(); }
@@ -65,11 +60,5 @@ struct Program {
     }
     QString lastMessage() { return QString::fromStdString(messages.shown.back().text); }
 };
-
-// Clicks the buttons of `w` that have this caption.
-inline void press(QWidget* w, const QString& caption) {
-    for (auto* b : w->findChildren<QPushButton*>())
-        if (b->text() == caption) b->click();
-}
 
 }  // namespace orvane::test

