@@ -25,6 +25,8 @@ void PrintTo(const SettingValue& v, std::ostream* os);
 
 namespace orvane::test {
 
+using Commits = std::vector<std::vector<std::string>>;
+
 // An in-memory hive; key and value names match case-insensitively as in the registry.
 class MemoryBackend : public SettingsBackend {
 public:
@@ -48,8 +50,8 @@ public:
     std::string problem() const override { return problemText; }
 
     bool failWrites = false;
-    std::string problemText;                        // a store that is there but cannot be read
-    std::vector<std::vector<std::string>> commits;  // the value names of each commit
+    std::string problemText;  // a store that is there but cannot be read
+    Commits commits;          // the value names of each commit
 
 private:
     static std::string lower(std::string s);
@@ -145,7 +147,7 @@ public:
     explicit FakeMainView(Journal& j) : j(j) {}
     void showWindow() override { j.set("main.show", visible, true); }
     void hideWindow() override { j.set("main.hide", visible, false); }
-    void setNormalState() override { j.set("main.normal", minimized, false); }
+    void setNormalState() override { j.log("main.normal"); }
     void moveTo(TwipsPoint p) override { j.set("main.move", pos, p); }
     TwipsPoint position() const override { return pos; }
     void setTopMost(bool on) override {
@@ -154,14 +156,13 @@ public:
     void bringToFront() override { j.log("main.front"); }
     void processPendingEvents() override { j.log("main.events"); }
     void showStatus(const DisplayUpdate& d) override { j.set("main.status", last, d); }
-    void showMenuState(const MenuState& m) override { menu = m; }
+    void showMenuState(const MenuState&) override {}
     void showPopupMenu() override { j.log("menu"); }
     void endProgram() override { j.set("main.end", ended, true); }
 
-    bool visible = false, minimized = false, topMost = false, ended = false;
+    bool visible = false, topMost = false, ended = false;
     TwipsPoint pos;
     DisplayUpdate last;
-    MenuState menu;
     Journal& j;
 };
 
@@ -191,14 +192,13 @@ public:
     TwipsPoint position() const override { return pos; }
     void setTopMost(bool) override {}
     void bringToFront() override { j.log("compact.front"); }
-    void showStatus(const DisplayUpdate& d) override { j.set("compact.status", last, d); }
+    void showStatus(const DisplayUpdate&) override { j.log("compact.status"); }
     void destroy() override {
         created = false;
         j.set("compact.destroy", visible, false);
     }
     bool created = false, visible = false;
     TwipsPoint pos;
-    DisplayUpdate last;
     Journal& j;
 };
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include "core/shell/main_controller.h"
 #include "fakes/fakes.h"
+#include "support/test_support.h"
 
 namespace orvane::test {
 
@@ -10,17 +13,27 @@ struct MemoryStores {
     MemoryBackend user;
     MemoryBackend machine;
     SettingsStore store{user, machine};
+
+    // "Name=value ..." under the Setting key, put there by hand or by an older run.
+    void put(const std::string& settings) {
+        for (const auto& [name, value] : pairsOf(settings))
+            user.putText(std::string(keys::kSetting), name, value);
+    }
 };
 
-// The program's logic over a given store, with fakes for every other service and window.
-struct LogicRig {
-    explicit LogicRig(SettingsStore& store)
+// The program's logic over stores in memory, with fakes for every other service and window.
+struct LogicRig : MemoryStores {
+    LogicRig()
         : c(Services{store, power, clock, messages, instance, links},
             Views{main, tray, compact, wizard}) {}
 
-    // Hands the fake source's notifications to the change handler, as the program does.
-    void followPower() {
+    // A returning user with `settings` starts the program; the fake source's notifications
+    // reach the change handler, as the program hands them on.
+    void start(const std::string& settings = "") {
+        user.putText(std::string(keys::kSetting), "First Use", "1");
+        put(settings);
         power.setChangeListener([this] { c.onPowerStatusChanged(); });
+        EXPECT_TRUE(c.startUp());
     }
 
     FakePowerSource power;

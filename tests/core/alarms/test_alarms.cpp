@@ -1,25 +1,21 @@
 #include <gtest/gtest.h>
 
+#include "core/alarms/control_center_model.h"
+#include "core/dialogs/wizard_model.h"
 #include "fakes/logic_rig.h"
-#include "support/test_support.h"
 
 namespace orvane {
 namespace {
 
 using namespace orvane::test;
 
-const std::string kS(keys::kSetting);
-
 // The program's logic with scripted power readings and recorded message boxes; alarms are
 // driven the way the program drives them, through the change handler.
-struct Rig : MemoryStores, LogicRig {
+struct Rig : LogicRig {
     // settings: "Name=value ..." under the Setting key.
-    Rig(PowerSnapshot start, const std::string& settings) : LogicRig(store) {
-        user.putText(kS, "First Use", "1");
-        for (const auto& [name, value] : pairsOf(settings)) user.putText(kS, name, value);
-        power.snapshot = start;
-        followPower();
-        EXPECT_TRUE(c.startUp());
+    Rig(PowerSnapshot reading, const std::string& settings) {
+        power.snapshot = reading;
+        start(settings);
         EXPECT_TRUE(messages.shown.empty()) << "no alarm message at start-up";
     }
     // The first line of each message shown since the last call.
@@ -144,6 +140,231 @@ TEST(MsgEvent, StateMachine) {
     e.setCondition(true);
     e.showIfDue();
     EXPECT_EQ(messages.shown.size(), 2u);
+}
+
+const std::string kS(keys::kSetting);
+const std::string kLowTimeMsg =
+    "Saved low battery time alarm value is greater than the estimated full battery time. The value "
+    "has been resetted.";
+const std::string kCriticalTimeMsg =
+    "Saved critical battery time alarm value is greater than the estimated full battery time. The "
+    "value has been resetted.";
+
+// The model over an in-memory store holding `stored` ("Name=value ..."); the actions it calls
+// outward go to a journal.
+struct Harness : LogicRig {
+    explicit Harness(const std::string& stored = "") {
+        store.EnsureKeys();
+        put(stored);
+        power.snapshot.batteryFullTime = -1;
+    }
+    ControlCenterModel loaded() {
+        ControlCenterModel m(
+            store, messages, power,
+            {[this] {
+                 calls.push_back("loadAlarms, commits " + std::to_string(user.commits.size()));
+             },
+             [this] { calls.push_back("updateDisplay"); },
+             [this] { calls.push_back("clearLastUpdate"); }});
+        m.load();
+        return m;
+    }
+
+    std::vector<std::string> calls;
+};
+
+// Low, critical, low time, critical time.
+using Values = std::array<int, 4>;
+
+Values valuesOf(const ControlCenterModel& m) {
+    Values v{};
+    for (std::size_t i = 0; i < v.size(); ++i) v[i] = m.slider(static_cast<AlarmSlider>(i)).value;
+    return v;
+}
+
+TEST(ControlCenterModel, LoadFollowsTheStoredValuesAndTheFullBatteryTime) {
+    const Values plain{10, 0, 25, 0};
+    const std::string* const none = nullptr;
+    // fullTimeSeconds is the platform's, -1 for none; message is the one shown, if any.
+    const struct {
+        const char* stored;
+        std::int32_t fullTimeSeconds;
+        int fullTime, timeTick;
+        Values values;
+        const std::string* message;
+    } cases[] = {
+        // clang-format off
+        {"", -1, 120, 15, plain, none}, {"", 10800, 180, 15, plain, none},
+        {"Data=0.6", -1, 60, 15, plain, none},
+        // Below an hour a quarter of the range; an hour or more keeps the design's 15.
+        {"", 58 * 60, 58, 14, plain, none}, {"", 62 * 60, 62, 15, plain, none},
+        {"Data=0", -1, 120, 15, plain, none},
+        // Minutes from Data or from the platform's seconds round half to even.
+        {"Data=0.145", -1, 14, 4, {10, 0, 14, 0}, none}, {"", 30 * 60 + 30, 30, 8, plain, none},
+        {"LowBattTimeVal=45", 1800, 30, 8, {10, 0, 3, 0}, &kLowTimeMsg},
+        {"CriticalBattTimeVal=200", 9000, 150, 15, {10, 0, 25, 4}, &kCriticalTimeMsg},
+        // A critical time above the low time gets the same message.
+        {"LowBattTimeVal=20 CriticalBattTimeVal=30", -1, 120, 15, {10, 0, 20, 4}, &kCriticalTimeMsg},
+        // A restored time beyond the design range survives.
+        {"LowBattTimeVal=150 CriticalBattTimeVal=120", 10800, 180, 15, {10, 0, 150, 120}, none},
+        {"LowBattVal=20 CriticalBattVal=5", -1, 120, 15, {20, 5, 25, 0}, none},
+        // A critical percent above the low one, or a percent out of range, is ignored.
+        {"LowBattVal=20 CriticalBattVal=30", -1, 120, 15, {20, 3, 25, 0}, none},
+        {"LowBattVal=150", -1, 120, 15, plain, none},
+        // Huge times are bounded; a negative Data counts as none.
+        {"LowBattTimeVal=30000", INT32_MAX, 32767, 15, {10, 0, 30000, 0}, none},
+        {"Data=1e30", -1, 32767, 15, plain, none}, {"Data=-3", -1, 120, 15, plain, none},
+        // A tiny battery: a tenth rounds to 0, and the limit makes it 1.
+        {"LowBattTimeVal=9", 240, 4, 1, {10, 0, 1, 0}, &kLowTimeMsg},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.stored << ", " << c.fullTimeSeconds << " s");
+        Harness h(c.stored);
+        h.power.snapshot.batteryFullTime = c.fullTimeSeconds;
+        h.user.commits.clear();
+        const ControlCenterModel m = h.loaded();
+        EXPECT_EQ(m.fullBatteryTime(), c.fullTime);
+        EXPECT_EQ(valuesOf(m), c.values);
+        for (AlarmSlider s : {AlarmSlider::LowBattTime, AlarmSlider::CriticalBattTime}) {
+            EXPECT_EQ(m.slider(s).maximum, c.fullTime);
+            EXPECT_EQ(m.slider(s).tickFrequency, c.timeTick);
+        }
+        ASSERT_EQ(h.messages.shown.size(), c.message ? 1u : 0u);
+        if (c.message) {
+            EXPECT_EQ(h.messages.shown[0].text, *c.message);
+            EXPECT_EQ(h.messages.shown[0].icon, MsgIcon::Exclamation);
+        }
+        EXPECT_TRUE(h.user.commits.empty()) << "load writes nothing";
+    }
+}
+
+TEST(ControlCenterModel, SliderRulesKeepTheLimitsAndTheLabels) {
+    using S = AlarmSlider;
+    const struct {
+        const char* name;
+        std::vector<std::pair<AlarmSlider, int>> moves;
+        Values values;
+        const char* labels;
+    } cases[] = {
+        // clang-format off
+        {"first opening", {}, {10, 0, 25, 0}, "10% 0% 0:25 0:00"},
+        {"low battery dragged to 0 stays at 1", {{S::LowBatt, 0}}, {1, 0, 25, 0},
+         "1% 0% 0:25 0:00"},
+        {"low time dragged to 0 stays at 1", {{S::LowBattTime, 0}}, {10, 0, 1, 0},
+         "10% 0% 0:01 0:00"},
+        {"critical snaps back to the low slider", {{S::CriticalBatt, 50}}, {10, 10, 25, 0},
+         "10% 10% 0:25 0:00"},
+        {"critical time snaps back to the low time", {{S::CriticalBattTime, 100}}, {10, 0, 25, 25},
+         "10% 0% 0:25 0:25"},
+        {"moving a low slider leaves its partner alone",
+         {{S::CriticalBatt, 8}, {S::LowBatt, 5}, {S::CriticalBattTime, 20}, {S::LowBattTime, 3}},
+         {5, 8, 3, 20}, "5% 8% 0:03 0:20"},
+        {"values are held within the range",
+         {{S::LowBatt, 500}, {S::LowBattTime, 130}, {S::LowBattTime, 9999}}, {100, 0, 120, 0},
+         "100% 0% 2:00 0:00"},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        ControlCenterModel m = h.loaded();
+        for (const auto& [slider, value] : c.moves) m.setSliderValue(slider, value);
+        EXPECT_EQ(valuesOf(m), c.values);
+        std::string labels;
+        for (std::size_t i = 0; i < kAlarmSliderCount; ++i)
+            labels += (i ? " " : "") + m.slider(static_cast<AlarmSlider>(i)).label;
+        EXPECT_EQ(labels, c.labels);
+    }
+}
+
+// Each box opens as stored and its slider and label are enabled exactly while it is checked.
+// Ok is one commit of the ten values before the alarms reload: killed at any moment, the
+// program leaves them all as they were or all as the dialog showed them.
+TEST(ControlCenterModel, BoxesEnableTheirSlidersAndOkWritesTheTenValuesInOneCommit) {
+    Harness h("LowBatt=1 CriticalBattTime=1 PowerSourceChange=1 BatteryFullyCharged=1");
+    ControlCenterModel m = h.loaded();
+    const auto enabled = [&m] {
+        std::string on;
+        for (std::size_t i = 0; i < kAlarmSliderCount; ++i)
+            on += m.slider(static_cast<AlarmSlider>(i)).enabled ? '1' : '0';
+        return on;
+    };
+    EXPECT_EQ(enabled(), "1001");
+    m.setChecked(AlarmCheck::LowBatt, false);
+    m.setChecked(AlarmCheck::LowBattTime, true);
+    EXPECT_EQ(enabled(), "0011");
+    m.setSliderValue(AlarmSlider::CriticalBatt, 8);
+    m.setSliderValue(AlarmSlider::LowBatt, 5);  // critical stays above low and is stored so
+    m.setSliderValue(AlarmSlider::LowBattTime, 90);
+    h.user.commits.clear();
+    h.calls.clear();
+    m.ok();
+
+    std::vector<std::string> names;
+    for (const auto& [name, value] :
+         pairsOf("LowBatt=0 LowBattVal=5 CriticalBatt=0 CriticalBattVal=8 LowBattTime=1 "
+                 "LowBattTimeVal=90 CriticalBattTime=1 CriticalBattTimeVal=0 PowerSourceChange=1 "
+                 "BatteryFullyCharged=1")) {
+        names.push_back(name);
+        EXPECT_EQ(h.user.text(kS, name), value) << name;
+    }
+    EXPECT_EQ(h.user.commits, Commits{names});
+    EXPECT_EQ(h.calls, std::vector<std::string>{"loadAlarms, commits 1"});
+    EXPECT_TRUE(h.messages.shown.empty());
+}
+
+TEST(ControlCenterModel, ResetAsksWithNoAsDefaultAndOnYesClearsRefreshesAndConfirms) {
+    Harness h("Data=1.5 Count=4");
+    ControlCenterModel m = h.loaded();
+    h.messages.onShow = [&](const MessageRequest& r) { h.calls.push_back("msg:" + r.text); };
+
+    h.messages.answers = {MsgAnswer::No};
+    m.reset();
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    const MessageRequest& q = h.messages.shown[0];
+    EXPECT_EQ(std::make_tuple(q.title, q.buttons, q.icon, q.defaultButton),
+              std::make_tuple("Orvane", MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No));
+    EXPECT_EQ(h.user.text(kS, "Data") + " " + h.user.text(kS, "Count"), "1.5 4");
+
+    h.calls.clear();
+    h.user.commits.clear();
+    h.messages.answers = {MsgAnswer::Yes};
+    m.reset();
+    EXPECT_EQ(h.user.commits, (Commits{{"Data", "Count"}}));
+    EXPECT_EQ(h.user.text(kS, "Data") + " " + h.user.text(kS, "Count"), "0 0");
+    EXPECT_EQ(h.calls,
+              (std::vector<std::string>{"msg:Are you sure you want to reset the battery time data?",
+                                        "updateDisplay", "clearLastUpdate",
+                                        "msg:Battery time data successfully resetted."}));
+    EXPECT_EQ(h.messages.shown.back().icon, MsgIcon::Information);
+
+    const std::size_t shown = h.messages.shown.size();
+    m.moreInfo();
+    ASSERT_EQ(h.messages.shown.size(), shown + 1);
+    EXPECT_EQ(std::make_tuple(h.messages.shown.back().icon, h.messages.shown.back().title),
+              std::make_tuple(MsgIcon::Information, "Orvane"));
+}
+
+TEST(WizardModel, DoneIsOneCommitOfTheTimeWithinTheSlidersRange) {
+    Harness h;
+    WizardModel w(h.store, h.messages);
+    // A slider moved past either end (a key held down, a hand-made event) is held to it.
+    const struct {
+        int moved;
+        const char* label;
+        const char* learnt;  // Data/Count
+    } rows[] = {
+        {90, "1:30", "0.9/10"}, {0, "N/A", "0/0"}, {-15, "N/A", "0/0"}, {615, "10:00", "6/10"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.moved);
+        h.user.commits.clear();
+        w.sliderMoved(r.moved);
+        EXPECT_EQ(w.timeLabel(), r.label);
+        w.done();
+        EXPECT_EQ(h.user.commits, (Commits{{"Data", "Count"}}));
+        EXPECT_EQ(h.user.text(kS, "Data") + "/" + h.user.text(kS, "Count"), r.learnt);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/battery/battery_time.h"
 #include "core/battery/learning.h"
 #include "fakes/logic_rig.h"
 
@@ -10,64 +11,97 @@ namespace {
 
 using namespace orvane::test;
 
-// The learnt data in a store of its own.
-struct Learnt : MemoryStores {
-    Learnt() { store.EnsureKeys(); }
-    void seed(const char* data, const char* count) {
-        if (data) store.save(Setting::Data, data);
-        if (count) store.save(Setting::Count, count);
-    }
-    // The text of a value, or "<absent>".
-    std::string stored(const char* name) { return user.text(std::string(keys::kSetting), name); }
-    // "Data/Count" as stored.
-    std::string learnt() { return stored("Data") + "/" + stored("Count"); }
-};
+const std::string kS(keys::kSetting);
+
+// "Data/Count" as stored.
+std::string learnt(MemoryBackend& user) {
+    return user.text(kS, "Data") + "/" + user.text(kS, "Count");
+}
 
 TEST(RecordBatteryData, WorkedExamplesAsStored) {
     const struct {
-        const char *data, *count;
+        const char* stored;
         int drop;
         double elapsed;
         const char* want;  // Data/Count
     } rows[] = {
         // clang-format off
-        {nullptr, nullptr, 2, 5, "2.5/1"},                           // from nothing
-        {"0", "0", 3, 9, "3/1"},                                     // after a reset
-        {"1.8", "10", 1, 2.4, "1.854545454545454545454545455/11"},   // after the wizard
-        {"2", "50", 1, 7, "2/50"},                                   // deviation 2.5 > 2
-        {"2", "50", 1, 6, "2.078431372549019607843137255/51"},       // exactly 2 passes
-        {"2", "20000", 1, 2, "2/20001"},
-        {"2", "19999", 1, 2, "2/20000"},
-        {"2", "20001", 1, 2, "2/20000"},                             // 20002 is capped
-        {"abc", "7", 1, 4, "0.5/8"},                                 // Data 0 with a weight
-        {"", "", 1, 4, "4/1"},
-        {"-3", "-4", 1, 4, "4/1"},                                   // nonsense starts afresh
-        {"2", "-4", 1, 4, "4/1"},                                    // a negative weight alone too
-        {"2.5", "40000", 1, 2.5, "2.5/20000"},                       // held to 16 bits
+        {"", 2, 5, "2.5/1"},                                                 // from nothing
+        {"Data=0 Count=0", 3, 9, "3/1"},                                     // after a reset
+        {"Data=1.8 Count=10", 1, 2.4, "1.854545454545454545454545455/11"},   // after the wizard
+        {"Data=2 Count=50", 1, 7, "2/50"},                                   // deviation 2.5 > 2
+        {"Data=2 Count=50", 1, 6, "2.078431372549019607843137255/51"},       // exactly 2 passes
+        {"Data=2 Count=20000", 1, 2, "2/20001"},
+        {"Data=2 Count=19999", 1, 2, "2/20000"},
+        {"Data=2 Count=20001", 1, 2, "2/20000"},                             // 20002 is capped
+        {"Data=abc Count=7", 1, 4, "0.5/8"},                                 // Data 0 with a weight
+        {"Data= Count=", 1, 4, "4/1"},
+        {"Data=-3 Count=-4", 1, 4, "4/1"},                                   // nonsense starts afresh
+        {"Data=2 Count=-4", 1, 4, "4/1"},                                    // a negative weight too
+        {"Data=2.5 Count=40000", 1, 2.5, "2.5/20000"},                       // held to 16 bits
         // A drop faster than any battery's (30 points in a second) is a glitch of the
         // reading: nothing learnt. What such a glitch left is no learnt data: start afresh.
-        {nullptr, nullptr, 30, 1.0 / 60, "<absent>/<absent>"},
-        {"1.8", "10", 2, 0.0199, "1.8/10"},
-        {nullptr, nullptr, 2, 0.02, "0.01/1"},                       // 0.6 s a point passes
-        {"0.0001", "1", 1, 3, "3/1"},
-        {"0.0099", "300", 1, 3, "3/1"},
+        {"", 30, 1.0 / 60, "<absent>/<absent>"},
+        {"Data=1.8 Count=10", 2, 0.0199, "1.8/10"},
+        {"", 2, 0.02, "0.01/1"},                                             // 0.6 s a point passes
+        {"Data=0.0001 Count=1", 1, 3, "3/1"},
+        {"Data=0.0099 Count=300", 1, 3, "3/1"},
         // No positive interval, or no drop, teaches nothing.
-        {"2", "5", 1, 0, "2/5"}, {"2", "5", 1, -1, "2/5"}, {"2", "5", 1, std::nan(""), "2/5"},
-        {"2", "5", 0, 5, "2/5"},
+        {"Data=2 Count=5", 1, 0, "2/5"}, {"Data=2 Count=5", 1, -1, "2/5"},
+        {"Data=2 Count=5", 1, std::nan(""), "2/5"}, {"Data=2 Count=5", 0, 5, "2/5"},
         // clang-format on
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(std::string(r.data ? r.data : "-") + "/" + (r.count ? r.count : "-"));
-        Learnt f;
-        f.seed(r.data, r.count);
-        RecordBatteryData(f.store, static_cast<std::int16_t>(r.drop), r.elapsed);
-        EXPECT_EQ(f.learnt(), r.want);
+        SCOPED_TRACE(r.stored);
+        MemoryStores s;
+        s.store.EnsureKeys();
+        s.put(r.stored);
+        RecordBatteryData(s.store, static_cast<std::int16_t>(r.drop), r.elapsed);
+        EXPECT_EQ(learnt(s.user), r.want);
         // The stored text reads back to itself: nothing is lost between runs.
-        const std::string data = f.stored("Data");
+        const std::string data = s.user.text(kS, "Data");
         if (data == "<absent>") continue;
-        f.store.save(Setting::Data, f.store.get(Setting::Data).toText());
-        EXPECT_EQ(f.stored("Data"), data);
+        s.store.save(Setting::Data, s.store.get(Setting::Data).toText());
+        EXPECT_EQ(s.user.text(kS, "Data"), data);
     }
+}
+
+TEST(BatteryTime, PlatformTimeFirstThenTheEstimateFromLearntData) {
+    // seconds: the platform's time left, -1 when it has none.
+    const struct {
+        const char* stored;
+        int percent, seconds, estimate, shown;
+    } rows[] = {
+        // clang-format off
+        {"", 50, -1, -1, -1},                    // fresh install
+        {"Data=0 Count=0", 50, -1, -1, -1},      // after a reset
+        {"Data=0 Count=5", 50, -1, -1, -1},      {"Data=1.5 Count=0", 50, -1, -1, -1},
+        {"Data=1.8 Count=10", 50, -1, 90, 90},   {"Data=1.8 Count=10", 85, -1, 153, 153},
+        {"Data=2.5 Count=3", 45, -1, 112, 112},  // 112.5: the tie goes to the even neighbour
+        {"Data=2.5 Count=3", 47, -1, 118, 118},  // 117.5
+        {"Data=abc Count=3", 47, -1, -1, -1},    // not a number: no data
+        {"Data=2.5 Count=", 47, -1, -1, -1},     {"Data=-2 Count=3", 50, -1, -1, -1},
+        {"Data=1000 Count=3", 100, -1, 32767, 32767},  // held at the largest 16-bit figure
+        {"Data=0.0000000000000000000000000001 Count=3", 100, -1, 0, 0},
+        {"Data=1.8545454545454545454545454545 Count=11", 100, -1, 185, 185},  // all its digits
+        {"Data=1.8 Count=10", 50, 7530, 90, 125}, {"Data=1.8 Count=10", 50, 59, 90, 0},
+        {"Data=1.8 Count=10", 50, 40'000'000, 90, 32767},
+        {"Data=1.8 Count=10", 50, -120, 90, -1},
+        // clang-format on
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.stored << " at " << r.percent << " %, " << r.seconds);
+        MemoryStores s;
+        s.put(r.stored);
+        const PowerSnapshot p = discharging(r.percent, r.seconds);
+        EXPECT_EQ(EstimateBatteryTime(s.store, p), r.estimate);
+        EXPECT_EQ(GetBatteryTime(s.store, p), r.shown);
+    }
+    // A number placed by other means as a 32-bit value reads too.
+    MemoryStores s;
+    s.put("Count=3");
+    s.user.setValue(kS, "Data", RegValue{4, {2, 0, 0, 0}});
+    EXPECT_EQ(EstimateBatteryTime(s.store, discharging(45)), 90);
 }
 
 TEST(ElapsedMinutes, AcrossMidnightAndRounding) {
@@ -101,20 +135,18 @@ TEST(TimeOfDayMeasuredTheInterval, NoSleepAndNoJumpOfTheWallClock) {
 }
 
 // The change handler's learning step, on a clock the test controls.
-struct Handler : Learnt, LogicRig {
-    Handler(PowerSnapshot start, double now) : LogicRig(store) {
-        store.save(Setting::FirstUse, "1");
-        power.snapshot = start;
+struct Handler : LogicRig {
+    Handler(PowerSnapshot reading, double now) {
+        power.snapshot = reading;
         clock.set(now);
-        followPower();
-        EXPECT_TRUE(c.startUp());
+        start();
     }
     void at(double now, const PowerSnapshot& p) {
         clock.set(now);
         power.change(p);
     }
+    std::string stored(const char* name) { return user.text(kS, name); }
 };
-
 TEST(ChangeHandler, LearnsFromEachDropOverTheWholeTimeTheChargeWasShown) {
     Handler h(discharging(85), 36000);
     h.at(36090, discharging(85, 5400));  // UPower revised its time: the interval goes on
@@ -123,7 +155,7 @@ TEST(ChangeHandler, LearnsFromEachDropOverTheWholeTimeTheChargeWasShown) {
     EXPECT_EQ(h.stored("Data"), "2.5");
     EXPECT_EQ(h.main.last.main.status, "84% Remaining");
     h.at(36150 + 540, discharging(81));  // three points in nine minutes
-    EXPECT_EQ(h.learnt(), "2.75/2");
+    EXPECT_EQ(learnt(h.user), "2.75/2");
 }
 
 TEST(ChangeHandler, NothingLearntOnMainsOrWithoutADrop) {
@@ -135,7 +167,7 @@ TEST(ChangeHandler, NothingLearntOnMainsOrWithoutADrop) {
     EXPECT_EQ(h.stored("Count"), "<absent>");
     h.at(36320, unknownAc);  // an unknown power source counts as not on mains
     // The observation is a double: ten seconds a point, as its shortest text.
-    EXPECT_EQ(h.learnt(), "0.16666666666666666/1");
+    EXPECT_EQ(learnt(h.user), "0.16666666666666666/1");
 }
 
 // After the wizard (1.8 minutes a point, weight 10, tolerance 10 %) a 15-minute lid-close
@@ -149,7 +181,7 @@ TEST(ChangeHandler, NothingLearntAcrossASleepOrAJumpOfTheWallClock) {
     EXPECT_EQ(h.stored("Count"), "10");
     // The interval starts again at that update: one point in two minutes awake is learnt.
     h.at(h.clock.secondsSinceMidnight() + 120, discharging(83));
-    EXPECT_EQ(h.learnt(), "1.818181818181818181818181818/11");
+    EXPECT_EQ(learnt(h.user), "1.818181818181818181818181818/11");
 
     // A sleep without a drop: the next update restarts the interval, so the sleep is not
     // counted with the next drop either.
@@ -174,7 +206,7 @@ TEST(ChangeHandler, AGlitchOfTheReadingTeachesNothing) {
     h.at(36001, discharging(85));
     EXPECT_EQ(h.stored("Count"), "<absent>");
     h.at(36301, discharging(84));
-    EXPECT_EQ(h.learnt(), "5/1");
+    EXPECT_EQ(learnt(h.user), "5/1");
     h.power.snapshot.batteryLifeTime = -1;  // UPower gives no time: the estimate shows
     h.c.updateDisplay();
     EXPECT_EQ(h.main.last.main.time, "7:00");
@@ -189,7 +221,7 @@ TEST(ChangeHandler, MidnightResetStampsAndDayLongIntervals) {
     // A day less a second, awake all along: learnt, not taken for a stamp rounded ahead.
     Handler day(discharging(85), 1);
     day.at(86400.4, discharging(84));
-    EXPECT_EQ(day.learnt(), "1439.99/1");
+    EXPECT_EQ(learnt(day.user), "1439.99/1");
 
     Handler h(discharging(85), 86340);
     h.at(60, discharging(84));  // two minutes, across midnight
