@@ -1,8 +1,9 @@
 # shellcheck shell=bash
 # Real desktops inside Xvfb for the end-to-end tests, each with its own panel as the tray host:
 #   . "$(dirname "${BASH_SOURCE[0]}")/desktop-lib.sh"
-#   desktop_session xfce           # Xvfb 1600x1000, private buses, mocked UPower, private HOME
-#   desktop_start_wm; desktop_start_panel; desktop_wait_host
+#   desktop_up xfce TOOL...        # Xvfb 1600x1000, private buses, mocked UPower, private HOME,
+#                                  # the window manager
+#   desktop_start_panel; desktop_wait_host
 # Desktops: xfce (xfwm4 + xfce4-panel), lxqt (openbox + lxqt-panel), gnome (gnome-shell --x11
 # with the AppIndicator extension), sway (sway + waybar, as uid 65534: sway refuses root; the
 # program runs there through XWayland) and plasma (kwin_x11 + kded5's watcher + plasmashell).
@@ -16,12 +17,14 @@ declare -A DESKTOP_WM=([xfce]="xfwm4 --compositor=off" [lxqt]=openbox [gnome]="g
   [sway]=sway [plasma]="kwin_x11 --replace")
 declare -A DESKTOP_PANEL=([xfce]=xfce4-panel [lxqt]=lxqt-panel [gnome]="" [sway]=waybar [plasma]="plasmashell --no-respawn")
 
-# desktop_require DESKTOP TOOL...: exits with the skip status where the desktop or a tool is
-# not installed.
-desktop_require() {
+# desktop_up DESKTOP TOOL...: the session and the window manager; a skip where the desktop or
+# a tool is not installed.
+desktop_up() {
   needs ${DESKTOP_WM[$1]%% *} ${DESKTOP_PANEL[$1]%% *} "${@:2}"
   [ "$1" != plasma ] || needs kded5
-  "$PY" -c 'import dbusmock' 2>/dev/null || { echo "SKIP: python3-dbusmock is not installed"; exit 77; }
+  needs_py 'import dbusmock' python3-dbusmock
+  desktop_session "$1" || fail "the session did not start"
+  desktop_start_wm || fail "the window manager did not start"
 }
 
 # desktop_session NAME: everything a desktop needs before its programs start.
@@ -98,7 +101,7 @@ EOF
   if [ "$DESKTOP" = plasma ]; then
     # Its watcher is kded5's: loaded only in a full session, started before the shell.
     kded5 >"$HARNESS_DIR/kded5.log" 2>&1 & track $!
-    WAIT_S=60 wait_for has_name session org.kde.StatusNotifierWatcher ||
+    wait_name session org.kde.StatusNotifierWatcher 60 ||
       { hlog "kded5 brought no StatusNotifierWatcher: $(tail -5 "$HARNESS_DIR/kded5.log")"; return 1; }
   fi
 }
@@ -126,7 +129,6 @@ watcher_property() {
   gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
     -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1" 2>/dev/null
 }
-host_registered() { watcher_property IsStatusNotifierHostRegistered | grep -q true; }
 # item_registered PID: the program's item is in the watcher's list, by its name or its path.
 item_registered() {
   local owner
@@ -139,21 +141,21 @@ overview_active() {
   gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell -m org.freedesktop.DBus.Properties.Get \
     org.gnome.Shell OverviewActive 2>/dev/null | grep -q true
 }
+# overview_left: the overview is not open, or an Escape closes it.
+overview_left() {
+  overview_active || return 0
+  xdotool key Escape
+  WAIT_S=5 wait_for eval '! overview_active'
+}
 
 # desktop_wait_host: a StatusNotifierHost is there, and the desktop settled enough to click.
 desktop_wait_host() {
-  WAIT_S=90 wait_for host_registered ||
+  WAIT_S=90 wait_for eval 'watcher_property IsStatusNotifierHostRegistered | grep -q true' ||
     { hlog "no StatusNotifierHost on $DESKTOP: $(tail -5 "$HARNESS_DIR/panel.log" "$HARNESS_DIR/wm.log" 2>/dev/null)"; return 1; }
   if [ "$DESKTOP" = gnome ]; then
     # GNOME starts in the overview, which takes the clicks: leave it as a person would.
     WAIT_S=30 wait_for overview_active
-    local i
-    for i in 1 2 3; do
-      overview_active || break
-      xdotool key Escape
-      WAIT_S=5 wait_for eval '! overview_active' && break
-    done
-    ! overview_active || { hlog "GNOME's overview stays open"; return 1; }
+    WAIT_S=30 wait_for overview_left || { hlog "GNOME's overview stays open"; return 1; }
   fi
 }
 
@@ -163,7 +165,6 @@ px() { "${AS_USER[@]}" env DISPLAY="${SWAY_DISPLAY:-$DISPLAY}" "$@"; }
 
 # desktop_start_program PROGRAM: start_orvane as the desktop's user, on a fresh $log.
 desktop_start_program() {
-  log=$HARNESS_DIR/orvane.log
   : >"$log"
   [ "$DESKTOP" = sway ] && chown -R $DESKTOP_USER:$DESKTOP_USER "$XDG_CONFIG_HOME" "$log"
   start_orvane "$1"
@@ -182,15 +183,10 @@ cond = eval("lambda r, g, b: " + sys.argv[5])
 data = sys.stdin.buffer.read()
 if len(data) < w * h * 3:
     sys.exit(1)
-out = []
-for y in list(range(top)) + list(range(h - bottom, h)):
-    row = data[y * w * 3:(y + 1) * w * 3]
-    for x in range(w):
-        r, g, b = row[3 * x], row[3 * x + 1], row[3 * x + 2]
-        if cond(r, g, b):
-            out.append("%d %d" % (x, y))
-if out:
-    print("\n".join(sorted(out)))
+rows = list(range(top)) + list(range(h - bottom, h))
+out = ("%d %d\n" % (x, y) for y in rows for x in range(w) for i in [3 * (y * w + x)]
+       if cond(*data[i:i + 3]))
+sys.stdout.write("".join(sorted(out)))
 ' $SCREEN_W $SCREEN_H 44 60 "$2" >"$1"
 }
 
@@ -220,9 +216,7 @@ tray_icon_place() {
   }
   icon_turned() { amber_pixels "$low" && LC_ALL=C comm -12 "$full" "$low" >"$turned" && centre_of "$turned"; }
   for attempt in 1 2 3 4; do
-    if [ "$attempt" -gt 1 ]; then
-      mock_display "{'Percentage': <85.0>, 'TimeToEmpty': <int64 7530>}" || return 1
-    fi
+    [ "$attempt" = 1 ] || mock_display "{'Percentage': <85.0>, 'TimeToEmpty': <int64 7530>}" || return 1
     WAIT_S=30 wait_for eval '[ "$(reads_now)" -gt "$reads" ]' || { hlog "no panel read the icon"; return 1; }
     reads=$(reads_now)
     : >"$full"

@@ -32,8 +32,7 @@ done
 # A machine without the test tools skips (ctest's SKIP_RETURN_CODE 77) rather than fails;
 # scripts/deps.sh test installs them all.
 needs dbus-daemon gdbus
-[ $upower = 0 ] || "$PY" -c 'import dbusmock' 2>/dev/null ||
-  { echo "SKIP: python3-dbusmock is missing (scripts/deps.sh test installs it)"; exit 77; }
+[ $upower = 0 ] || needs_py 'import dbusmock' python3-dbusmock
 [ $x11 = 0 ] || needs Xvfb trayer xdotool
 
 export XDG_RUNTIME_DIR=$HARNESS_DIR/run XDG_CONFIG_HOME=$HARNESS_DIR/config

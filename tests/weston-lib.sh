@@ -1,17 +1,16 @@
 # shellcheck shell=bash
 # A Wayland session for the end-to-end tests: weston (x11 backend) inside a private Xvfb, with
-# XWayland, driven by a real pointer (xdotool on the Xvfb). Source it after harness-lib.sh:
-#   . "$here/harness-lib.sh"; . "$here/weston-lib.sh"
+# XWayland, driven by a real pointer (xdotool on the Xvfb):
+#   . "$here/weston-lib.sh"
 #   start_weston_xwayland            # exports WAYLAND_DISPLAY, DISPLAY (XWayland), OUTER_DISPLAY
 #   weston_window_place "$wid"       # "X Y W H" of the window's client area as weston shows it
 #   weston_drag 70 70 370 270        # press, move like a person, release (weston's coordinates)
-# Needs weston, xwayland, xvfb, x11-utils, xdotool (imagemagick for weston_screenshot).
+# Needs weston, xwayland, xvfb, x11-utils, xdotool.
 # weston runs with --debug for `weston-debug scene-graph`, the only honest source of where a
 # window is on the screen: under weston 10 XWayland's own idea of a window's place can differ
 # from it (by the frame's 32 px shadow margin, or wholly for windows weston does not manage).
 
-[ -n "${WESTON_LIB_LOADED:-}" ] && return 0
-WESTON_LIB_LOADED=1
+. "$(dirname "${BASH_SOURCE[0]}")/harness-lib.sh"
 
 # weston_scene: weston's scene graph, once (views with their screen positions).
 weston_scene() { timeout 5 weston-debug scene-graph 2>/dev/null; }
@@ -22,38 +21,29 @@ weston_cursor() {
     c && /position:/{gsub(/[(),]/, " "); print $2, $3; exit}'
 }
 
-# start_weston_xwayland [WxH]: weston's output window (default 1024x640) at the top left of a
-# larger Xvfb (started here unless DISPLAY is already one of ours, e.g. run-with-upower-mock.sh
-# --x11). Returns once XWayland's window manager runs and weston tracks the pointer. Exports
-# WAYLAND_DISPLAY, DISPLAY (XWayland, for the program), OUTER_DISPLAY (the Xvfb), WESTON_PID,
-# WESTON_LOG, WESTON_WIDTH/HEIGHT and WESTON_OUTER_X/Y (where weston's screen starts on the Xvfb;
-# the x11 backend runs at scale 1, so a point moves by that offset and nothing else).
+# start_weston_xwayland: weston's 1024x640 output window at the top left of a larger Xvfb of its
+# own, in run-with-upower-mock.sh's XDG_RUNTIME_DIR. Returns once XWayland's window manager runs
+# and weston tracks the pointer. Exports WAYLAND_DISPLAY, DISPLAY (XWayland, for the program),
+# OUTER_DISPLAY (the Xvfb) and WESTON_OUTER_X/Y (where weston's screen starts on the Xvfb; the
+# x11 backend runs at scale 1, so a point moves by that offset and nothing else).
 # WESTON_BACKEND=headless: weston's headless output instead (no Xvfb, no pointer: nothing to
 # drive, only windows to read).
 start_weston_xwayland() {
-  local size=${1:-1024x640} log=$HARNESS_DIR/weston.log win backend=${WESTON_BACKEND:-x11} before x y
-  if [ "$backend" = x11 ] && { [ -z "${XVFB_PID:-}" ] || [ -z "${DISPLAY:-}" ]; }; then
-    start_xvfb 1280x800x24 || return 1
-  fi
-  OUTER_DISPLAY=${DISPLAY:-}
-  export OUTER_DISPLAY
-  if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ "${XDG_RUNTIME_DIR#"$HARNESS_DIR"}" = "$XDG_RUNTIME_DIR" ]; then
-    export XDG_RUNTIME_DIR=$HARNESS_DIR/run
-  fi
-  mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+  local log=$HARNESS_DIR/weston.log win backend=${WESTON_BACKEND:-x11} before x y
+  WESTON_WIDTH=1024 WESTON_HEIGHT=640
+  if [ "$backend" = x11 ]; then start_xvfb 1280x800x24 || return 1; fi
+  export OUTER_DISPLAY=${DISPLAY:-}
   # --idle-time=0: weston's default 300 s idle would fade the screen and lock it mid-test.
   # The xwm-wm-x11 scope puts XWayland's window manager events (configure requests,
   # _NET_WM_MOVERESIZE, ...) in the log, to read when a run fails.
   weston --backend="$backend-backend.so" --use-pixman --xwayland --debug --no-config --idle-time=0 \
-    --width="${size%x*}" --height="${size#*x}" --socket=wl-orvane \
+    --width=$WESTON_WIDTH --height=$WESTON_HEIGHT --socket=wl-orvane \
     --log="$log" --logger-scopes=log,xwm-wm-x11 >"$HARNESS_DIR/weston.out" 2>&1 &
-  WESTON_PID=$!
-  track "$WESTON_PID"
+  track $!
   # XWayland starts on the first X connection; the display is known (and listening) from here.
   WAIT_S=15 wait_for grep -q 'xserver listening on display' "$log" ||
     { hlog "weston did not start: $(tail -3 "$HARNESS_DIR/weston.out" "$log")"; return 1; }
-  WESTON_LOG=$log WESTON_WIDTH=${size%x*} WESTON_HEIGHT=${size#*x}
-  export WESTON_PID WESTON_LOG WESTON_WIDTH WESTON_HEIGHT WAYLAND_DISPLAY=wl-orvane
+  export WAYLAND_DISPLAY=wl-orvane
   if [ "$backend" = x11 ]; then
     win=$(sed -n 's/.*x11 output .*window id \([0-9]*\).*/\1/p' "$log" | head -1)
     read -r WESTON_OUTER_X WESTON_OUTER_Y _ < <(DISPLAY=$OUTER_DISPLAY win_geometry "$win")
@@ -88,42 +78,31 @@ weston_drag() {
     $((WESTON_OUTER_X + $3)) $((WESTON_OUTER_Y + $4)) 10
 }
 
-# x_frame_of WID -> the top-level ancestor of WID (weston's frame window), or WID itself.
-x_frame_of() {
-  local w=$1 p root
-  root=$(xwininfo -root | awk '/Window id:/{print $4; exit}')
-  while p=$(window_parent "$w") && [ -n "$p" ] && [ "$((p))" != 0 ] && [ "$((p))" != "$((root))" ]; do
-    w=$p
-  done
-  echo "$w"
-}
-
 # weston_window_place WID -> "X Y W H": the client area of the X window WID as weston shows it.
 # The view is found by title ("top-level window 'TITLE'") for windows weston manages as
 # toplevels, else by the frame's size; fails while the window is not on screen, or when the
 # match is ambiguous.
 weston_window_place() {
-  local wid=$1 frame fx fy fw fh cx cy cw ch rx ry title views found n
-  frame=$(x_frame_of "$wid")
+  local frame=$1 p root fx fy fw fh cx cy cw ch found
+  # Its frame: the top-level ancestor, or the window itself.
+  root=$(xwininfo -root | awk '/Window id:/{print $4; exit}')
+  while p=$(window_parent "$frame") && [ -n "$p" ] && [ "$((p))" != 0 ] && [ "$((p))" != "$((root))" ]; do
+    frame=$p
+  done
   read -r fx fy fw fh < <(win_geometry "$frame")
-  read -r cx cy cw ch < <(win_geometry "$wid")
-  rx=$((cx - fx)) ry=$((cy - fy))     # the client inside its frame
-  title=$(xdotool getwindowname "$wid" 2>/dev/null)
-  # "DESCRIPTION|X1 Y1 X2 Y2" per live view; a view of PID 0 is a closing window fading out.
-  views=$(weston_scene | awk '
-    /^\tView [0-9]+ \(/ { live = ($0 !~ /PID 0, surface ID 0,/); d = $0; next }
-    live && /position:/ { gsub(/[(),]/, " "); print d "|" $2, $3, $5, $6; live = 0 }')
-  found=$(printf '%s\n' "$views" | grep -F "top-level window '$title'" | _weston_sized "$fw" "$fh")
-  [ -n "$found" ] ||
-    found=$(printf '%s\n' "$views" | grep -F '[no description available]' | _weston_sized "$fw" "$fh")
-  n=$(printf '%s' "$found" | grep -c .)
-  [ "$n" = 1 ] || return 1
-  read -r fx fy _ _ <<<"$found"
-  echo "$((fx + rx)) $((fy + ry)) $cw $ch"
-}
-
-_weston_sized() {
-  awk -F'|' -v w="$1" -v h="$2" '{ split($2, p, " "); if (p[3] - p[1] == w && p[4] - p[2] == h) print $2 }'
+  read -r cx cy cw ch < <(win_geometry "$1")
+  cx=$((cx - fx)) cy=$((cy - fy))     # the client inside its frame
+  # Each live view of the frame's size (a view of PID 0 is a closing window fading out): the one
+  # of that title, else the one without a description.
+  found=$(weston_scene | awk -v t="top-level window '$(xdotool getwindowname "$1" 2>/dev/null)'" \
+    -v w="$fw" -v h="$fh" '/^\tView [0-9]+ \(/ { live = ($0 !~ /PID 0, surface ID 0,/); d = $0; next }
+    live && /position:/ { live = 0; gsub(/[(),]/, " "); if ($5 - $2 != w || $6 - $3 != h) next
+      if (index(d, t)) titled[++n] = $2 " " $3
+      else if (index(d, "[no description available]")) plain[++m] = $2 " " $3 }
+    END { if (n == 1) print titled[1]; else if (!n && m == 1) print plain[1]; else exit 1 }') ||
+    return 1
+  read -r fx fy <<<"$found"
+  echo "$((fx + cx)) $((fy + cy)) $cw $ch"
 }
 
 # wait_weston_window_at WID X Y: until weston shows WID's client area at X,Y.
@@ -131,5 +110,3 @@ wait_weston_window_at() {
   wait_for eval '[ "$(weston_window_place '"$1"' | cut -d" " -f1-2)" = "'"$2 $3"'" ]'
 }
 
-# weston_screenshot FILE: weston's screen as composited, from the Xvfb.
-weston_screenshot() { import -display "$OUTER_DISPLAY" -window "$WESTON_OUTPUT_WINDOW" "$1"; }

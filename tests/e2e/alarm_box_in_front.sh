@@ -3,10 +3,8 @@
 # visible window of ours (the main window, or with --compact the compact panel), stands in
 # front of it and has the focus.
 # Runs inside run-with-upower-mock.sh --x11 --battery 85:7530.
-set -u
 display=0 title=Orvane
-[ "${1:-}" = --compact ] && { display=1 title="Orvane compact"; shift; }
-app=${1:?usage: alarm_box_in_front.sh [--compact] PATH_TO_ORVANE}
+[ "$1" = --compact ] && display=1 title="Orvane compact"
 . "$(dirname "${BASH_SOURCE[0]}")/../upower-mock.sh"
 start_window_manager || exit 1
 
@@ -23,18 +21,10 @@ transient=$(xprop -id "$box" WM_TRANSIENT_FOR | awk '{print $NF}')
 [ "$((transient))" = "$owner" ] || fail "the message belongs to $transient, not to $title ($owner)"
 
 # Stacked above the owner (the stacking list runs bottom to top), and focused.
-stacked_above() {
-  local id n=0 at_owner=0 at_box=0
-  for id in $(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g'); do
-    n=$((n + 1))
-    [ "$((id))" = "$owner" ] && at_owner=$n
-    [ "$((id))" = "$box" ] && at_box=$n
-  done
-  [ $at_owner -gt 0 ] && [ $at_box -gt $at_owner ]
-}
+stacking() { printf '%d\n' $(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g'); }
+stacked_above() { stacking | sed -n "/^$owner\$/,\$p" | tail -n +2 | grep -qx "$box"; }
 wait_for stacked_above || fail "the message is beneath $title: $(xprop -root _NET_CLIENT_LIST_STACKING)"
-focused() { [ "$(($(xprop -root _NET_ACTIVE_WINDOW | awk '{print $NF}')))" = "$box" ]; }
-wait_for focused || fail "the message does not have the focus"
+wait_for active_is "$box" || fail "the message does not have the focus"
 
 xdotool key --window "$box" Return
 wait_for eval '[ "$(visible_window "$pid" Orvane "$owner")" != "$box" ]' || fail "Enter did not close the message"

@@ -5,8 +5,6 @@
 # on, its entry names the program; after each restart the menu's check mark shows the entry
 # that takes effect, and no warning was ever needed.
 # Runs inside run-with-upower-mock.sh --x11.
-set -u
-app=${1:?usage: autostart_as_user.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
 
 user=$(id -u)
@@ -46,16 +44,14 @@ toggle() { choose_from_tray_menu "$pid" 7 || fail "run $runs: no tray menu"; }
 
 run "Full, Start with Windows"  # the system's entry in effect
 [ "$(stat -c %u /proc/$pid)" = "$user" ] || fail "the program does not run as uid $user"
-toggle
-wait_for grep -qx 'Hidden=true' "$entry" || fail "switching off wrote no entry of the user's own"
-wait_for checks_are "Full" || fail "switched off, the menu shows: $(checks)"
-stop_orvane
-run "Full"  # the user's entry masks the system's
-toggle
-wait_for grep -qxF "Exec=$home/bin/orvane" "$entry" || fail "switching on did not name the program: $(cat "$entry")"
-wait_for checks_are "Full, Start with Windows" || fail "switched on, the menu shows: $(checks)"
-stop_orvane
-run "Full, Start with Windows"
+# Switched off, the user's entry masks the system's; switched on, it names the program.
+for row in "Hidden=true|Full" "Exec=$home/bin/orvane|Full, Start with Windows"; do
+  toggle
+  wait_for grep -qxF "${row%%|*}" "$entry" || fail "switched, the user's entry lacks ${row%%|*}: $(cat "$entry")"
+  wait_for checks_are "${row#*|}" || fail "switched, the menu shows: $(checks)"
+  stop_orvane
+  run "${row#*|}"
+done
 stop_orvane
 
 [ "$(stat -c %u "$entry")" = "$user" ] || fail "the user's entry is not the user's"

@@ -3,13 +3,10 @@
 # drop is learnt into "Data"/"Count", the tray tip follows each step, and the low-battery
 # alarm at 84 % is shown exactly once, after the display shows 84 %.
 # Runs inside run-with-upower-mock.sh --x11 --battery 85:7530.
-set -u
-app=${1:?usage: discharge_learns_and_alarms.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../upower-mock.sh"
 
 seed_store
 printf '"LowBatt"="1"\n"LowBattVal"="84"\n' >>"$store"
-wait_log() { wait_for grep -q -- "$1" "$log"; }
 start_orvane "$app"
 wait_log 'tip: Status: 85% Remaining | Time: 2:05 | Pwr: Battery' || fail "no first display"
 main=$(wait_window "$pid" Orvane) || fail "no main window"

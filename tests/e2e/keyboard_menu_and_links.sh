@@ -4,18 +4,14 @@
 # keys; About's two links are reached with Tab and opened with Enter and Space. A screen reader's
 # view (AT-SPI, the real registry) shows the two links as links, and pressing one there opens it.
 # Runs inside run-with-upower-mock.sh --x11.
-set -u
-app=${1:?usage: keyboard_menu_and_links.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
-needs xdg-mime
 launcher=/usr/libexec/at-spi-bus-launcher
-[ -x "$launcher" ] && "$PY" -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null ||
-  { echo "SKIP: at-spi2-core or gir1.2-atspi-2.0 is not installed (scripts/deps.sh test)"; exit 77; }
+needs xdg-mime "$launcher"
+needs_py 'import gi; gi.require_version("Atspi", "2.0")' gir1.2-atspi-2.0
 start_window_manager || exit 1
 
 # A browser and a mail program that write down what they were given.
 opened=$HARNESS_DIR/opened.txt
-: >"$opened"
 printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>%s\n' "$opened" >"$HARNESS_DIR/recorder"
 chmod +x "$HARNESS_DIR/recorder"
 link_handler "$HARNESS_DIR/recorder" https http mailto
@@ -32,29 +28,24 @@ read -r x y w h < <(win_geometry "$main")
 xdotool mousemove $((x + w - 20)) $((y + h - 10)) click 1
 wait_for has_focus "$main" || fail "the main window did not take the focus"
 
-# menu_by_key KEYS...: those keys open a new window of the program: the menu.
-menu_by_key() {
-  local before
-  before=$(windows_of "$pid")
-  xdotool key "$@"
-  WAIT_S=5 wait_for new_window_of "$pid" "$before"
-}
-
 # The Menu key on the main window; Exit is ready, four down is Compact.
-menu_by_key Menu || fail "the Menu key opened no menu on the main window"
+opens_window "$pid" xdotool key Menu >/dev/null ||
+  fail "the Menu key opened no menu on the main window"
 xdotool key Down Down Down Down Return
 panel=$(wait_window "$pid" "Orvane compact") || fail "Compact was not chosen: $(grep 'menu checks' "$log" | tail -1)"
 # Shift+F10 on the compact panel (clicked away from its icon, which is its drag handle).
 read -r x y w h < <(win_geometry "$panel")
 xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
 wait_for has_focus "$panel" || fail "the compact panel did not take the focus"
-menu_by_key shift+F10 || fail "Shift+F10 opened no menu on the compact panel"
+opens_window "$pid" xdotool key shift+F10 >/dev/null ||
+  fail "Shift+F10 opened no menu on the compact panel"
 xdotool key Down Down Down Return
 main=$(wait_window "$pid" Orvane) || fail "Full was not chosen: $(grep 'menu checks' "$log" | tail -1)"
 wait_for has_focus "$main" || xdotool windowactivate --sync "$main"
 
 # About: the last item, one up from the first.
-menu_by_key shift+F10 || fail "Shift+F10 opened no menu on the main window"
+opens_window "$pid" xdotool key shift+F10 >/dev/null ||
+  fail "Shift+F10 opened no menu on the main window"
 xdotool key Up Return
 about=$(wait_window "$pid" "About Orvane") || fail "About was not chosen"
 wait_for has_focus "$about" || fail "the About box did not take the focus"

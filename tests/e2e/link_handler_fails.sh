@@ -2,8 +2,6 @@
 # The desktop names a handler for the web page's scheme, but its program does not exist: a
 # click on the About box's web link shows "URL Failed" with the address, as on a desktop where
 # launching the browser fails. Runs inside run-with-upower-mock.sh --x11.
-set -u
-app=${1:?usage: link_handler_fails.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
 link_handler /nonexistent/browser https http
 [ "$(xdg-mime query default x-scheme-handler/https)" = handler.desktop ] || fail "the handler was not registered"
@@ -16,6 +14,6 @@ about=$(wait_window "$pid" "About Orvane") || fail "no About box"
 read -r x y w h < <(win_geometry "$about")
 xdotool mousemove $((x + w * 400 / 3840)) $((y + h * 2017 / 2760)) click 1
 web=${ORVANE_MAKER_WEB:-https://merrowin.example/orvane}
-wait_for grep -qF "URL Failed | Attemp failed. Address $web cannot be opened" "$log" || fail "no URL Failed message"
+wait_log "URL Failed | Attemp failed. Address $web cannot be opened" || fail "no URL Failed message"
 wait_window "$pid" "URL Failed" >/dev/null || fail "the message's box did not appear"
 echo "PASS: a handler that cannot start gave the URL Failed message"

@@ -3,10 +3,8 @@
 # window manager: choosing Full from the tray menu shows the main window at its stored place,
 # kept above the others.
 # Runs inside run-with-upower-mock.sh --x11.
-set -u
 display=1
-[ "${1:-}" = --minimize ] && { display=2; shift; }
-app=${1:?usage: on_top_hidden_start.sh [--minimize] PATH_TO_ORVANE}
+[ "$1" = --minimize ] && display=2
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
 start_window_manager || exit 1
 start_seeded Display=$display X=1500 Y=750 "Always On Top=-1"

@@ -7,24 +7,17 @@
 # by mouse to within 12 pixels of the left and of the top edge lands on that edge (under sway,
 # which would throw it to the middle, it stays where it was let go), and the store holds where
 # it stands.
-set -u
-desktop=${1:?usage: places_kept.sh DESKTOP PROGRAM}
-app=${2:?usage: places_kept.sh DESKTOP PROGRAM}
-here=$(dirname "${BASH_SOURCE[0]}")
-. "$here/../desktop-lib.sh"
+desktop=$1
+. "$(dirname "${BASH_SOURCE[0]}")/../desktop-lib.sh"
 
-desktop_require "$desktop" Xvfb xdotool xprop
-
-desktop_session "$desktop" || fail "the session did not start"
-desktop_start_wm || fail "the window manager did not start"
-pointer() { xdotool "$@"; }
+desktop_up "$desktop" Xvfb xdotool xprop
+# The pointer is the one of the X display the desktop draws on.
+outer=$DISPLAY
+pointer() { DISPLAY=$outer xdotool "$@"; }
 if [ "$desktop" = sway ]; then
-  # The program's windows are on XWayland, which lets in only the session's user; the pointer
-  # is the one of the X display sway draws on.
+  # The program's windows are on XWayland, which lets in only the session's user.
   px xhost +si:localuser:root >/dev/null || fail "XWayland let no tool in"
-  outer=$DISPLAY
   export DISPLAY=$SWAY_DISPLAY
-  pointer() { DISPLAY=$outer xdotool "$@"; }
 fi
 # GNOME starts in its overview, which takes the clicks.
 [ "$desktop" = gnome ] && { desktop_wait_host || fail "GNOME did not leave its overview"; }
@@ -40,35 +33,25 @@ for round in 1 2; do
   # Once the panel is where it was put, the session ends.
   start_panel
   stop_orvane
-  for kv in X=1500 Y=6000 CompactX=9000 CompactY=6000; do
-    stored "${kv%%=*}" "${kv#*=}" || fail "round $round: \"${kv%%=*}\" is not ${kv#*=}"
-  done
+  stored X=1500 Y=6000 CompactX=9000 CompactY=6000 || fail "round $round: a place stored changed"
 done
 # Full mode: the main window shown, settled and ended by the session keeps its stored place
 # (under sway too, which shows it where it likes).
-sed -i 's/^"Display"="1"/"Display"="0"/' "$store"
+store_set Display=0
 desktop_start_program "$app"
 wait_window "$pid" Orvane >/dev/null || fail "Full mode: no main window"
-wait_for grep -q 'main window settled' "$log" || fail "Full mode: the main window never settled"
+wait_log 'main window settled' || fail "Full mode: the main window never settled"
 stop_orvane
-stored X 1500 && stored Y 6000 || fail "Full mode: the main window was stored elsewhere"
-sed -i 's/^"Display"="0"/"Display"="1"/' "$store"
+stored X=1500 Y=6000 || fail "Full mode: the main window was stored elsewhere"
+store_set Display=1
 
 # steady_corner: the panel's corner once two reads a moment apart agree: a loaded window
 # manager moves the panel some time after the pointer.
-steady_corner() {
-  local a b i
-  b=$(win_geometry "$panel" | cut -d" " -f1-2)
-  for i in $(seq 40); do
-    a=$b
-    sleep 0.05
-    b=$(win_geometry "$panel" | cut -d" " -f1-2)
-    [ "$a" = "$b" ] && break
-  done
-  echo "$b"
-}
+corner() { win_geometry "$panel" | cut -d" " -f1-2; }
+steady() { local last=$now; now=$(corner); [ "$now" = "$last" ]; }
+steady_corner() { local now=; WAIT_S=2 wait_for steady; echo "$now"; }
 # drag_to X Y: presses on the icon, moves in steps as a hand does, and lets go with the panel's
-# corner at X,Y.
+# corner at X,Y (the harness's drag_to, with a window manager's lag in mind).
 drag_to() {
   local x y ox oy gx=6 gy=6 step px py
   read -r x y _ _ < <(win_geometry "$panel")
@@ -76,7 +59,7 @@ drag_to() {
   # Past the drag distance the move starts. A window manager may follow only from the first
   # motion it saw (sway): the pointer's offset in the panel is then taken from there.
   pointer mousemove $((x + 16)) $((y + 16))
-  WAIT_S=1 wait_for eval '[ "$(win_geometry "$panel" | cut -d" " -f1-2)" != "$x $y" ]'
+  WAIT_S=1 wait_for eval '! at "$panel" "$x" "$y"'
   read -r ox oy < <(steady_corner)
   [ "$ox $oy" != "$x $y" ] && { gx=$((x + 16 - ox)) gy=$((y + 16 - oy)); }
   for step in 1 2 3 4 5 6 7 8; do
@@ -91,21 +74,12 @@ drag_to() {
   fi
   pointer mouseup 1
 }
-stored_at() { stored CompactX $(($1 * 15)) && stored CompactY $(($2 * 15)); }
 start_panel
 # An edge is the work area's: a window manager may keep windows off its own panels (GNOME's
 # top bar).
-area_x=0 area_y=0
 area=$(xprop -root _NET_WORKAREA) && [[ $area == *=* ]] &&
-  read -r area_x area_y _ < <(sed 's/.*= //; s/,//g' <<<"$area")
-for drop in "10 300 0 300" "300 10 300 0" "200 150 200 150"; do
-  read -r dx dy wx wy <<<"$drop"
-  [ "$wx" = 0 ] && wx=${area_x:-0}
-  [ "$wy" = 0 ] && wy=${area_y:-0}
-  # sway centres a floating X window that asks to move: the panel stays where it was let go.
-  [ "$desktop" = sway ] && { wx=$dx wy=$dy; }
-  drag_to "$dx" "$dy"
-  wait_for at "$panel" "$wx" "$wy" || fail "dropped at $dx,$dy, the panel stands at $(win_geometry "$panel"), not at $wx,$wy"
-  wait_for stored_at "$wx" "$wy" || fail "dropped at $dx,$dy, the store does not hold $wx,$wy"
-done
+  read -r EDGE_X EDGE_Y _ < <(sed 's/.*= //; s/,//g' <<<"$area")
+# sway centres a floating X window that asks to move: the panel stays where it was let go.
+[ "$desktop" = sway ] && DROPS_STAY=1
+edge_drops
 echo "PASS ($desktop): the places stored are where the windows stand, twice; edge drops land"

@@ -2,12 +2,9 @@
 # The real program with Debian's real upowerd over a fake battery (umockdev): the display
 # follows a discharge, and plugging in and out are one display update each, never a moment
 # of "charging" on battery power.
-set -u
-app=${1:?usage: real_upowerd.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
 needs umockdev-wrapper /usr/libexec/upowerd dbus-daemon
-"$PY" -c 'import gi; gi.require_version("UMockdev", "1.0")' 2>/dev/null ||
-  { echo "SKIP: gir1.2-umockdev-1.0 is missing"; exit 77; }
+needs_py 'import gi; gi.require_version("UMockdev", "1.0")' gir1.2-umockdev-1.0
 
 start_private_bus session && start_private_bus system || exit 1
 export XDG_RUNTIME_DIR=$HARNESS_DIR/run XDG_CONFIG_HOME=$HARNESS_DIR/config QT_QPA_PLATFORM=offscreen
@@ -17,7 +14,7 @@ seed_store
 # upowerd reads a umockdev testbed (/sys/class/power_supply/BAT0 and AC) through a controller
 # that runs under umockdev's preload (else its uevents fail). The controller takes lines of
 # DEV:NAME=VALUE (an attribute) and DEV (a "change" uevent: upowerd re-reads DEV), done in
-# order, and answers OK or ERROR to each line. upowerd takes Percentage from capacity and
+# order, and answers OK to each line (or ends with what went wrong). upowerd takes Percentage from capacity and
 # TimeToEmpty from energy_now / power_now: the two change together.
 ctl=$HARNESS_DIR/upowerd.ctl out=$HARNESS_DIR/upowerd.out
 mkfifo "$ctl"
@@ -42,63 +39,51 @@ daemon = subprocess.Popen(["/usr/libexec/upowerd", "-v"], env=env, stdout=open(s
                           stderr=subprocess.STDOUT)
 print("UPOWERD_PID", daemon.pid, flush=True)
 for line in sys.stdin:
-    try:
-        for op in line.split():
-            dev, _, attribute = op.partition(":")
-            if attribute:
-                tb.set_attribute(paths[dev], *attribute.split("=", 1))
-            else:
-                tb.uevent(paths[dev], "change")
-        print("OK", flush=True)
-    except (KeyError, TypeError) as e:
-        print("ERROR", line.strip(), e, flush=True)
+    for op in line.split():
+        dev, _, attribute = op.partition(":")
+        if attribute:
+            tb.set_attribute(paths[dev], *attribute.split("=", 1))
+        else:
+            tb.uevent(paths[dev], "change")
+    print("OK", flush=True)
 ' "$HARNESS_DIR/upowerd.log" <"$ctl" >"$out" 2>&1 &
 track $!
 exec {ctl_fd}>"$ctl"
 wait_for grep -q '^UPOWERD_PID' "$out" || fail "the controller did not start upowerd: $(tail -3 "$out")"
 track "$(awk '/^UPOWERD_PID/{print $2}' "$out")"
 wait_name system org.freedesktop.UPower 10 || fail "upowerd did not take the name: $(tail -5 "$HARNESS_DIR/upowerd.log")"
-acks() { grep -c '^OK\|^ERROR' "$out"; }
+acked=0
 umock() {
-  local n
-  n=$(acks)
   echo "$*" >&"$ctl_fd"
-  WAIT_S=5 wait_for eval "[ \$(acks) -gt $n ]" && ! tail -1 "$out" | grep -q '^ERROR' || fail "$*: $(tail -1 "$out")"
+  acked=$((acked + 1))
+  WAIT_S=5 wait_for eval '[ "$(grep -c ^OK "$out")" = $acked ]' || fail "$*: $(tail -1 "$out")"
 }
-
-tips() { grep -c 'tip:' "$log"; }
-wait_tip() { wait_for grep -qF "tip: $1" "$log"; }
 
 start_orvane "$app"
 # 51 of 60 Wh at 10 W: 85 %, 5 h 6 min.
-wait_tip 'Status: 85% Remaining | Time: 5:06 | Pwr: Battery' || fail "first display"
+wait_log 'tip: Status: 85% Remaining | Time: 5:06 | Pwr: Battery' || fail "first display"
 
 umock BAT0:energy_now=45000000 BAT0:capacity=75 BAT0
-wait_tip 'Status: 75% Remaining | Time: 4:30 | Pwr: Battery' || fail "the discharge was not followed"
+wait_log 'tip: Status: 75% Remaining | Time: 4:30 | Pwr: Battery' || fail "the discharge was not followed"
 
 # Each plug event must be one display update. What came of it is all shown once a later,
 # distinct change is: upowerd sends in order.
-updates_until() {  # updates_until TIP: how many tips since $before, up to the first showing TIP
-  local tip=$1
-  since() { grep 'tip:' "$log" | tail -n +$((before + 1)); }
-  wait_for eval 'since | grep -qF "tip: $tip"' || fail "no display of $tip"
-  since | grep -n -m1 -F "tip: $tip" | cut -d: -f1
+# plug WHAT STEPS FIRST LATER_STEPS LATER: after STEPS the first display matches FIRST; after
+# LATER_STEPS, LATER is the second.
+since() { grep 'tip:' "$log" | tail -n +$((before + 1)); }
+plug() {
+  local first=$3 later=$5 before
+  before=$(grep -c 'tip:' "$log")
+  umock $2
+  wait_for eval 'since | head -1 | grep -q "$first"' || fail "$1 was not followed: $(since)"
+  umock $4
+  wait_for eval 'since | grep -qF "$later"' || fail "$1: no display of $later"
+  [ "$(since | grep -n -m1 -F "$later" | cut -d: -f1)" = 2 ] || fail "$1 was not one update: $(since)"
 }
-before=$(tips)
-umock AC:online=1 BAT0:status=Charging AC BAT0
-wait_tip 'Status: 75% Charging' || fail "plugging in was not followed"
-umock BAT0:energy_now=45600000 BAT0:capacity=76 BAT0
-n=$(updates_until 'Status: 76% Charging')
-[ "$n" = 2 ] || fail "plugging in gave $((n - 1)) updates, not one"
+plug "plugging in" "AC:online=1 BAT0:status=Charging AC BAT0" 'Status: 75% Charging.*Pwr: AC Power' \
+  "BAT0:energy_now=45600000 BAT0:capacity=76 BAT0" 'Status: 76% Charging'
 grep -q 'Charging | Time: .* | Pwr: Battery' "$log" && fail "showed charging on battery power"
-grep 'tip: Status: 75% Charging' "$log" | grep -q 'Pwr: AC Power' || fail "charging without AC Power"
-
-before=$(tips)
-umock AC:online=0 BAT0:status=Discharging AC BAT0
-wait_tip 'Status: 76% Remaining' || fail "unplugging was not followed"
-unplugged=$(grep 'tip:' "$log" | tail -n +$((before + 1)) | head -1)
-umock BAT0:energy_now=45000000 BAT0:capacity=75 BAT0
-n=$(updates_until 'Status: 75% Remaining')
-[ "$n" = 2 ] || fail "unplugging gave $((n - 1)) updates, not one"
-echo "$unplugged" | grep -q 'Remaining | Time: 4:33 | Pwr: Battery' || fail "unplugging: $unplugged"
+plug unplugging "AC:online=0 BAT0:status=Discharging AC BAT0" \
+  'Status: 76% Remaining | Time: 4:33 | Pwr: Battery' \
+  "BAT0:energy_now=45000000 BAT0:capacity=75 BAT0" 'Status: 75% Remaining'
 echo "PASS: real upowerd followed; plug and unplug one update each"

@@ -5,8 +5,6 @@
 # minimized main window. Compact: the release of the left button brings the panel forward.
 # Minimize: only the right button does anything.
 # Runs inside run-with-upower-mock.sh --x11 --battery 85:7530.
-set -u
-app=${1:?usage: tray_clicks_xembed.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../upower-mock.sh"
 start_window_manager || exit 1
 start_seeded
@@ -30,13 +28,11 @@ press() {
   xdotool mousemove "$ix" "$iy" mousedown "$1"
   settled
 }
-state_is() { xprop -id "$1" WM_STATE | grep -q "window state: $2"; }
 right_click_opens_menu_on_release() {
   press 3
   [ "$(windows_of "$pid")" = "$shown" ] || fail "$1: a right press alone opened something"
-  xdotool mouseup 3
-  WAIT_S=5 wait_for new_window_of "$pid" "$shown" || fail "$1: releasing the right button opened no menu"
-  xdotool key --window "$(new_window_of "$pid" "$shown")" Escape 2>/dev/null
+  menu=$(opens_window "$pid" xdotool mouseup 3) || fail "$1: releasing the right button opened no menu"
+  xdotool key --window "$menu" Escape 2>/dev/null
   wait_for eval '[ "$(windows_of "$pid")" = "$shown" ]' || fail "$1: the menu did not close"
 }
 
@@ -54,16 +50,11 @@ wait_for state_is "$main" Normal || fail "Full: a double click did not restore t
 # Compact mode: the panel comes forward on the release, not on the press.
 choose_from_tray_menu "$pid" 5 || fail "no menu"
 panel=$(wait_window "$pid" "Orvane compact") || fail "no compact panel"
-xmessage -geometry +700+500 elsewhere 2>/dev/null &
-track $!
-other() { xdotool search --onlyvisible --classname xmessage | head -1; }
-wait_for eval '[ -n "$(other)" ]' || fail "no other window"
-xdotool windowactivate --sync "$(other)" 2>/dev/null
-wait_for has_focus "$(other)" || fail "could not focus another window"
+focus_elsewhere
 press 1
-has_focus "$panel" && fail "Compact: a left press alone brought the panel forward"
+active_is "$panel" && fail "Compact: a left press alone brought the panel forward"
 xdotool mouseup 1
-wait_for has_focus "$panel" || fail "Compact: releasing the left button did not bring the panel forward"
+wait_for active_is "$panel" || fail "Compact: releasing the left button did not bring the panel forward"
 right_click_opens_menu_on_release Compact
 
 # Minimize mode: the left button does nothing, the right one opens the menu on release.

@@ -9,25 +9,14 @@
 #    and choosing "Full" there brings the main window back and stores the mode;
 #  - a left click on the icon (GNOME: a double click, the extension's own rule) restores the
 #    minimized main window; sway has no minimizing, there the click must reach the program.
-set -u
-desktop=${1:?usage: tray_on_desktop.sh DESKTOP [--panel-late] PROGRAM}
-shift
-late=0
-[ "${1:-}" = --panel-late ] && { late=1; shift; }
-app=${1:?usage: tray_on_desktop.sh DESKTOP [--panel-late] PROGRAM}
-here=$(dirname "${BASH_SOURCE[0]}")
-. "$here/../desktop-lib.sh"
+desktop=$1 late=0
+[ "$2" = --panel-late ] && late=1
+. "$(dirname "${BASH_SOURCE[0]}")/../desktop-lib.sh"
 
-desktop_require "$desktop" Xvfb xdotool xprop import setpriv
-
+desktop_up "$desktop" Xvfb xdotool xprop import setpriv
 step() { hlog "$desktop: $*"; }
-
-desktop_session "$desktop" || fail "the session did not start"
 seed_store X=6000 Y=6000 Display=2
-desktop_start_wm || fail "the window manager did not start"
-if [ $late = 0 ]; then
-  desktop_start_panel && desktop_wait_host || fail "the panel did not start"
-fi
+[ $late = 1 ] || { desktop_start_panel && desktop_wait_host || fail "the panel did not start"; }
 step "starting the program"
 desktop_start_program "$app"
 
@@ -86,30 +75,34 @@ choose_from_panel_menu() {
   [ -n "$box_middle" ] || fail "no check box $2 in the menu drawn at ${mw}x${mh}+$((ax + mx))+$((ay + my))"
   xdotool mousemove $((ax + mx + 60)) $((ay + my + box_middle)) click 1
 }
+# choose MODE DISPLAY TITLE N BOX: MODE chosen from the panel's menu (choose_from_panel_menu N
+# BOX) is checked, stored as DISPLAY and shows a window TITLE; $shown is that window.
+choose() {
+  local title=$3
+  choose_from_panel_menu "$4" "$5"
+  WAIT_S=15 wait_log "menu checks: $1" || fail "choosing $1 in the panel's menu did nothing"
+  WAIT_S=15 wait_for eval 'shown=$(window_titled "$title"); [ -n "$shown" ]' || fail "$1 showed no $3"
+  WAIT_S=10 wait_stored Display="$2"
+  step "$1 chosen"
+}
 
 # Minimize, from the panel's menu: Full brings the main window back.
-choose_from_panel_menu 4 1
-WAIT_S=15 wait_for grep -q 'menu checks: Full' "$log" || fail "choosing Full in the panel's menu did nothing"
-WAIT_S=15 wait_for main_shown || fail "Full chose no main window"
-WAIT_S=10 wait_for grep -q '"Display"="0"' "$store" || fail "Full was not stored: $(grep Display "$store")"
-main=$(window_titled Orvane)
-step "Full chosen"
+choose Full 0 Orvane 4 1
+main=$shown
 
 # The left click, as this desktop's panel turns it into an activation.
 clicks=(click 1)
 [ "$desktop" = gnome ] && clicks=(click --repeat 2 --delay 120 1)
-state_is() { px xprop -id "$main" WM_STATE | grep -q "window state: $1"; }
-activations() { grep -c 'tray event 3' "$log"; }
 if [ "$desktop" = sway ]; then
   # sway has no minimizing: the click must reach the program all the same.
-  activated=$(activations)
+  activated=$(grep -c 'tray event 3' "$log")
   xdotool mousemove "$ix" "$iy" "${clicks[@]}"
-  WAIT_S=10 wait_for eval '[ "$(activations)" -gt "$activated" ]' || fail "a left click on the icon did not reach the program"
+  WAIT_S=10 wait_for eval '[ "$(grep -c "tray event 3" "$log")" -gt "$activated" ]' || fail "a left click on the icon did not reach the program"
 else
-  px xdotool windowminimize "$main"
-  WAIT_S=10 wait_for state_is Iconic || fail "the main window did not minimize"
+  xdotool windowminimize "$main"
+  WAIT_S=10 wait_for state_is "$main" Iconic || fail "the main window did not minimize"
   xdotool mousemove "$ix" "$iy" "${clicks[@]}"
-  WAIT_S=10 wait_for state_is Normal || fail "a left click on the icon did not restore the main window"
+  WAIT_S=10 wait_for state_is "$main" Normal || fail "a left click on the icon did not restore the main window"
 fi
 main_shown || fail "the main window is gone after the left click"
 step "left click restored the main window"
@@ -117,43 +110,30 @@ step "left click restored the main window"
 # Full, where opening the menu also brings the main window forward: the panel's menu must stay
 # open for it. Compact, the fifth item, shows the compact panel.
 xdotool key Escape  # GNOME's double click left the menu open
-choose_from_panel_menu 5 2
-WAIT_S=15 wait_for grep -q 'menu checks: Compact' "$log" || fail "choosing Compact in the panel's menu did nothing"
-WAIT_S=15 wait_for eval '[ -n "$(window_titled "Orvane compact")" ]' || fail "Compact showed no compact panel"
-WAIT_S=10 wait_for grep -q '"Display"="1"' "$store" || fail "Compact was not stored: $(grep Display "$store")"
-panel=$(window_titled "Orvane compact")
-step "Compact chosen"
+choose Compact 1 "Orvane compact" 5 2
+panel=$shown
 
 # Compact: the left click brings the panel forward, away from another window that has the focus.
 if [ "$desktop" != sway ]; then
-  active() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p'; }
-  xmessage -geometry +600+500 "another window" 2>/dev/null & track $!
-  other() { xdotool search --onlyvisible --classname xmessage 2>/dev/null | head -1; }
-  WAIT_S=10 wait_for eval '[ -n "$(other)" ]' || fail "no other window to take the focus"
-  read -r ox oy _ _ < <(win_geometry "$(other)")
-  xdotool mousemove $((ox + 10)) $((oy + 5)) click 1
-  WAIT_S=10 wait_for eval '[ $(( $(active) )) = $(other) ]' || fail "the other window did not take the focus"
+  focus_elsewhere
   xdotool mousemove "$ix" "$iy" "${clicks[@]}"
-  WAIT_S=10 wait_for eval '[ $(( $(active) )) = "$panel" ]' ||
-    fail "a left click in Compact mode did not bring the panel forward (active: $(active))"
+  WAIT_S=10 wait_for active_is "$panel" ||
+    fail "a left click in Compact mode did not bring the panel forward ($(xprop -root _NET_ACTIVE_WINDOW))"
 fi
 
 # What Plasma's users see of the item: the tip under the program's name, the activation token
 # answered, and a menu asked for with ContextMenu (older hosts) standing on the bottom panel.
 if [ "$desktop" = plasma ]; then
-  item=org.kde.StatusNotifierItem-$pid-1
-  item_call() { gdbus call --session -d "$item" -o /StatusNotifierItem -m "$@"; }
+  item_call() { gdbus call --session -d "org.kde.StatusNotifierItem-$pid-1" -o /StatusNotifierItem -m "$@"; }
   tip=$(item_call org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem ToolTip)
   case $tip in *"'Orvane', 'Status: 85% Remaining | Time: 2:05 | Pwr: Battery'"*) ;;
     *) fail "the tip is not the status under the program's name: $tip" ;; esac
   item_call org.kde.StatusNotifierItem.ProvideXdgActivationToken "token-1" >/dev/null ||
     fail "ProvideXdgActivationToken was refused"
-  before=$(windows_of "$pid")
-  new_window() { new_window_of "$pid" "$before"; }
-  item_call org.kde.StatusNotifierItem.ContextMenu "$ix" "$iy" >/dev/null || fail "ContextMenu was refused"
-  WAIT_S=10 wait_for new_window || fail "ContextMenu opened no menu"
+  menu=$(opens_window "$pid" item_call org.kde.StatusNotifierItem.ContextMenu "$ix" "$iy") ||
+    fail "ContextMenu opened no menu"
   read -r _ _ _ work_bottom < <(xprop -root _NET_WORKAREA | tr -d ',' | awk '{ print $3, $4, $5, $6 + $4 }')
-  read -r mx my mw mh < <(win_geometry "$(new_window)")
+  read -r mx my mw mh < <(win_geometry "$menu")
   [ $((my + mh)) -le "$work_bottom" ] && [ "$my" -ge 0 ] ||
     fail "the menu at ${mw}x${mh}+$mx+$my covers the panel below $work_bottom"
   xdotool key Escape

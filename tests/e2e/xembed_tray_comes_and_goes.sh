@@ -3,8 +3,6 @@
 # in Minimize mode the main window stays while there is no tray, the icon docks once the tray
 # is there and the window goes, and the window is back as soon as the tray leaves.
 # Runs inside run-with-upower-mock.sh --x11 (whose tray this script stops first).
-set -u
-app=${1:?usage: xembed_tray_comes_and_goes.sh PATH_TO_ORVANE}
 . "$(dirname "${BASH_SOURCE[0]}")/../harness-lib.sh"
 stop_pid "$TRAY_PID"
 WAIT_S=5 wait_for eval '! tray_ready' || fail "the tray did not go"
