@@ -14,22 +14,13 @@ if [[ ${1:-} == --start ]]; then
   root=$2
   . "$here/upower-mock.sh"
   seed_store
-  log=$HARNESS_DIR/orvane.log
-  program_pid() {
-    local p
-    for p in /proc/[0-9]*; do
-      [[ $(readlink "$p/exe" 2>/dev/null) == "$root/usr/bin/orvane" ]] && { echo "${p#/proc/}"; return 0; }
-    done
-    return 1
-  }
   # The entry names the program without a path, as an installed one finds it in /usr/bin.
   PATH=$root/usr/bin:$PATH QT_LOGGING_RULES="orvane.display.debug=true" \
     gio launch "$root/usr/share/applications/example.merrowin.Orvane.desktop" >>"$log" 2>&1 ||
     fail "gio launch could not start the desktop entry"
-  wait_for program_pid || fail "no program running from the unpacked package"
-  pid=$(program_pid)
+  wait_for eval 'pid=$(pidof -s "$root/usr/bin/orvane")' || fail "no program running from the unpacked package"
   track "$pid"
-  wait_for grep -qF 'tip: Status: 85% Remaining | Time: 2:05 | Pwr: Battery' "$log" ||
+  wait_log 'tip: Status: 85% Remaining | Time: 2:05 | Pwr: Battery' ||
     fail "the tray tip did not show the battery"
   wait_for docked || fail "no icon docked in the tray"
   # Task bars find the entry, its name and icon, for a window through its WM_CLASS.
@@ -78,20 +69,9 @@ grep -q "<release version=\"$version\"" "$src/packaging/example.merrowin.Orvane.
 grep -q "^\.TH ORVANE 1 .*\"Orvane $version\"" "$src/packaging/orvane.1" || fail "the manual page is not for $version"
 
 echo "=== contents"
-expected=(
-  usr/bin/orvane
-  usr/share/applications/example.merrowin.Orvane.desktop
-  usr/share/doc/orvane/changelog.gz
-  usr/share/doc/orvane/copyright
-  usr/share/icons/hicolor/128x128/apps/orvane.png
-  usr/share/icons/hicolor/16x16/apps/orvane.png
-  usr/share/icons/hicolor/32x32/apps/orvane.png
-  usr/share/icons/hicolor/48x48/apps/orvane.png
-  usr/share/icons/hicolor/64x64/apps/orvane.png
-  usr/share/icons/hicolor/scalable/apps/orvane.svg
-  usr/share/man/man1/orvane.1.gz
-  usr/share/metainfo/example.merrowin.Orvane.metainfo.xml
-)
+expected=(usr/bin/orvane usr/share/{applications/example.merrowin.Orvane.desktop,man/man1/orvane.1.gz}
+  usr/share/{doc/orvane/{changelog.gz,copyright},metainfo/example.merrowin.Orvane.metainfo.xml}
+  usr/share/icons/hicolor/{{16x16,32x32,48x48,64x64,128x128}/apps/orvane.png,scalable/apps/orvane.svg})
 actual=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./||' | LC_ALL=C sort)
 if [[ $actual != "$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)" ]]; then
   fail "unexpected contents:"
