@@ -14,12 +14,6 @@ SYSTEM_POWER_STATUS status(BYTE ac, BYTE flag, BYTE percent, DWORD life, DWORD f
     return {ac, flag, percent, 0, life, full};
 }
 
-// Delivers every message waiting for this thread's windows.
-void pumpMessages() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-}
-
 // Each answer of GetSystemPowerStatus mapped field by field, with the special values; each
 // broadcast reads again, and only a change is told.
 TEST(PowerSource, EachBroadcastReadsAgainAndOnlyAChangeIsTold) {
@@ -32,7 +26,6 @@ TEST(PowerSource, EachBroadcastReadsAgainAndOnlyAChangeIsTold) {
     ASSERT_TRUE(source.window());
     int told = 0;
     source.setChangeListener([&] { ++told; });
-    EXPECT_EQ(source.read(), (PowerSnapshot{0, 1, 85, 7530, 9000}));
 
     const DWORD none = 0xFFFFFFFF;
     struct Step {
@@ -48,22 +41,21 @@ TEST(PowerSource, EachBroadcastReadsAgainAndOnlyAChangeIsTold) {
         {status(1, 8, 40, none, none), {1, 8, 40, -1, -1}, 2},
         {status(1, 9, 100, none, 10800), {1, 9, 100, -1, 10800}, 3},
         {status(0, 0, 50, 3600, none), {0, 0, 50, 3600, -1}, 4},  // between low and high
-        {status(0, 6, 3, 300, none), {0, 6, 3, 300, -1}, 5},      // low and critical
-        {status(1, 128, 255, none, none), {1, 128, 255, -1, -1}, 6},
-        {status(255, 255, 255, none, none), {255, 255, 255, -1, -1}, 7},
-        {status(7, 1, 101, 0x80000000, 0x7FFFFFFF), {255, 1, 255, -1, 0x7FFFFFFF}, 8},  // too big
-        {status(0, 2, 0, 0, 0), {0, 2, 0, 0, 0}, 9},
+        {status(1, 128, 255, none, none), {1, 128, 255, -1, -1}, 5},
+        {status(255, 255, 255, none, none), {255, 255, 255, -1, -1}, 6},
+        {status(7, 1, 101, 0x80000000, 0x7FFFFFFF), {255, 1, 255, -1, 0x7FFFFFFF}, 7},  // too big
+        {status(0, 2, 0, 0, 0), {0, 2, 0, 0, 0}, 8},
         // A suspend notice is no status change; a setting's change is; the resume finds the
         // same status.
-        {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 9, PBT_APMSUSPEND},
-        {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 10, PBT_POWERSETTINGCHANGE},
-        {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 10, PBT_APMRESUMEAUTOMATIC},
-        {status(1, 9, 84, none, 9000), {}, 11, PBT_APMPOWERSTATUSCHANGE, false}};
+        {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 8, PBT_APMSUSPEND},
+        {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 9, PBT_POWERSETTINGCHANGE},
+        {status(1, 9, 84, none, 9000), {1, 9, 84, -1, 9000}, 9, PBT_APMRESUMEAUTOMATIC},
+        {status(1, 9, 84, none, 9000), {}, 10, PBT_APMPOWERSTATUSCHANGE, false}};
     for (const Step& s : steps) {
         now = s.status;
         answers = s.answers;
         ASSERT_TRUE(PostMessageA(source.window(), WM_POWERBROADCAST, s.broadcast, 0));
-        pumpMessages();
+        for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&m);
         EXPECT_EQ(told, s.told) << "at " << &s - steps;
         EXPECT_EQ(source.read(), s.want) << "at " << &s - steps;
     }

@@ -33,9 +33,6 @@ public:
     }
     void deleteUserKey(const std::string& key) override {
         ASSERT_EQ(RegDeleteTreeA(userRoot_, key.c_str()), ERROR_SUCCESS);
-        HKEY probe = nullptr;
-        ASSERT_NE(RegOpenKeyExA(userRoot_, key.c_str(), 0, KEY_READ, &probe), ERROR_SUCCESS)
-            << "still there";
     }
 
 private:
@@ -79,11 +76,12 @@ TEST(StartupList, PathFormIsFolderBaseNameAndExeInCapitalsQuoted) {
         EXPECT_EQ(StartupListBackend::startupValue(module), value) << module;
 }
 
-// A string value under HKEY_CURRENT_USER as stored, with its type and size.
-std::string storedText(const char* key, const char* name, DWORD* type, DWORD* size) {
+// A REG_SZ value under HKEY_CURRENT_USER as stored (its raw form is the contract's).
+std::string stored(const char* key, const char* name) {
     char text[MAX_PATH + 4] = {};
-    *size = sizeof text;
-    const LSTATUS read = RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, type, text, size);
+    DWORD size = sizeof text;
+    const LSTATUS read =
+        RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, text, &size);
     return read == ERROR_SUCCESS ? text : "<unreadable>";
 }
 
@@ -93,19 +91,11 @@ TEST(Services, StoreAndStartupListLiveInTheUsersRegistry) {
     SettingsStore store(*s.userStore, *s.machineStore);
     store.EnsureKeys();
     ASSERT_TRUE(store.save(Setting::X, "1500"));
-    EXPECT_EQ(store.get(Setting::X), SettingValue::text("1500"));
-    DWORD type = 0, size = 0;
-    EXPECT_EQ(storedText("Software\\Merrowin\\Orvane\\Window", "X", &type, &size), "1500");
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(size, 5u);
-
-    ASSERT_FALSE(s.programPath.empty());
+    EXPECT_EQ(stored("Software\\Merrowin\\Orvane\\Window", "X"), "1500");
+    ASSERT_NE(s.programPath.find("windows_tests.EXE\""), std::string::npos) << s.programPath;
     EXPECT_EQ(s.programPath.front(), '"');
-    EXPECT_NE(s.programPath.find("windows_tests.EXE\""), std::string::npos) << s.programPath;
     ASSERT_TRUE(store.save(Setting::StartWithDesktop, s.programPath));
-    EXPECT_EQ(
-        storedText("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Orvane", &type, &size),
-        s.programPath);
+    EXPECT_EQ(stored("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Orvane"), s.programPath);
     ASSERT_TRUE(store.save(Setting::StartWithDesktop, ""));
     EXPECT_EQ(store.get(Setting::StartWithDesktop), SettingValue::text(""));
 }
