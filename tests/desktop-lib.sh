@@ -216,7 +216,8 @@ tray_icon_place() {
   }
   icon_turned() { amber_pixels "$low" && LC_ALL=C comm -12 "$full" "$low" >"$turned" && centre_of "$turned"; }
   for attempt in 1 2 3 4; do
-    [ "$attempt" = 1 ] || mock_display "{'Percentage': <85.0>, 'TimeToEmpty': <int64 7530>}" || return 1
+    [ "$attempt" = 1 ] ||
+      mock_display "{'Percentage': <85.0>, 'TimeToEmpty': <int64 7530>}" || return 1
     WAIT_S=30 wait_for eval '[ "$(reads_now)" -gt "$reads" ]' || { hlog "no panel read the icon"; return 1; }
     reads=$(reads_now)
     : >"$full"

@@ -18,7 +18,7 @@ if [[ ${1:-} == --start ]]; then
   PATH=$root/usr/bin:$PATH QT_LOGGING_RULES="orvane.display.debug=true" \
     gio launch "$root/usr/share/applications/example.merrowin.Orvane.desktop" >>"$log" 2>&1 ||
     fail "gio launch could not start the desktop entry"
-  wait_for eval 'pid=$(pidof -s "$root/usr/bin/orvane")' || fail "no program running from the unpacked package"
+  wait_for eval 'pid=$(pidof -s "$root/usr/bin/orvane")' || fail "no program from the package runs"
   track "$pid"
   wait_log 'tip: Status: 85% Remaining | Time: 2:05 | Pwr: Battery' ||
     fail "the tray tip did not show the battery"
@@ -69,9 +69,10 @@ grep -q "<release version=\"$version\"" "$src/packaging/example.merrowin.Orvane.
 grep -q "^\.TH ORVANE 1 .*\"Orvane $version\"" "$src/packaging/orvane.1" || fail "the manual page is not for $version"
 
 echo "=== contents"
-expected=(usr/bin/orvane usr/share/{applications/example.merrowin.Orvane.desktop,man/man1/orvane.1.gz}
-  usr/share/{doc/orvane/{changelog.gz,copyright},metainfo/example.merrowin.Orvane.metainfo.xml}
-  usr/share/icons/hicolor/{{16x16,32x32,48x48,64x64,128x128}/apps/orvane.png,scalable/apps/orvane.svg})
+expected=(usr/bin/orvane usr/share/applications/example.merrowin.Orvane.desktop
+  usr/share/{doc/orvane/{changelog.gz,copyright},man/man1/orvane.1.gz}
+  usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/orvane.png
+  usr/share/{icons/hicolor/scalable/apps/orvane.svg,metainfo/example.merrowin.Orvane.metainfo.xml})
 actual=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./||' | LC_ALL=C sort)
 if [[ $actual != "$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)" ]]; then
   fail "unexpected contents:"

@@ -47,7 +47,7 @@ run "Full, Start with Windows"  # the system's entry in effect
 # Switched off, the user's entry masks the system's; switched on, it names the program.
 for row in "Hidden=true|Full" "Exec=$home/bin/orvane|Full, Start with Windows"; do
   toggle
-  wait_for grep -qxF "${row%%|*}" "$entry" || fail "switched, the user's entry lacks ${row%%|*}: $(cat "$entry")"
+  wait_for grep -qxF "${row%%|*}" "$entry" || fail "no ${row%%|*} in the entry: $(cat "$entry")"
   wait_for checks_are "${row#*|}" || fail "switched, the menu shows: $(checks)"
   stop_orvane
   run "${row#*|}"

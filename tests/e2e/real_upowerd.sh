@@ -14,8 +14,8 @@ seed_store
 # upowerd reads a umockdev testbed (/sys/class/power_supply/BAT0 and AC) through a controller
 # that runs under umockdev's preload (else its uevents fail). The controller takes lines of
 # DEV:NAME=VALUE (an attribute) and DEV (a "change" uevent: upowerd re-reads DEV), done in
-# order, and answers OK to each line (or ends with what went wrong). upowerd takes Percentage from capacity and
-# TimeToEmpty from energy_now / power_now: the two change together.
+# order, and answers OK to each line (or ends with what went wrong). upowerd takes Percentage
+# from capacity and TimeToEmpty from energy_now / power_now: the two change together.
 ctl=$HARNESS_DIR/upowerd.ctl out=$HARNESS_DIR/upowerd.out
 mkfifo "$ctl"
 umockdev-wrapper "$PY" -c '
@@ -80,7 +80,8 @@ plug() {
   wait_for eval 'since | grep -qF "$later"' || fail "$1: no display of $later"
   [ "$(since | grep -n -m1 -F "$later" | cut -d: -f1)" = 2 ] || fail "$1 was not one update: $(since)"
 }
-plug "plugging in" "AC:online=1 BAT0:status=Charging AC BAT0" 'Status: 75% Charging.*Pwr: AC Power' \
+plug "plugging in" "AC:online=1 BAT0:status=Charging AC BAT0" \
+  'Status: 75% Charging.*Pwr: AC Power' \
   "BAT0:energy_now=45600000 BAT0:capacity=76 BAT0" 'Status: 76% Charging'
 grep -q 'Charging | Time: .* | Pwr: Battery' "$log" && fail "showed charging on battery power"
 plug unplugging "AC:online=0 BAT0:status=Discharging AC BAT0" \

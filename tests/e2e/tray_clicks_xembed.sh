@@ -31,7 +31,7 @@ press() {
 right_click_opens_menu_on_release() {
   press 3
   [ "$(windows_of "$pid")" = "$shown" ] || fail "$1: a right press alone opened something"
-  menu=$(opens_window "$pid" xdotool mouseup 3) || fail "$1: releasing the right button opened no menu"
+  menu=$(opens_window "$pid" xdotool mouseup 3) || fail "$1: the release opened no menu"
   xdotool key --window "$menu" Escape 2>/dev/null
   wait_for eval '[ "$(windows_of "$pid")" = "$shown" ]' || fail "$1: the menu did not close"
 }

@@ -81,7 +81,7 @@ choose() {
   local title=$3
   choose_from_panel_menu "$4" "$5"
   WAIT_S=15 wait_log "menu checks: $1" || fail "choosing $1 in the panel's menu did nothing"
-  WAIT_S=15 wait_for eval 'shown=$(window_titled "$title"); [ -n "$shown" ]' || fail "$1 showed no $3"
+  WAIT_S=15 wait_for eval 'shown=$(window_titled "$title"); [ -n "$shown" ]' || fail "$1: no $3"
   WAIT_S=10 wait_stored Display="$2"
   step "$1 chosen"
 }
@@ -97,7 +97,8 @@ if [ "$desktop" = sway ]; then
   # sway has no minimizing: the click must reach the program all the same.
   activated=$(grep -c 'tray event 3' "$log")
   xdotool mousemove "$ix" "$iy" "${clicks[@]}"
-  WAIT_S=10 wait_for eval '[ "$(grep -c "tray event 3" "$log")" -gt "$activated" ]' || fail "a left click on the icon did not reach the program"
+  WAIT_S=10 wait_for eval '[ "$(grep -c "tray event 3" "$log")" -gt "$activated" ]' ||
+    fail "a left click on the icon did not reach the program"
 else
   xdotool windowminimize "$main"
   WAIT_S=10 wait_for state_is "$main" Iconic || fail "the main window did not minimize"
@@ -124,7 +125,8 @@ fi
 # What Plasma's users see of the item: the tip under the program's name, the activation token
 # answered, and a menu asked for with ContextMenu (older hosts) standing on the bottom panel.
 if [ "$desktop" = plasma ]; then
-  item_call() { gdbus call --session -d "org.kde.StatusNotifierItem-$pid-1" -o /StatusNotifierItem -m "$@"; }
+  item=org.kde.StatusNotifierItem-$pid-1
+  item_call() { gdbus call --session -d "$item" -o /StatusNotifierItem -m "$@"; }
   tip=$(item_call org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem ToolTip)
   case $tip in *"'Orvane', 'Status: 85% Remaining | Time: 2:05 | Pwr: Battery'"*) ;;
     *) fail "the tip is not the status under the program's name: $tip" ;; esac
