@@ -61,7 +61,7 @@ private slots:
                      "chkLowBatt sliderLowBatt chkCriticalBatt sliderCriticalBatt chkLowBattTime "
                      "sliderLowBattTime chkCriticalBattTime sliderCriticalBattTime chkPowerSource "
                      "chkFullBatt cmdFinish cmdCancel cmdInfo cmdReset chkLowBatt");
-            QVERIFY(w->okButton()->text() == "&Ok" && w->okButton()->isDefault());
+            QVERIFY(w->okButton()->isDefault());
 
             const QStringList labels{"10%", "0%", "0:25", "0:00"};
             for (int i = 0; i < 4; ++i) {
@@ -162,26 +162,15 @@ private slots:
                      std::pair(emailLine, webLine));
         }
 
-        // A click opens through the desktop's opener; its two failures each have a message.
+        // Clicks open through the desktop's opener; its two failures each have a message.
         QTest::mouseClick(email, Qt::LeftButton);
         QTest::mouseClick(web, Qt::LeftButton);
-        QCOMPARE(opener.opened, (std::vector<std::string>{mail, ORVANE_TEST_WEB}));
-        QVERIFY(messages.shown.empty());
         opener.result = LinkOpenResult::NoHandler;
         QTest::mouseClick(web, Qt::LeftButton);
         opener.result = LinkOpenResult::Failed;
         QTest::mouseClick(email, Qt::LeftButton);
-        QStringList shown;
-        for (const MessageRequest& r : messages.shown)
-            shown << QString::fromStdString(r.title + "|" + r.text);
-        QCOMPARE(shown, (QStringList{"Browser Not Found|Could not find default Internet Browser",
-                                     "URL Failed|Attemp failed. Address mailto:" ORVANE_TEST_EMAIL
-                                     " cannot be opened"}));
-        QVERIFY(w && w->isVisible());
-
         opener.result = LinkOpenResult::Opened;
-        opener.opened.clear();
-        messages.shown.clear();
+
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w));
         w->okButton()->setFocus();
@@ -212,10 +201,17 @@ private slots:
             QCOMPARE(act->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
             act->doAction(QAccessibleActionInterface::pressAction());
         }
-        // The keys' three, then the screen reader's two.
-        QCOMPARE(opener.opened, (std::vector<std::string>{mail, ORVANE_TEST_WEB, ORVANE_TEST_WEB,
-                                                          mail, ORVANE_TEST_WEB}));
-        QVERIFY(messages.shown.empty());
+        // The clicks' four, the keys' three, then the screen reader's two; the failures' messages
+        // and no other.
+        const std::string site = ORVANE_TEST_WEB;
+        QCOMPARE(opener.opened,
+                 (std::vector<std::string>{mail, site, site, mail, mail, site, site, mail, site}));
+        QStringList shown;
+        for (const MessageRequest& r : messages.shown)
+            shown << QString::fromStdString(r.title + "|" + r.text);
+        QCOMPARE(shown, (QStringList{"Browser Not Found|Could not find default Internet Browser",
+                                     "URL Failed|Attemp failed. Address mailto:" ORVANE_TEST_EMAIL
+                                     " cannot be opened"}));
 
         // Enter on OK closes the box, and the slot lets it go.
         w->okButton()->setFocus();

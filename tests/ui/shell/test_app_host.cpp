@@ -76,9 +76,8 @@ private slots:
         QCOMPARE(p.get({Setting::Data}), "");
     }
 
-    // The menu's modes, its items, and one Control Center, owned by the main window and not
-    // modal; the About box goes through the same single-window slot, which the dialog tests
-    // check.
+    // The menu's modes, and one Control Center, owned by the main window and not modal; the About
+    // box goes through the same single-window slot, which the dialog tests check.
     void theMenuSwitchesModesAndOpensOneControlCenter() {
         Program p;
         // The item chosen, the stored mode, which windows show, whether Always On Top does.
