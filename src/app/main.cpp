@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QFontDatabase>
+#include <QStandardPaths>
 #include <thread>
 
 #include "core/shell/main_controller.h"
@@ -26,9 +27,9 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
     QApplication app(argc, argv);
-    // The main window, shown before the icon in Full mode, needs the font database, which takes
-    // about as long to read as the rest of start-up before that window: both at once. The other
-    // modes show text only after the icon, or never.
+    // The main window, shown before the icon in Full mode, needs the font database for its
+    // controls, and reading it takes about as long as the rest of start-up: both at once. The
+    // other modes show text only after the icon, or never.
     std::thread fonts([userStore = makeUserStore()] {
         if (storedDisplayMode(*userStore) == DisplayMode::Full) QFontDatabase::families();
     });
@@ -50,7 +51,11 @@ int main(int argc, char** argv) {
     platform.termination->setListener([&host] { host.terminate(); });
     QObject::connect(
         &host, &AppHost::finished, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    // The window's size from the last start lets it be shown without the fonts; they are
+    // needed only for its controls, made after the icon.
+    host.rememberLayoutIn(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                          QStringLiteral("/main-window-size"));
+    const bool started = host.start();
     fonts.join();
-    if (!host.start()) return 0;
-    return QApplication::exec();
+    return started ? QApplication::exec() : 0;
 }

@@ -6,7 +6,9 @@ function(widget_tests target source)
 endfunction()
 widget_tests(ui_tests shell/test_app_host.cpp)
 widget_tests(tray_item_tests desktop/test_tray_item.cpp)
+widget_tests(layout_memory_tests common/test_layout_memory.cpp)
 orvane_test(ui.app_host COMMAND ui_tests OFFSCREEN LABELS ui TIMEOUT 120)
+orvane_test(ui.layout_memory COMMAND layout_memory_tests OFFSCREEN LABELS ui)
 # The tray item and its exported menu as a host reads them, over a private session bus.
 orvane_test(ui.tray_item OFFSCREEN LABELS ui dbus TIMEOUT 120
   COMMAND ${mock_run} --no-upower -- $<TARGET_FILE:tray_item_tests>)

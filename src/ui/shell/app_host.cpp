@@ -38,6 +38,9 @@ AppHost::AppHost(Services services, QObject* parent)
     connect(main_.get(), &MainWindow::menuKeyPressed, this, &AppHost::showMenuByKeyboard);
     connect(main_.get(), &MainWindow::placeSettled, this,
             [this] { controller_->windowSettingsChanged(); });
+    connect(main_.get(), &MainWindow::laidOut, this, [this](const QString& key, QSize size) {
+        if (layoutMemory_) layoutMemory_->remember(key, size);
+    });
     connect(main_.get(), &MainWindow::programEnding, this, [this] {
         tray_->remove();
         compact_->hideWindow();
@@ -73,7 +76,16 @@ AppHost::~AppHost() {
 }
 
 bool AppHost::start() {
-    return controller_->startUp();
+    if (layoutMemory_) {
+        main_->deferLayout([this](const QString& key) { return layoutMemory_->recall(key); });
+    }
+    const bool started = controller_->startUp();
+    main_->endDeferredLayout();
+    return started;
+}
+
+void AppHost::rememberLayoutIn(const QString& file) {
+    layoutMemory_.emplace(file);
 }
 
 void AppHost::terminate() {

@@ -7,6 +7,7 @@
 
 #include "core/shell/main_controller.h"
 #include "ui/common/dialog_slot.h"
+#include "ui/common/layout_memory.h"
 #include "ui/common/qt_message_boxes.h"
 #include "ui/common/status_icons.h"
 #include "ui/desktop/window_system.h"
@@ -30,6 +31,9 @@ public:
 
     // The start-up sequence; false when the program must end at once (another copy runs).
     bool start();
+    // Where the main window's laid-out size is kept between starts; without it, the window
+    // is laid out before it is first shown.
+    void rememberLayoutIn(const QString& file);
 
     // The desktop session is ending or a termination signal came: close without asking.
     void terminate();
@@ -73,6 +77,7 @@ private:
     TrayIcon* tray_;
     CompactHost* compact_;
     std::unique_ptr<MainController> controller_;
+    std::optional<LayoutMemory> layoutMemory_;
 };
 
 }  // namespace orvane

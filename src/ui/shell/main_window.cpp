@@ -6,10 +6,12 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -125,9 +127,41 @@ void MainWindow::buildControls() {
     const QRect pic = layout_.place(kPicture);
     statusPicture_->setGeometry(pic.x(), pic.y(), std::max(32, pic.width()),
                                 std::max(32, pic.height()));
+    // Made while the window is up (shown at a remembered size), they are not shown with it.
+    if (isVisible()) statusFrame_->show();
+    emit laidOut(layoutKey(), size());
+}
+
+QString MainWindow::layoutKey() const {
+    // The texts measured are part of it, so a new design is not laid out at an old size.
+    // A font is measured at the primary screen's resolution, the layout at the window's.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    QStringList parts{font().toString(), QString::number(twipsPerPixel(this)),
+                      QString::number(primary ? primary->logicalDotsPerInchY() : 0.0)};
+    for (std::size_t i = 0; i < 3; ++i) parts << kStatusPrompts[i] << kWidestValue[i];
+    return parts.join(QLatin1Char('|'));
+}
+
+void MainWindow::deferLayout(std::function<std::optional<QSize>(const QString& key)> recall) {
+    recallSize_ = std::move(recall);
+}
+
+void MainWindow::endDeferredLayout() {
+    recallSize_ = nullptr;
+    if (isVisible()) {
+        buildControls();
+        applyStatus();
+    }
 }
 
 void MainWindow::setVisible(bool visible) {
+    if (visible && !statusFrame_ && recallSize_) {
+        if (const std::optional<QSize> known = recallSize_(layoutKey())) {
+            setFixedSize(*known);
+            QWidget::setVisible(true);
+            return;
+        }
+    }
     if (visible) {
         buildControls();
         applyStatus();
@@ -333,7 +367,9 @@ void MainWindow::showStatus(const DisplayUpdate& d) {
     // A hidden window takes the latest status when it is shown: in Minimize mode that may be
     // never, and its controls would load the fonts for nothing.
     pendingStatus_ = d;
-    if (isVisible()) applyStatus();
+    if (!isVisible()) return;
+    buildControls();
+    applyStatus();
 }
 
 void MainWindow::applyStatus() {

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "core/shell/views.h"
@@ -56,6 +57,15 @@ public:
     bool programEnded() const { return ended_; }
     double layoutScale() const { return layout_.pixelsPerTwip(); }
     void setVisible(bool visible) override;
+    // Until the controls are made, the window is shown at the size `recall` gives for its
+    // layoutKey(), if any, and its controls are made with the first status it shows: measuring
+    // the texts waits for the font database, which need not hold up the tray icon.
+    // endDeferredLayout() makes them at the latest, and lays the window out as usual from then.
+    void deferLayout(std::function<std::optional<QSize>(const QString& key)> recall);
+    void endDeferredLayout();
+    // What the size of the laid-out window follows from besides the design: the font and
+    // the screen's resolution.
+    QString layoutKey() const;
 
 signals:
     // The close box, Alt+F4 or the system menu: the user asks to close.
@@ -67,6 +77,8 @@ signals:
     void programEnding();
     // The window has stood still at a new place for a moment, where the window system has it.
     void placeSettled();
+    // The controls are made and the window has the size they need.
+    void laidOut(const QString& key, QSize size);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -88,6 +100,7 @@ private:
     StatusIcons& icons_;
     WindowSystem& windows_;
     TwipLayout layout_;
+    std::function<std::optional<QSize>(const QString& key)> recallSize_;
     QGroupBox* statusFrame_ = nullptr;
     std::array<QLabel*, 3> promptLabels_{};
     std::array<QLabel*, 3> valueLabels_{};
