@@ -8,9 +8,10 @@
 #   --no-upower               no UPower on the bus
 #   --upower-activatable      UPower installed but not running: its activation fails
 #   --x11                     Xvfb and trayer; QT_QPA_PLATFORM=xcb
-# COMMAND sees the bus addresses, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, QT_QPA_PLATFORM, HARNESS_DIR,
-# HARNESS_SYSTEM_BUS, UPOWER_MOCK_PID (kill it to lose the daemon), and DISPLAY, TRAY_PID and
-# XVFB_PID with --x11. A script that sources upower-mock.sh reuses this bus and HARNESS_DIR.
+# COMMAND sees the bus addresses, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, XDG_CACHE_HOME,
+# QT_QPA_PLATFORM, HARNESS_DIR, HARNESS_SYSTEM_BUS, UPOWER_MOCK_PID (kill it to lose the
+# daemon), and DISPLAY, TRAY_PID and XVFB_PID with --x11. A script that sources upower-mock.sh
+# reuses this bus and HARNESS_DIR.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/upower-mock.sh"
@@ -35,7 +36,8 @@ needs dbus-daemon gdbus
 [ $upower = 0 ] || needs_py 'import dbusmock' python3-dbusmock
 [ $x11 = 0 ] || needs Xvfb trayer xdotool
 
-export XDG_RUNTIME_DIR=$HARNESS_DIR/run XDG_CONFIG_HOME=$HARNESS_DIR/config
+export XDG_RUNTIME_DIR=$HARNESS_DIR/run XDG_CONFIG_HOME=$HARNESS_DIR/config \
+  XDG_CACHE_HOME=$HARNESS_DIR/cache
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"; chmod 700 "$XDG_RUNTIME_DIR"
 unset XDG_CURRENT_DESKTOP QT_QPA_PLATFORMTHEME DESKTOP_SESSION
 start_private_bus session || exit 1      # never leave it unset: libdbus would autolaunch a bus

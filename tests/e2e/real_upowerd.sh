@@ -7,7 +7,8 @@ needs umockdev-wrapper /usr/libexec/upowerd dbus-daemon
 needs_py 'import gi; gi.require_version("UMockdev", "1.0")' gir1.2-umockdev-1.0
 
 start_private_bus session && start_private_bus system || exit 1
-export XDG_RUNTIME_DIR=$HARNESS_DIR/run XDG_CONFIG_HOME=$HARNESS_DIR/config QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR=$HARNESS_DIR/run XDG_CONFIG_HOME=$HARNESS_DIR/config XDG_CACHE_HOME=$HARNESS_DIR/cache
+export QT_QPA_PLATFORM=offscreen
 mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
 seed_store
 
