@@ -127,8 +127,13 @@ void MainWindow::buildControls() {
     const QRect pic = layout_.place(kPicture);
     statusPicture_->setGeometry(pic.x(), pic.y(), std::max(32, pic.width()),
                                 std::max(32, pic.height()));
-    // Made while the window is up (shown at a remembered size), they are not shown with it.
-    if (isVisible()) statusFrame_->show();
+    if (isVisible()) {
+        // Made while the window is up (shown at a remembered size), they are not shown with
+        // it; and the window is drawn only now, which is when a window manager places it.
+        statusFrame_->show();
+        shownFor_.start();
+        settle_->start();
+    }
     emit laidOut(layoutKey(), size());
 }
 
