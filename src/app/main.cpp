@@ -53,8 +53,10 @@ int main(int argc, char** argv) {
         &host, &AppHost::finished, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     // The window's size from the last start lets it be shown without the fonts; they are
     // needed only for its controls, made after the icon.
-    host.rememberLayoutIn(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
-                          QStringLiteral("/main-window-size"));
+    // No cache folder (no home) keeps nothing.
+    if (const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        !cache.isEmpty())
+        host.rememberLayoutIn(cache + QStringLiteral("/main-window-size"));
     const bool started = host.start();
     fonts.join();
     return started ? QApplication::exec() : 0;
