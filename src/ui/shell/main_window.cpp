@@ -153,10 +153,7 @@ void MainWindow::deferLayout(std::function<std::optional<QSize>(const QString& k
 
 void MainWindow::endDeferredLayout() {
     recallSize_ = nullptr;
-    if (isVisible()) {
-        buildControls();
-        applyStatus();
-    }
+    if (isVisible()) applyStatus();
 }
 
 void MainWindow::setVisible(bool visible) {
@@ -167,10 +164,7 @@ void MainWindow::setVisible(bool visible) {
             return;
         }
     }
-    if (visible) {
-        buildControls();
-        applyStatus();
-    }
+    if (visible) applyStatus();
     QWidget::setVisible(visible);
 }
 
@@ -372,12 +366,11 @@ void MainWindow::showStatus(const DisplayUpdate& d) {
     // A hidden window takes the latest status when it is shown: in Minimize mode that may be
     // never, and its controls would load the fonts for nothing.
     pendingStatus_ = d;
-    if (!isVisible()) return;
-    buildControls();
-    applyStatus();
+    if (isVisible()) applyStatus();
 }
 
 void MainWindow::applyStatus() {
+    buildControls();
     if (!pendingStatus_) return;
     const DisplayUpdate d = *std::exchange(pendingStatus_, std::nullopt);
     valueLabels_[0]->setText(QString::fromStdString(d.main.status));

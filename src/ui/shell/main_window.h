@@ -93,6 +93,7 @@ private:
     // measuring the texts loads the fonts, the costliest step of a start, and the tray icon
     // is up first where the display mode shows no window.
     void buildControls();
+    // Shows the latest status, making the controls first if need be.
     void applyStatus();
     void settled();
     bool settledOnScreen() const;
