@@ -3,7 +3,7 @@
 // What every settings backend must do, as one table of cases over the store. A platform's
 // tests instantiate it with their own backend:
 //   INSTANTIATE_TEST_SUITE_P(RegFile, SettingsBackendContract,
-//   testing::Values(&makeRegFileBackends));
+//   testing::Values(&makeBackends<Files>));
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -30,6 +30,11 @@ public:
 };
 
 using BackendsFactory = std::unique_ptr<BackendsUnderTest> (*)();
+
+template <class Backends>
+std::unique_ptr<BackendsUnderTest> makeBackends() {
+    return std::make_unique<Backends>();
+}
 
 class SettingsBackendContract : public testing::TestWithParam<BackendsFactory> {};
 

@@ -2,7 +2,6 @@
 // writers (the user, a second instance, a killed writer) may do to the file.
 #include "platform/posix/reg_file_backend.h"
 
-#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -12,7 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 
@@ -21,12 +19,10 @@
 #include "platform/settings_backend_contract.h"
 #include "support/test_support.h"
 
-namespace orvane {
-
+namespace orvane::test {
 namespace {
 
-using namespace orvane::test;
-
+namespace fs = std::filesystem;
 const std::string kKey(keys::kWindow);
 const std::string kHeader = "Windows Registry Editor Version 5.00\n\n";
 const std::string kSection = "[HKEY_CURRENT_USER\\" + kKey + "]\n";
@@ -46,28 +42,22 @@ struct Files : BackendsUnderTest {
 
     SettingsBackend& user() override { return file; }
     SettingsBackend& machine() override { return autostart; }
-    void plantUserValue(const std::string& key, const std::string& name,
-                        const RegValue& v) override {
-        ASSERT_TRUE(file.setValue(key, name, v));
+    void plantUserValue(const std::string& k, const std::string& n, const RegValue& v) override {
+        ASSERT_TRUE(file.setValue(k, n, v));
     }
+    // An administrator's entry for every user.
     void plantMachineValue(const std::string&, const std::string&, const RegValue& v) override {
-        // An administrator's entry for every user.
-        std::filesystem::create_directories(dir / "xdg/autostart");
+        fs::create_directories(dir / "xdg/autostart");
         writeText(dir / "xdg/autostart/orvane.desktop",
-                  "[Desktop Entry]\nType=Application\nExec=" +
-                      std::string(v.data.begin(), v.data.end() - 1) + "\n");
+                  "[Desktop Entry]\nExec=" + std::string(v.data.begin(), v.data.end() - 1));
     }
+    // As a hand edit or an import of a .reg file would.
     void deleteUserKey(const std::string& key) override {
-        // As a hand edit or an import of a .reg file would.
         writeText(path, readText(path) + "\n[-HKEY_CURRENT_USER\\" + key + "]\n");
     }
 };
 
-std::unique_ptr<BackendsUnderTest> makeFiles() {
-    return std::make_unique<Files>();
-}
-
-INSTANTIATE_TEST_SUITE_P(RegFile, SettingsBackendContract, testing::Values(&makeFiles));
+INSTANTIATE_TEST_SUITE_P(RegFile, SettingsBackendContract, testing::Values(&makeBackends<Files>));
 
 // The store's rules are the contract's; here, where they land: the values in a private file,
 // beside the keys of other programs, and the start-up entry in a file of its own. Private
@@ -105,33 +95,29 @@ TEST(RegFile, ValuesLandInAPrivateFileAndTheStartupEntryInItsOwn) {
     EXPECT_EQ(text.find("/usr/bin/orvane"), std::string::npos) << text;
 }
 
-// Waits for the file system's clock to tick, so that the next change of a file gets times of
-// its own.
-void nextFileTimeTick(const std::string& scratch) {
-    struct stat first {
-    }, now{};
-    writeText(scratch, "x");
-    ASSERT_EQ(::stat(scratch.c_str(), &first), 0);
-    do {
+// Writes `text` into the file in place once the file system's clock has ticked since the last
+// change of `scratch`, so that the change gets times of its own.
+void writeOnNextTick(const std::string& path, const std::string& text, const std::string& scratch) {
+    const auto touched = [&] {
         writeText(scratch, "x");
-        ASSERT_EQ(::stat(scratch.c_str(), &now), 0);
-    } while (now.st_mtim.tv_sec == first.st_mtim.tv_sec &&
-             now.st_mtim.tv_nsec == first.st_mtim.tv_nsec);
+        return fs::last_write_time(scratch);
+    };
+    for (const auto first = touched(); touched() == first;) {
+    }
+    writeText(path, text);
 }
 
 TEST(RegFile, ReadsNeverServeAnOldStateOfTheFile) {
     TempDir dir;
-    const std::string path = dir / "Orvane.reg";
-    const std::string tick = dir / "tick";
-    const std::string body = kHeader + kSection + "\"X\"=\"";
+    const std::string path = dir / "Orvane.reg", other = dir / "other";
+    const auto file = [](const char* x) { return kHeader + kSection + "\"X\"=\"" + x + "\"\n"; };
     // Edited just after a read, as by hand or by a second instance.
     RegFileBackend b(path);
-    ASSERT_TRUE(b.createKey(kKey));
-    ASSERT_TRUE(b.setValue(kKey, "X", sz("1")));
+    ASSERT_TRUE(b.createKey(kKey) && b.setValue(kKey, "X", sz("1")));
     EXPECT_EQ(textOf(b.queryValue(kKey, "X")), nul("1"));
-    writeText(path, body + "2\"\n");
+    writeText(path, file("2"));
     EXPECT_EQ(textOf(b.queryValue(kKey, "X")), nul("2"));
-    writeText(path, body + "7\"\n");  // the same size, most likely within the same tick
+    writeText(path, file("7"));  // the same size, most likely within the same tick
     EXPECT_EQ(textOf(b.queryValue(kKey, "X")), nul("7"));
 
     // With the file's times long past (the clock says so), what was read serves again only
@@ -141,21 +127,19 @@ TEST(RegFile, ReadsNeverServeAnOldStateOfTheFile) {
     EXPECT_EQ(x(), nul("7"));
     ASSERT_TRUE(later.setValue(kKey, "X", sz("3")));
     EXPECT_EQ(x(), nul("3"));
-    nextFileTimeTick(tick);
-    writeText(path, body + "4\"\n");  // in place
+    writeOnNextTick(path, file("4"), other);
     EXPECT_EQ(x(), nul("4"));
-    struct stat before {};
-    ASSERT_EQ(::stat(path.c_str(), &before), 0);
-    nextFileTimeTick(tick);
-    writeText(path, body + "5\"\n");  // in place, the same size, the same modification time
-    const timespec times[2] = {before.st_atim, before.st_mtim};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    // In place, the same size, the same modification time; then another file of that size and
+    // those times in its place.
+    const auto modified = fs::last_write_time(path);
+    writeOnNextTick(path, file("5"), other);
+    fs::last_write_time(path, modified);
     EXPECT_EQ(x(), nul("5"));
-    writeText(dir / "other", body + "6\"\n");  // another file of that size and those times
-    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "other").c_str(), times, 0), 0);
-    ASSERT_EQ(::rename((dir / "other").c_str(), path.c_str()), 0);
+    writeText(other, file("6"));
+    fs::last_write_time(other, modified);
+    fs::rename(other, path);
     EXPECT_EQ(x(), nul("6"));
-    ASSERT_EQ(::unlink(path.c_str()), 0);
+    fs::remove(path);
     EXPECT_EQ(x(), "<absent>");
     EXPECT_FALSE(later.keyExists(kKey));
 }
@@ -164,20 +148,20 @@ TEST(RegFile, ReadsNeverServeAnOldStateOfTheFile) {
 // (a FIFO held start-up in open() for good), and never written over.
 TEST(RegFile, UnreadableStoresAreNamedAndLeftAlone) {
     TempDir dir;
-    ::mkdir((dir / "isdir.reg").c_str(), 0700);
+    fs::create_directory(dir / "isdir.reg");
     writeText(dir / "plainfile", "x");
     ASSERT_EQ(::mkfifo((dir / "fifo.reg").c_str(), 0600), 0);
-    ASSERT_EQ(::symlink("fifo.reg", (dir / "tofifo.reg").c_str()), 0);
-    ASSERT_EQ(::symlink("loop2.reg", (dir / "loop1.reg").c_str()), 0);
-    ASSERT_EQ(::symlink("loop1.reg", (dir / "loop2.reg").c_str()), 0);
+    fs::create_symlink("fifo.reg", dir / "tofifo.reg");
+    fs::create_symlink("loop2.reg", dir / "loop1.reg");
+    fs::create_symlink("loop1.reg", dir / "loop2.reg");
     // As root, a store that wrote over what it could not read would replace the machine's own
     // /dev/null: a null device of the test's own stands in for it.
     std::string device = "/dev/null";
     if (::geteuid() == 0 && ::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
         device = dir / "null";
-    ASSERT_EQ(::symlink(device.c_str(), (dir / "device.reg").c_str()), 0);
+    fs::create_symlink(device, dir / "device.reg");
     writeText(dir / "huge.reg", "");
-    ASSERT_EQ(::truncate((dir / "huge.reg").c_str(), (16 << 20) + 1), 0);
+    fs::resize_file(dir / "huge.reg", (16 << 20) + 1);
     const std::string notAFile = "it is not a file but a device, a pipe or a socket";
     const std::string plain = dir / "plainfile is a file, not a folder";
     const std::pair<std::string, std::string> rows[] = {
@@ -199,65 +183,72 @@ TEST(RegFile, UnreadableStoresAreNamedAndLeftAlone) {
         EXPECT_FALSE(broken.setValue(kKey, "X", sz("1")));
     }
     ::alarm(0);
-    struct stat st {};
-    EXPECT_TRUE(::lstat((dir / "tofifo.reg").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
-    EXPECT_EQ(::stat((dir / "huge.reg").c_str(), &st), 0);
-    EXPECT_EQ(st.st_size, (16 << 20) + 1);
+    EXPECT_TRUE(fs::is_symlink(dir / "tofifo.reg"));
+    EXPECT_EQ(fs::file_size(dir / "huge.reg"), (16u << 20) + 1);
 
     // No problem: none yet behind a link (kept in another folder, made there on the first
     // write, the link staying a link).
-    ASSERT_EQ(::symlink("elsewhere/real.reg", (dir / "linked.reg").c_str()), 0);
+    fs::create_symlink("elsewhere/real.reg", dir / "linked.reg");
     RegFileBackend linked(dir / "linked.reg");
     EXPECT_EQ(linked.problem(), "");
     ASSERT_TRUE(linked.createKey(kKey) && linked.setValue(kKey, "X", sz("1")));
     EXPECT_EQ(textOf(linked.queryValue(kKey, "X")), nul("1"));
     EXPECT_EQ(linked.problem(), "");
-    EXPECT_TRUE(::lstat((dir / "linked.reg").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+    EXPECT_TRUE(fs::is_symlink(dir / "linked.reg"));
     EXPECT_NE(readText(dir / "elsewhere/real.reg").find("\"X\"=\"1\""), std::string::npos);
 }
 
-// A lock file this user cannot write (root's, 0644, after one run under sudo) or a symlink
-// planted in its place must not stop saving. Root may write anything, so the writer runs as
-// an ordinary uid; a user that is not root gets a read-only lock file of its own.
-TEST(RegFile, ForeignOrPlantedLockFileNeverStopsSaving) {
+// Two writers at once lose no update, whatever stands where the lock file goes: nothing yet,
+// one this user cannot write (root's, 0644, after one run under sudo), or a symlink planted
+// there, which is never followed. Root may write anything, so the writers run as an ordinary
+// uid; a user that is not root gets a read-only lock file of its own.
+TEST(RegFile, ConcurrentWritersLoseNoUpdateWhateverTheLockFile) {
     constexpr uid_t kNobody = 65534;
-    for (const bool planted : {false, true}) {
+    constexpr int kRounds = 40;
+    const bool asRoot = ::geteuid() == 0;
+    const auto name = [](int writer, int i) {
+        return std::to_string(writer) + "-" + std::to_string(i);
+    };
+    for (const std::string lockFile : {"none", "foreign", "planted"}) {
+        SCOPED_TRACE(lockFile);
         TempDir dir;
         const std::string path = dir / "Orvane.reg", lock = path + ".lock", bait = dir / "bait";
         ASSERT_TRUE(RegFileBackend(path).createKey(kKey));
-        ::unlink(lock.c_str());
-        if (planted) {
-            ASSERT_EQ(::symlink(bait.c_str(), lock.c_str()), 0);
-        } else {
+        fs::remove(lock);
+        if (lockFile == "planted") fs::create_symlink(bait, lock);
+        if (lockFile == "foreign") {
             writeText(lock, "");
-            ::chmod(lock.c_str(), ::geteuid() == 0 ? 0644 : 0444);
+            ::chmod(lock.c_str(), asRoot ? 0644 : 0444);
         }
-        const bool asRoot = ::geteuid() == 0;
         if (asRoot) {
             ASSERT_EQ(::chown(dir.path().c_str(), kNobody, kNobody), 0);
             ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
         }
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+        pid_t writers[2];
+        for (int w = 0; w < 2; ++w) {
+            ASSERT_GE(writers[w] = ::fork(), 0);
+            if (writers[w] > 0) continue;
             if (asRoot &&
                 (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
                  ::setresuid(kNobody, kNobody, kNobody) != 0))
                 ::_exit(3);
-            if (::access(dir.path().c_str(), W_OK | X_OK) != 0) ::_exit(4);  // TMPDIR closed to it
+            if (::access(dir.path().c_str(), W_OK | X_OK) != 0) ::_exit(3);  // TMPDIR closed to it
             RegFileBackend b(path);
-            const std::vector<ValueWrite> both{{kKey, "X", sz("1")}, {kKey, "Y", sz("2")}};
-            const bool ok = b.setValue(kKey, "X", sz("0")) && b.commit(both);
+            bool ok = b.commit({{kKey, name(w, -1), sz("0")}, {kKey, name(w, -2), sz("0")}});
+            for (int i = 0; i < kRounds; ++i) ok = b.setValue(kKey, name(w, i), sz("1")) && ok;
             ::_exit(ok ? 0 : 1);
         }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status));
-        if (WEXITSTATUS(status) == 3 || WEXITSTATUS(status) == 4)
-            GTEST_SKIP() << "cannot run as an ordinary user here";
-        EXPECT_EQ(WEXITSTATUS(status), 0) << (planted ? "planted symlink" : "foreign lock file");
+        for (const pid_t writer : writers) {
+            int status = 0;
+            ::waitpid(writer, &status, 0);
+            ASSERT_TRUE(WIFEXITED(status));
+            if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot run as an ordinary user here";
+            EXPECT_EQ(WEXITSTATUS(status), 0);
+        }
         RegFileBackend b(path);
-        EXPECT_EQ(textOf(b.queryValue(kKey, "Y")), nul("2"));
+        for (int w = 0; w < 2; ++w)
+            for (int i = -2; i < kRounds; ++i)
+                EXPECT_TRUE(b.queryValue(kKey, name(w, i))) << name(w, i);
         EXPECT_FALSE(exists(bait)) << "the planted symlink was followed";
     }
 }
@@ -268,11 +259,9 @@ TEST(RegFile, ForeignOrPlantedLockFileNeverStopsSaving) {
 TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
     using namespace std::chrono;
     TempDir dir;
-    const std::string path = dir / "Orvane.reg";
-    const std::string key(keys::kSetting);
+    const std::string path = dir / "Orvane.reg", key(keys::kSetting);
     RegFileBackend b(path);
-    ASSERT_TRUE(b.createKey(key));
-    ASSERT_TRUE(b.setValue(key, "First Use", sz("1")));
+    ASSERT_TRUE(b.createKey(key) && b.setValue(key, "First Use", sz("1")));
     // Commit n writes n into "Count", "Data" and a payload whose size varies with n, together.
     const auto commit = [&key](long n) {
         return std::vector<ValueWrite>{
@@ -292,22 +281,22 @@ TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
     std::mt19937 random(seed);
     SCOPED_TRACE("seed " + std::to_string(seed));
     // Kills land anywhere within a commit or two: how long one takes here (a sanitizer build, a
-    // busy machine, a slow disk) sets the range.
+    // busy machine, a slow disk) sets the range. The file then holds commit 0, the "old"
+    // commit of the first kill.
     const auto started = steady_clock::now();
     for (int i = 0; i < 10; ++i) ASSERT_TRUE(b.commit(commit(0)));
-    const long long commitTime = std::max<long long>(
-        1, duration_cast<microseconds>(steady_clock::now() - started).count() / 10);
-    // The file now holds commit 0: the "old" commit of the first kill.
+    std::uniform_int_distribution<long long> killAfter(
+        0, 2 + duration_cast<microseconds>(steady_clock::now() - started).count() / 5);
     int kills = 0;
     // Bounded by time as well: a machine this slow still proves the point with what it managed.
-    const auto end = steady_clock::now() + seconds(120);
-    while ((kills < 200 || progress.finished < 400) && steady_clock::now() < end) {
+    for (const auto end = steady_clock::now() + seconds(120);
+         (kills < 200 || progress.finished < 400) && steady_clock::now() < end; ++kills) {
         const long finished = progress.finished;
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             RegFileBackend w(path);
-            for (long n = progress.finished + 1;; ++n) {
+            for (long n = finished + 1;; ++n) {
                 progress.begun = n;
                 if (!w.commit(commit(n))) ::_exit(1);
                 progress.finished = n;
@@ -317,20 +306,16 @@ TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
         const auto deadline = steady_clock::now() + seconds(20);
         while (progress.finished == finished && steady_clock::now() < deadline) ::usleep(50);
         ASSERT_GT(progress.finished, finished) << "the writer finished no commit in 20 s";
-        ::usleep(static_cast<useconds_t>(
-            std::uniform_int_distribution<long long>(0, 2 * commitTime)(random)));
+        ::usleep(static_cast<useconds_t>(killAfter(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed on its own";
-        ++kills;
         const std::string text = readText(path);
-        ASSERT_EQ(text.rfind(kHeader, 0), 0u);
-        ASSERT_EQ(text.back(), '\n');
+        ASSERT_TRUE(text.rfind(kHeader, 0) == 0 && text.back() == '\n') << text;
         ASSERT_EQ(textOf(b.queryValue(key, "First Use")), nul("1"));
         const long n = std::stol(textOf(b.queryValue(key, "Count")));
-        ASSERT_GE(n, progress.finished);
-        ASSERT_LE(n, progress.begun);
+        ASSERT_TRUE(n >= progress.finished && n <= progress.begun) << n;
         for (const ValueWrite& w : commit(n))
             ASSERT_EQ(b.queryValue(key, w.name)->data, w.value.data) << w.name;
     }
@@ -338,26 +323,5 @@ TEST(RegFile, KilledWriterLeavesTheOldOrTheNewCommitWhole) {
     ::munmap(shared, sizeof(Progress));
 }
 
-TEST(RegFile, ConcurrentWritersLoseNoUpdate) {
-    TempDir dir;
-    const std::string path = dir / "Orvane.reg";
-    ASSERT_TRUE(RegFileBackend(path).createKey(kKey));
-    constexpr int kRounds = 40;
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    const std::string who = child == 0 ? "child" : "parent";
-    RegFileBackend b(path);
-    bool ok = true;
-    for (int i = 0; i < kRounds; ++i) ok = b.setValue(kKey, who + std::to_string(i), sz(who)) && ok;
-    if (child == 0) ::_exit(ok ? 0 : 1);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(ok);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    for (const std::string name : {"child", "parent"})
-        for (int i = 0; i < kRounds; ++i)
-            EXPECT_TRUE(b.queryValue(kKey, name + std::to_string(i))) << name << i;
-}
-
 }  // namespace
-}  // namespace orvane
+}  // namespace orvane::test
