@@ -1,11 +1,15 @@
 // The one-copy rule across two processes, and links handed to the handler of their scheme
-// as Wine's registry has it: one made here, none at all, and one whose program is gone.
+// as Wine's registry has it: one made here, none at all, and one whose program is gone. Then
+// the Windows tests' main, which also plays the other processes these tests start:
+//   --instance NAME: exit 0 when it got the instance, 1 when another copy holds it;
+//   --probe FILE ADDRESS: stands in for a browser, the handler of the link test's scheme.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <process.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "platform/windows/named_mutex.h"
@@ -21,7 +25,7 @@ std::string programPath() {
     return path;
 }
 
-// This test program run again for `name` (see its main): its exit code.
+// This test program run again for `name` (see main below): its exit code.
 intptr_t runInstance(const std::string& name) {
     const std::string path = programPath();
     return _spawnl(_P_WAIT, path.c_str(), ("\"" + path + "\"").c_str(), "--instance", name.c_str(),
@@ -43,13 +47,12 @@ TEST(NamedMutex, OneCopyAtATimeAcrossProcesses) {
 
 TEST(LinkOpener, SchemeOfAnAddress) {
     const std::pair<const char*, const char*> addressesAndSchemes[] = {
-        {"https://merrowin.example/orvane", "https"},
-        {"mailto:support@merrowin.example", "mailto"},
-        {"x-probe+v1.2:z", "x-probe+v1.2"},
-        {"C:\\temphtm.HTM", ""},
-        {"1http://x", ""},
-        {"ht tp://x", ""},
-        {"", ""}};
+        // clang-format off
+        {"https://merrowin.example/orvane", "https"}, {"mailto:support@merrowin.example", "mailto"},
+        {"x-probe+v1.2:z", "x-probe+v1.2"}, {"C:\\temphtm.HTM", ""}, {"1http://x", ""},
+        {"ht tp://x", ""}, {"", ""},
+        // clang-format on
+    };
     for (const auto& [address, scheme] : addressesAndSchemes)
         EXPECT_EQ(ShellLinkOpener::schemeOf(address), scheme) << address;
 }
@@ -87,3 +90,16 @@ TEST(LinkOpener, HandlerOfTheSchemeOrNone) {
 
 }  // namespace
 }  // namespace orvane::test
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--instance") == 0)
+        return orvane::NamedMutex(argv[2]).acquire() ? 0 : 1;
+    if (argc == 4 && std::strcmp(argv[1], "--probe") == 0) {
+        const std::string out = argv[2], partial = out + ".part";
+        std::ofstream(partial) << argv[3] << '\n';
+        // Whole or not at all, for the test that waits for it.
+        return MoveFileExA(partial.c_str(), out.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+    }
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

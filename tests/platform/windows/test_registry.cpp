@@ -15,27 +15,29 @@ namespace orvane::test {
 namespace {
 
 // The backends over keys standing for the two roots, below a key under HKEY_CURRENT_USER of
-// this test's own that goes with everything under it.
-class RegistryBackends : public BackendsUnderTest {
-public:
+// this test's own that goes with everything under it (one set of backends at a time).
+struct RegistryBackends : BackendsUnderTest {
+    const std::string path = "Software\\OrvaneTests\\" + std::to_string(GetCurrentProcessId());
+    HKEY userRoot = make("HKCU"), machineRoot = make("HKLM");
+    RegistryBackend user_{userRoot, "HKEY_CURRENT_USER"};
+    StartupListBackend machine_{userRoot, machineRoot};
+
     ~RegistryBackends() override {
-        RegCloseKey(userRoot_);
-        RegCloseKey(machineRoot_);
-        RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
+        RegCloseKey(userRoot);
+        RegCloseKey(machineRoot);
+        RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
     }
     SettingsBackend& user() override { return user_; }
     SettingsBackend& machine() override { return machine_; }
     void plantUserValue(const std::string& k, const std::string& n, const RegValue& v) override {
-        plant(userRoot_, k, n, v);
+        plant(userRoot, k, n, v);
     }
     void plantMachineValue(const std::string& k, const std::string& n, const RegValue& v) override {
-        plant(machineRoot_, k, n, v);
+        plant(machineRoot, k, n, v);
     }
     void deleteUserKey(const std::string& key) override {
-        ASSERT_EQ(RegDeleteTreeA(userRoot_, key.c_str()), ERROR_SUCCESS);
+        ASSERT_EQ(RegDeleteTreeA(userRoot, key.c_str()), ERROR_SUCCESS);
     }
-
-private:
     // As regedit would: the raw type and bytes, straight through the API.
     static void plant(HKEY root, const std::string& key, const std::string& name,
                       const RegValue& v) {
@@ -45,25 +47,14 @@ private:
     }
     HKEY make(const std::string& name) {
         HKEY k = nullptr;
-        RegCreateKeyExA(HKEY_CURRENT_USER, (path_ + "\\" + name).c_str(), 0, nullptr, 0,
+        RegCreateKeyExA(HKEY_CURRENT_USER, (path + "\\" + name).c_str(), 0, nullptr, 0,
                         KEY_ALL_ACCESS, nullptr, &k, nullptr);
         return k;
     }
-
-    inline static int count_ = 0;
-    const std::string path_ = "Software\\OrvaneTests\\" + std::to_string(GetCurrentProcessId()) +
-                              "-" + std::to_string(++count_);
-    HKEY userRoot_ = make("HKCU");
-    HKEY machineRoot_ = make("HKLM");
-    RegistryBackend user_{userRoot_, "HKEY_CURRENT_USER"};
-    StartupListBackend machine_{userRoot_, machineRoot_};
 };
 
-std::unique_ptr<BackendsUnderTest> makeRegistryBackends() {
-    return std::make_unique<RegistryBackends>();
-}
-
-INSTANTIATE_TEST_SUITE_P(Registry, SettingsBackendContract, testing::Values(&makeRegistryBackends));
+INSTANTIATE_TEST_SUITE_P(Registry, SettingsBackendContract,
+                         testing::Values(&makeBackends<RegistryBackends>));
 
 TEST(StartupList, PathFormIsFolderBaseNameAndExeInCapitalsQuoted) {
     const std::pair<const char*, const char*> modulesAndValues[] = {

@@ -5,7 +5,6 @@ add_executable(windows_tests
   platform/windows/test_registry.cpp
   platform/windows/test_power_and_session.cpp
   platform/windows/test_instance_and_links.cpp
-  platform/windows/windows_test_main.cpp
 )
 target_link_libraries(windows_tests PRIVATE orvane_windows orvane_fakes settings_contract GTest::gtest)
 
