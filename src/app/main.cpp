@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QStandardPaths>
 #include <thread>
@@ -27,14 +28,23 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
     QApplication app(argc, argv);
-    // The main window, shown before the icon in Full mode, needs the font database for its
-    // controls, and reading it takes about as long as the rest of start-up: both at once. The
-    // other modes show text only after the icon, or never.
-    std::thread fonts([userStore = makeUserStore()] {
-        if (storedDisplayMode(*userStore) == DisplayMode::Full) QFontDatabase::families();
-    });
     QApplication::setApplicationName("Orvane");
     QApplication::setOrganizationName("Merrowin");
+    // The window's size from the last start lets it be shown without the fonts; they are
+    // needed only for its controls, made after the icon. No cache folder (no home) keeps nothing.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    const QString sizeFile =
+        cache.isEmpty() ? QString() : cache + QStringLiteral("/main-window-size");
+    // Without a kept size, the main window, shown before the icon in Full mode, needs the font
+    // database for its layout, and reading it takes about as long as the rest of start-up: both
+    // at once. With one, reading it then would only take a core from the X server and the tray
+    // while they dock the icon. The other modes show text only after the icon, or never.
+    std::thread fonts;
+    if (sizeFile.isEmpty() || !QFileInfo::exists(sizeFile)) {
+        fonts = std::thread([userStore = makeUserStore()] {
+            if (storedDisplayMode(*userStore) == DisplayMode::Full) QFontDatabase::families();
+        });
+    }
     QApplication::setApplicationVersion(ORVANE_VERSION);
     QApplication::setDesktopFileName("example.merrowin.Orvane");
     // In Minimize mode no window is open, yet the program runs on in the tray.
@@ -51,13 +61,8 @@ int main(int argc, char** argv) {
     platform.termination->setListener([&host] { host.terminate(); });
     QObject::connect(
         &host, &AppHost::finished, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
-    // The window's size from the last start lets it be shown without the fonts; they are
-    // needed only for its controls, made after the icon.
-    // No cache folder (no home) keeps nothing.
-    if (const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-        !cache.isEmpty())
-        host.rememberLayoutIn(cache + QStringLiteral("/main-window-size"));
+    if (!sizeFile.isEmpty()) host.rememberLayoutIn(sizeFile);
     const bool started = host.start();
-    fonts.join();
+    if (fonts.joinable()) fonts.join();
     return started ? QApplication::exec() : 0;
 }
