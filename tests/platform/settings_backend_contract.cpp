@@ -10,7 +10,6 @@ namespace orvane::test {
 namespace {
 
 const std::string kWindow(keys::kWindow);
-const std::string kSetting(keys::kSetting);
 const std::string kRun(keys::kRun);
 
 struct Rig {
@@ -62,12 +61,12 @@ const Case kCases[] = {
      [](Rig& r) {
          ASSERT_TRUE(r.store.save(Setting::Display, "1"));
          const std::pair<RegValue, SettingValue> planted[] = {
-             {sz("2"), text("2")},
-             {{4, {1, 0, 0, 0}}, SettingValue::number(1)},
+             // clang-format off
+             {sz("2"), text("2")}, {{4, {1, 0, 0, 0}}, SettingValue::number(1)},
              {{4, {0xfb, 0xff, 0xff, 0xff}}, SettingValue::number(-5)},
              {{1, {'1', '2'}}, text("1")},
-             {{2, {'1', 0}}, {}},  // REG_EXPAND_SZ
-             {{3, {'1', 0}}, {}},  // REG_BINARY
+             {{2, {'1', 0}}, {}}, {{3, {'1', 0}}, {}},  // REG_EXPAND_SZ, REG_BINARY
+             // clang-format on
          };
          for (const auto& [value, want] : planted) {
              r.b->plantUserValue(kWindow, "Display", value);

@@ -170,14 +170,12 @@ TEST(AutostartBackend, ServesOnlyTheRunValueWhoseEntriesRoundTripAndStart) {
     const std::string e = "[Desktop Entry]\n", bin = "/usr/bin/orvane";
     const std::pair<std::string, std::string> cases[] = {
         // clang-format off
-        {e + "Exec=/usr/bin/orvane --tray %U\n", bin},
+        {e + "Exec=/usr/bin/orvane --tray %U\n", bin}, {e + "Exec=\"/a\\\\\\\\b\"", "/a\\b"},
         {e + "Exec=env \"/opt/a%%b/orvane\"\n", "/opt/a%b/orvane"},
-        {e + "Exec = \"/opt/a b/orvane\" --x\n", "/opt/a b/orvane"},
-        {e + "Exec=\"/opt/a\\\\\\\\b\"\n", "/opt/a\\b"},
-        {e + "Exec=/usr/bin/orvane\nHidden=true\n", ""},
+        {e + "Exec = \"/opt/a b/orvane\" --x\n", "/opt/a b/orvane"}, {"\x01\x02 garbage", ""},
+        {e + "Exec=/usr/bin/orvane\nHidden=true\n", ""}, {"[Other]\nExec=/usr/bin/orvane\n", ""},
         {"[Desktop Entry]\r\nHidden=false\r\nExec=/usr/bin/orvane\r\n", bin},
         {e + "Exec=/usr/bin/orvane\n[Desktop Action x]\nHidden=true\n", bin},
-        {"[Other]\nExec=/usr/bin/orvane\n", ""}, {"\x01\x02 garbage", ""},
         // clang-format on
     };
     for (const auto& [content, want] : cases) {

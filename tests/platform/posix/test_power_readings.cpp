@@ -19,14 +19,7 @@ const double kInf = std::numeric_limits<double>::infinity();
 
 // On battery, an 85 % discharging battery with 7530 s left, 100 Wh at 10 W; then the edit.
 UPowerFacts facts(void (*edit)(UPowerFacts&) = nullptr) {
-    UPowerFacts f;
-    f.reachable = true;
-    f.onBattery = f.isPresent = true;
-    f.type = f.state = 2;
-    f.percentage = 85.0;
-    f.timeToEmpty = 7530;
-    f.energyFull = 100.0;
-    f.energyRate = 10.0;
+    UPowerFacts f{true, true, true, 2u, 2u, 85.0, 7530, 100.0, 10.0};
     if (edit) edit(f);
     return f;
 }
@@ -82,8 +75,7 @@ TEST(UPowerMapping, MapsFactsToSnapshot) {
         {66.6, 67, 1}, {67.0, 67, 1}, {99.5, 100, 1}, {100.0, 100, 1},
     };
     for (const auto& c : levels) {
-        UPowerFacts f = facts();
-        f.percentage = c.percent;
+        const UPowerFacts f{true, true, true, 2u, 2u, c.percent, 7530, 100.0, 10.0};
         EXPECT_EQ(mapUPowerFacts(f), (PowerSnapshot{0, c.flag, c.rounded, 7530, 36000}))
             << c.percent;
     }
