@@ -160,12 +160,13 @@ TEST(SysfsReader, RecognisesPowerSupplyUevents) {
          "DEVPATH=/devices/LNXSYSTM:00/PNP0C0A:00/power_supply/BAT0\0SUBSYSTEM=power_supply\0"
          "POWER_SUPPLY_NAME=BAT0\0"s,
          true},
-        {"no trailing NUL", "change@/x\0SUBSYSTEM=power_supply"s, true},
+        // clang-format off
+        {"no trailing NUL", "change@/x\0SUBSYSTEM=power_supply"s, true}, {"empty", ""s, false},
         {"other subsystem", "add@/devices/virtual/net/veth0\0ACTION=add\0SUBSYSTEM=net\0"s, false},
         {"value only mentions it", "change@/x\0DEVNAME=SUBSYSTEM=power_supply\0"s, false},
         {"udev rebroadcast header", "libudev\0SUBSYSTEM=power_supply\0"s, false},
         {"header only", "change@/devices/power_supply/BAT0"s, false},
-        {"empty", ""s, false},
+        // clang-format on
     };
     for (const auto& c : cases)
         EXPECT_EQ(isPowerSupplyUevent(c.data.data(), c.data.size()), c.want) << c.name;

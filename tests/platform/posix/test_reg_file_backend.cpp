@@ -178,9 +178,8 @@ TEST(RegFile, UnreadableStoresAreNamedAndLeftAlone) {
         SCOPED_TRACE(path);
         RegFileBackend broken(path);
         EXPECT_EQ(broken.problem(), problem);
-        EXPECT_FALSE(broken.queryValue(kKey, "X"));
-        EXPECT_FALSE(broken.createKey(kKey));
-        EXPECT_FALSE(broken.setValue(kKey, "X", sz("1")));
+        EXPECT_FALSE(broken.queryValue(kKey, "X") || broken.createKey(kKey) ||
+                     broken.setValue(kKey, "X", sz("1")));
     }
     ::alarm(0);
     EXPECT_TRUE(fs::is_symlink(dir / "tofifo.reg"));
