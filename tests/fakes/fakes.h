@@ -135,35 +135,42 @@ public:
     void log(std::string line) { lines.push_back(std::move(line)); }
     // A call that sets what the view shows.
     template <typename T, typename V>
-    void set(const char* line, T& field, const V& value) {
+    void set(std::string line, T& field, const V& value) {
         field = value;
-        log(line);
+        log(std::move(line));
     }
     std::vector<std::string> lines;
 };
 
-class FakeMainView : public MainView {
+// What the main window and the panel have in common, logged as "<name>.<call>".
+template <typename View>
+class FakeWindow : public View {
 public:
-    explicit FakeMainView(Journal& j) : j(j) {}
-    void showWindow() override { j.set("main.show", visible, true); }
-    void hideWindow() override { j.set("main.hide", visible, false); }
-    void setNormalState() override { j.log("main.normal"); }
-    void moveTo(TwipsPoint p) override { j.set("main.move", pos, p); }
+    FakeWindow(Journal& j, std::string name) : j(j), name(std::move(name)) {}
+    void showWindow() override { j.set(name + ".show", visible, true); }
+    void hideWindow() override { j.set(name + ".hide", visible, false); }
+    void moveTo(TwipsPoint p) override { j.set(name + ".move", pos, p); }
     TwipsPoint position() const override { return pos; }
-    void setTopMost(bool on) override {
-        j.set(on ? "main.topmost" : "main.notopmost", topMost, on);
-    }
-    void bringToFront() override { j.log("main.front"); }
-    void processPendingEvents() override { j.log("main.events"); }
-    void showStatus(const DisplayUpdate& d) override { j.set("main.status", last, d); }
-    void showMenuState(const MenuState&) override {}
-    void showPopupMenu() override { j.log("menu"); }
-    void endProgram() override { j.set("main.end", ended, true); }
+    void setTopMost(bool on) override { j.set(name + ".topmost", topMost, on); }
+    void bringToFront() override { j.log(name + ".front"); }
+    void showStatus(const DisplayUpdate& d) override { j.set(name + ".status", last, d); }
 
-    bool visible = false, topMost = false, ended = false;
+    bool visible = false, topMost = false;
     TwipsPoint pos;
     DisplayUpdate last;
     Journal& j;
+    std::string name;
+};
+
+class FakeMainView : public FakeWindow<MainView> {
+public:
+    explicit FakeMainView(Journal& j) : FakeWindow(j, "main") {}
+    void setNormalState() override { j.log("main.normal"); }
+    void processPendingEvents() override { j.log("main.events"); }
+    void showMenuState(const MenuState&) override {}
+    void showPopupMenu() override { j.log("menu"); }
+    void endProgram() override { j.set("main.end", ended, true); }
+    bool ended = false;
 };
 
 class FakeTray : public TrayView {
@@ -181,25 +188,16 @@ public:
     Journal& j;
 };
 
-class FakeCompact : public CompactView {
+class FakeCompact : public FakeWindow<CompactView> {
 public:
-    explicit FakeCompact(Journal& j) : j(j) {}
+    explicit FakeCompact(Journal& j) : FakeWindow(j, "compact") {}
     void create() override { j.set("compact.create", created, true); }
     bool exists() const override { return created; }
-    void showWindow() override { j.set("compact.show", visible, true); }
-    void hideWindow() override { j.set("compact.hide", visible, false); }
-    void moveTo(TwipsPoint p) override { pos = p; }
-    TwipsPoint position() const override { return pos; }
-    void setTopMost(bool) override {}
-    void bringToFront() override { j.log("compact.front"); }
-    void showStatus(const DisplayUpdate&) override { j.log("compact.status"); }
     void destroy() override {
         created = false;
         j.set("compact.destroy", visible, false);
     }
-    bool created = false, visible = false;
-    TwipsPoint pos;
-    Journal& j;
+    bool created = false;
 };
 
 class FakeWizard : public FirstUseWizard {

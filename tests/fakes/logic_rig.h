@@ -19,6 +19,25 @@ struct MemoryStores {
         for (const auto& [name, value] : pairsOf(settings))
             user.putText(std::string(keys::kSetting), name, value);
     }
+    // Values put in place the same way, each where its setting lives.
+    void put(std::initializer_list<std::pair<Setting, std::string>> values) {
+        for (const auto& [s, text] : values)
+            hiveOf(s).putText(std::string(settingInfo(s).key), std::string(settingInfo(s).name),
+                              text);
+    }
+    // The stored texts, one after another ("<absent>" for one that is not there).
+    std::string get(std::initializer_list<Setting> settings) {
+        std::string texts;
+        for (Setting s : settings) {
+            const SettingInfo& i = settingInfo(s);
+            texts += (texts.empty() ? "" : " ") +
+                     hiveOf(s).text(std::string(i.key), std::string(i.name));
+        }
+        return texts;
+    }
+    MemoryBackend& hiveOf(Setting s) {
+        return settingInfo(s).hive == Hive::CurrentUser ? user : machine;
+    }
 };
 
 // The program's logic over stores in memory, with fakes for every other service and window.

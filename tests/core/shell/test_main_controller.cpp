@@ -11,9 +11,10 @@ using namespace orvane::test;
 
 const std::string kW(keys::kWindow);
 const std::string kS(keys::kSetting);
-const std::string kRun(keys::kRun);
 const std::string kTip = "Status: 85% Remaining | Time: 2:05 | Pwr: Battery";
 using Lines = std::vector<std::string>;
+using Shown = std::pair<bool, bool>;
+using S = Setting;
 
 struct Rig : LogicRig {
     Rig() { power.snapshot = discharging(85, 7530); }
@@ -29,9 +30,13 @@ struct Rig : LogicRig {
         return static_cast<std::size_t>(std::find(l.begin(), l.end(), line) - l.begin());
     }
     // Whether the main window and the panel show.
-    std::pair<bool, bool> visible() const { return {main.visible, compact.visible}; }
+    Shown visible() const { return {main.visible, compact.visible}; }
+    // What was logged and committed so far is forgotten.
+    void restart() {
+        journal.lines.clear();
+        user.commits.clear();
+    }
 };
-using Shown = std::pair<bool, bool>;
 
 TEST(StartUp, FirstRunAsksThenWritesTheDefaultsLast) {
     Rig r;
@@ -49,9 +54,7 @@ TEST(StartUp, FirstRunAsksThenWritesTheDefaultsLast) {
     // The first-run values in one commit, in order, "First Use" last; then the mode is applied.
     ASSERT_FALSE(r.user.commits.empty());
     EXPECT_EQ(r.user.commits[0], (Lines{"CompactX", "CompactY", "Display", "First Use"}));
-    EXPECT_EQ(r.user.text(kW, "CompactX") + " " + r.user.text(kW, "Display") + " " +
-                  r.user.text(kS, "First Use"),
-              "7680 0 1");
+    EXPECT_EQ(r.get({S::CompactX, S::Display, S::FirstUse}), "7680 0 1");
 
     // Full mode at the top-left corner: the window first, then the icon, its tip set by the
     // first display.
@@ -65,15 +68,26 @@ TEST(StartUp, FirstRunAsksThenWritesTheDefaultsLast) {
     // Any "First Use" but 1 is a first run again, and the defaults overwrite what was there.
     for (const char* marker : {"0", "2", "abc", ""}) {
         Rig again;
-        again.user.putText(kS, "First Use", marker);
-        again.user.putText(kW, "CompactX", "99");
+        again.put({{S::FirstUse, marker}, {S::CompactX, "99"}});
         ASSERT_TRUE(again.c.startUp());
         EXPECT_EQ(again.messages.shown.size(), 1u) << marker;
-        EXPECT_EQ(again.user.text(kW, "CompactX"), "7680") << marker;
+        EXPECT_EQ(again.get({S::CompactX}), "7680") << marker;
     }
 }
 
-TEST(StartUp, UnreadableStoreIsNamedAndNoFirstRunIsMade) {
+TEST(StartUp, ASecondCopyOrAnUnreadableStoreIsNamed) {
+    // A second copy says so and touches nothing.
+    Rig second;
+    second.instance.available = false;
+    EXPECT_FALSE(second.c.startUp());
+    ASSERT_EQ(second.messages.shown.size(), 1u);
+    const MessageRequest& m = second.messages.shown[0];
+    EXPECT_EQ(std::make_tuple(m.text, m.title, m.icon),
+              std::make_tuple("Orvane already running.", "Orvane", MsgIcon::Exclamation));
+    EXPECT_TRUE(second.journal.lines.empty());
+    EXPECT_FALSE(second.user.keyExists(kW));
+
+    // An unreadable store is left as it is: no first run is made.
     Rig r;
     r.user.problemText = "it is a folder";
     r.user.failWrites = true;  // as the file store does over what it cannot read
@@ -92,18 +106,6 @@ TEST(StartUp, UnreadableStoreIsNamedAndNoFirstRunIsMade) {
     EXPECT_TRUE(r.main.ended);
 }
 
-TEST(StartUp, SecondCopySaysSoAndTouchesNothing) {
-    Rig r;
-    r.instance.available = false;
-    EXPECT_FALSE(r.c.startUp());
-    ASSERT_EQ(r.messages.shown.size(), 1u);
-    const MessageRequest& m = r.messages.shown[0];
-    EXPECT_EQ(std::make_tuple(m.text, m.title, m.icon),
-              std::make_tuple("Orvane already running.", "Orvane", MsgIcon::Exclamation));
-    EXPECT_TRUE(r.journal.lines.empty());
-    EXPECT_FALSE(r.user.keyExists(kW));
-}
-
 TEST(StartUp, RestoresModeOnTopAndStartWithDesktop) {
     // The mode a stored "Display" starts in (0 Full, 1 Compact, 2 Minimize), stored back so;
     // the last two are a hand-set number and a type that is not read.
@@ -117,11 +119,11 @@ TEST(StartUp, RestoresModeOnTopAndStartWithDesktop) {
         const auto& [display, mode] = rows[i];
         SCOPED_TRACE(i);
         Rig r(nullptr, false);
-        r.user.putText(kW, "Always On Top", "-1");
-        r.user.putText(kW, "X", "1500");
-        r.user.putText(kW, "Y", "750.5");
+        r.put({{S::AlwaysOnTop, "-1"},
+               {S::X, "1500"},
+               {S::Y, "750.5"},
+               {S::StartWithDesktop, "/usr/bin/orvane"}});
         if (display) r.user.setValue(kW, "Display", *display);
-        r.machine.putText(kRun, "Orvane", "/usr/bin/orvane");
         // The look taken before start-up, to read the fonts ahead or not, agrees.
         EXPECT_EQ(static_cast<int>(storedDisplayMode(r.user)), mode);
         ASSERT_TRUE(r.c.startUp());
@@ -130,39 +132,34 @@ TEST(StartUp, RestoresModeOnTopAndStartWithDesktop) {
                   std::make_tuple(mode == 0, mode == 1, mode == 2));
         EXPECT_EQ(r.visible(), Shown(mode == 0, mode == 1));
         EXPECT_EQ(m.alwaysOnTopVisible, mode != 1);
-        EXPECT_EQ(std::make_tuple(m.alwaysOnTop, r.main.topMost, m.startWithDesktop),
-                  std::make_tuple(true, true, true));
+        EXPECT_TRUE(m.alwaysOnTop && r.main.topMost && m.startWithDesktop);
         EXPECT_EQ(std::make_pair(r.main.pos.x, r.main.pos.y), std::make_pair(1500.0, 750.5));
         EXPECT_TRUE(r.messages.shown.empty());
-        EXPECT_EQ(r.user.text(kW, "Display"), std::to_string(mode));
+        EXPECT_EQ(r.get({S::Display}), std::to_string(mode));
     }
 }
 
 TEST(DisplayModes, EachWindowGoesStraightToItsStateAndTheModeIsStoredOnce) {
     // A window shown and hidden in one switch flashes up under a window manager.
-    auto flashed = [](const std::vector<std::string>& lines, const std::string& window) {
-        const bool shown = std::count(lines.begin(), lines.end(), window + ".show") > 0;
-        const bool hidden = std::count(lines.begin(), lines.end(), window + ".hide") > 0;
-        return shown && hidden;
+    auto flashed = [](const Lines& l, const std::string& window) {
+        return std::count(l.begin(), l.end(), window + ".show") &&
+               std::count(l.begin(), l.end(), window + ".hide");
     };
     const MenuItem modes[] = {MenuItem::Full, MenuItem::Compact, MenuItem::Minimize};
     for (const char* stored : {"0", "1", "2"}) {
-        for (MenuItem to : modes) {
+        for (int to = 0; to < 3; ++to) {
             Rig r(stored);
-            SCOPED_TRACE(std::string(stored) + " to " + std::to_string(static_cast<int>(to)));
-            EXPECT_FALSE(flashed(r.journal.lines, "main")) << "at start";
-            EXPECT_FALSE(flashed(r.journal.lines, "compact")) << "at start";
+            SCOPED_TRACE(std::string(stored) + " to " + std::to_string(to));
+            for (const char* window : {"main", "compact"})
+                EXPECT_FALSE(flashed(r.journal.lines, window)) << "at start";
             r.user.removeKey(kW);  // a switch recreates the keys a hand edit took away
-            r.user.commits.clear();
-            r.journal.lines.clear();
-            r.c.onMenuItem(to);
-            EXPECT_FALSE(flashed(r.journal.lines, "main"));
-            EXPECT_FALSE(flashed(r.journal.lines, "compact"));
-            EXPECT_EQ(r.visible(), Shown(to == MenuItem::Full, to == MenuItem::Compact));
+            r.restart();
+            r.c.onMenuItem(modes[to]);
+            for (const char* window : {"main", "compact"})
+                EXPECT_FALSE(flashed(r.journal.lines, window));
+            EXPECT_EQ(r.visible(), Shown(to == 0, to == 1));
             EXPECT_EQ(r.user.commits, Commits{{"Display"}});
-            EXPECT_EQ(r.user.text(kW, "Display"), to == MenuItem::Full      ? "0"
-                                                  : to == MenuItem::Compact ? "1"
-                                                                            : "2");
+            EXPECT_EQ(r.get({S::Display}), std::to_string(to));
         }
     }
 }
@@ -217,8 +214,7 @@ TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
     r.user.putText(kW, "CompactY", "450");
     ASSERT_TRUE(r.c.startUp());
     r.main.pos = {1234.5, 60};
-    r.user.commits.clear();
-    r.journal.lines.clear();
+    r.restart();
     r.c.unload();
     EXPECT_EQ(r.journal.lines,
               (Lines{"tray.remove", "main.normal", "main.show", "main.events", "main.end"}));
@@ -226,9 +222,7 @@ TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
     // others (anyone may have taken it out of the file meanwhile).
     const Commits oneCommit{{"X", "Y", "CompactX", "CompactY", "Always On Top"}};
     EXPECT_EQ(r.user.commits, oneCommit);
-    EXPECT_EQ(r.user.text(kW, "X"), "1234.5");
-    EXPECT_EQ(r.user.text(kW, "CompactY"), "450");
-    EXPECT_EQ(r.user.text(kW, "Always On Top"), "0");
+    EXPECT_EQ(r.get({S::X, S::CompactY, S::AlwaysOnTop}), "1234.5 450 0");
 
     // Shutdown cannot run twice, whatever asks for it next.
     r.c.unload();
@@ -240,12 +234,44 @@ TEST(Shutdown, SavesTheNormalPositionsAndOnTopStateInOrder) {
     c.user.commits.clear();
     c.c.unload();
     EXPECT_EQ(c.user.commits, oneCommit);
-    EXPECT_EQ(c.user.text(kW, "CompactX"), "3000");
+    EXPECT_EQ(c.get({S::CompactX}), "3000");
 }
 
-// The panel saves its place and goes; no new one is made for the moment before the end.
-TEST(Shutdown, CompactDoubleClickSavesThePanelsPlaceAndEnds) {
+// What the user changes on the windows is stored at once, not only at the end.
+TEST(WindowSettings, DropsOnTopAndClosingOrExitingByThePanelAreStoredAtOnce) {
     Rig r("1");
+    ASSERT_TRUE(r.compact.created);
+    // A drop within 180 twips of the left or top edge snaps to it; at 180 it stays.
+    const std::pair<TwipsPoint, const char*> drops[] = {
+        {{179.5, 5000}, "0 5000"}, {{180, 179}, "180 0"}, {{200, 200}, "200 200"}};
+    for (const auto& [dropped, place] : drops) {
+        r.compact.pos = dropped;
+        r.user.commits.clear();
+        r.c.compactDragFinished();
+        EXPECT_EQ(r.user.commits.size(), 1u);
+        EXPECT_EQ(r.get({S::CompactX, S::CompactY}), place);
+    }
+
+    r.c.onMenuItem(MenuItem::AlwaysOnTop);
+    EXPECT_TRUE(r.main.topMost);
+    EXPECT_EQ(r.get({S::AlwaysOnTop}), "-1");
+    // ... also after the key was deleted while the program ran.
+    r.user.removeKey(kW);
+    r.c.onMenuItem(MenuItem::AlwaysOnTop);
+    EXPECT_EQ(r.get({S::AlwaysOnTop}), "0");
+
+    // Closed by the window manager: the place is kept and the panel made anew there.
+    r.compact.pos = {3000, 900};
+    r.journal.lines.clear();
+    r.c.compactClosed();
+    EXPECT_EQ(r.get({S::CompactX}), "3000");
+    EXPECT_TRUE(r.compact.created);
+    EXPECT_EQ(r.compact.pos.x, 3000);
+    EXPECT_LT(r.at("compact.destroy"), r.at("compact.create"));
+    EXPECT_NE(r.at("main.front"), r.journal.lines.size());
+
+    // Its double click asks; Yes saves its place and ends, and no new panel is made for the
+    // moment before the end.
     r.compact.pos = {4500, 3000};
     r.journal.lines.clear();
     r.messages.answers = {MsgAnswer::No, MsgAnswer::Yes};
@@ -253,43 +279,8 @@ TEST(Shutdown, CompactDoubleClickSavesThePanelsPlaceAndEnds) {
     EXPECT_FALSE(r.main.ended);
     r.c.compactIconDoubleClicked();
     EXPECT_TRUE(r.main.ended);
-    EXPECT_EQ(r.user.text(kW, "CompactX") + " " + r.user.text(kW, "CompactY"), "4500 3000");
-    EXPECT_EQ(std::count(r.journal.lines.begin(), r.journal.lines.end(), "compact.create"), 0);
-}
-
-// What the user changes on the windows is stored at once, not only at the end.
-TEST(WindowSettings, DropsOnTopAndClosingThePanelAreStoredAtOnce) {
-    Rig r("1");
-    ASSERT_TRUE(r.compact.created);
-    // A drop within 180 twips of the left or top edge snaps to it; at 180 it stays.
-    const std::tuple<TwipsPoint, const char*, const char*> drops[] = {
-        {{179.5, 5000}, "0", "5000"}, {{180, 179}, "180", "0"}, {{200, 200}, "200", "200"}};
-    for (const auto& [dropped, x, y] : drops) {
-        r.compact.pos = dropped;
-        r.user.commits.clear();
-        r.c.compactDragFinished();
-        EXPECT_EQ(r.user.commits.size(), 1u);
-        EXPECT_EQ(r.user.text(kW, "CompactX"), x);
-        EXPECT_EQ(r.user.text(kW, "CompactY"), y);
-    }
-
-    r.c.onMenuItem(MenuItem::AlwaysOnTop);
-    EXPECT_TRUE(r.main.topMost);
-    EXPECT_EQ(r.user.text(kW, "Always On Top"), "-1");
-    // ... also after the key was deleted while the program ran.
-    r.user.removeKey(kW);
-    r.c.onMenuItem(MenuItem::AlwaysOnTop);
-    EXPECT_EQ(r.user.text(kW, "Always On Top"), "0");
-
-    // Closed by the window manager: the place is kept and the panel made anew there.
-    r.compact.pos = {3000, 900};
-    r.journal.lines.clear();
-    r.c.compactClosed();
-    EXPECT_EQ(r.user.text(kW, "CompactX"), "3000");
-    EXPECT_TRUE(r.compact.created);
-    EXPECT_EQ(r.compact.pos.x, 3000);
-    EXPECT_LT(r.at("compact.destroy"), r.at("compact.create"));
-    EXPECT_NE(r.at("main.front"), r.journal.lines.size());
+    EXPECT_EQ(r.get({S::CompactX, S::CompactY}), "4500 3000");
+    EXPECT_EQ(r.at("compact.create"), r.journal.lines.size());
 }
 
 TEST(TrayEvents, EachModeAndEventDoesWhatTheTableSays) {
@@ -324,7 +315,7 @@ TEST(TrayEvents, EachModeAndEventDoesWhatTheTableSays) {
 
 TEST(MenuCommands, StartWithDesktopBelievesOnlyWhatReadsBack) {
     Rig r(nullptr, false);
-    r.machine.putText(kRun, "Orvane", "");  // switched off: unchecked, as is an unset on-top
+    r.put({{S::StartWithDesktop, ""}});  // switched off: unchecked, as is an unset on-top
     r.c.setProgramPath("/usr/bin/orvane");
     ASSERT_TRUE(r.c.startUp());
     EXPECT_FALSE(r.c.menu().startWithDesktop);
@@ -332,10 +323,10 @@ TEST(MenuCommands, StartWithDesktopBelievesOnlyWhatReadsBack) {
     EXPECT_FALSE(r.main.topMost);
     r.c.onMenuItem(MenuItem::StartWithDesktop);
     EXPECT_TRUE(r.c.menu().startWithDesktop);
-    EXPECT_EQ(r.machine.text(kRun, "Orvane"), "/usr/bin/orvane");
+    EXPECT_EQ(r.get({S::StartWithDesktop}), "/usr/bin/orvane");
     r.c.onMenuItem(MenuItem::StartWithDesktop);
     EXPECT_FALSE(r.c.menu().startWithDesktop);
-    EXPECT_EQ(r.machine.text(kRun, "Orvane"), "");  // written empty, not deleted
+    EXPECT_EQ(r.get({S::StartWithDesktop}), "");  // written empty, not deleted
     EXPECT_TRUE(r.messages.shown.empty());
 
     r.machine.failWrites = true;
@@ -364,7 +355,7 @@ TEST(MenuCommands, RefreshRunsTheWholeHandlerAndLearnsNothingWithoutADrop) {
     r.c.onMenuItem(MenuItem::Refresh);
     EXPECT_EQ(r.journal.lines, (Lines{"main.status", "tray.modify"}));
     EXPECT_EQ(r.c.lastUpdate(), 36030);
-    EXPECT_EQ(r.user.text(kS, "Count"), "<absent>");
+    EXPECT_EQ(r.get({S::Count}), "<absent>");
     ASSERT_EQ(r.messages.shown.size(), 1u);  // the alarm that held since start-up speaks now
 
     // A reading the source never reported (sysfs without a uevent) is read and shown.
