@@ -87,23 +87,9 @@ TEST(Alarms, EachReadingShowsWhatItsThresholdsCallFor) {
     }
 }
 
-TEST(Alarms, MessageQuotesTheStatusAsNowShown) {
-    Rig r(discharging(50, 3600), "LowBatt=1 LowBattVal=10");
-    r.step(discharging(9, 25 * 60));
-    ASSERT_EQ(r.messages.shown.size(), 1u);
-    const MessageRequest& m = r.messages.shown[0];
-    EXPECT_EQ(m.text,
-              "Low battery.\r\rYou should change to a new battery of switch to outlet power to "
-              "prevent data lost."
-              "\r\rCurrent status: \r  Status: 9% Remaining\r  Battery Time: 0:25\r  Power Source: "
-              "Battery");
-    EXPECT_EQ(std::make_tuple(m.title, m.icon, m.buttons),
-              std::make_tuple("Orvane", MsgIcon::Information, MsgButtons::Ok));
-    EXPECT_EQ(FormatStatusText({}), "  Status: \r  Battery Time: \r  Power Source: ");
-}
-
-TEST(Alarms, ChangeDuringAnOpenMessageWaitsForItToClose) {
-    Rig r(discharging(50), "LowBatt=1 LowBattVal=40 CriticalBatt=1 CriticalBattVal=20");
+// The message quotes the status as now shown; a change while it is open waits for it to close.
+TEST(Alarms, MessageQuotesTheStatusShownAndAChangeWaitsForItToClose) {
+    Rig r(discharging(50, 3600), "LowBatt=1 LowBattVal=40 CriticalBatt=1 CriticalBattVal=20");
     std::vector<std::string> shownWhileOpen;
     int depth = 0;
     r.messages.onShow = [&](const MessageRequest&) {
@@ -113,9 +99,19 @@ TEST(Alarms, ChangeDuringAnOpenMessageWaitsForItToClose) {
         if (shownWhileOpen.size() == 1) r.step(discharging(15));  // arrives while the box is open
         --depth;
     };
-    r.step(discharging(35));
+    r.step(discharging(35, 25 * 60));
+    ASSERT_EQ(r.messages.shown.size(), 2u);
+    const MessageRequest& m = r.messages.shown[0];
+    EXPECT_EQ(m.text,
+              "Low battery.\r\rYou should change to a new battery of switch to outlet power to "
+              "prevent data lost."
+              "\r\rCurrent status: \r  Status: 35% Remaining\r  Battery Time: 0:25\r  Power "
+              "Source: Battery");
+    EXPECT_EQ(std::make_tuple(m.title, m.icon, m.buttons),
+              std::make_tuple("Orvane", MsgIcon::Information, MsgButtons::Ok));
     EXPECT_EQ(r.take(), (Heads{"Low battery.", "Critical battery."}));
     EXPECT_EQ(shownWhileOpen, (std::vector<std::string>{"35% Remaining", "15% Remaining"}));
+    EXPECT_EQ(FormatStatusText({}), "  Status: \r  Battery Time: \r  Power Source: ");
 }
 
 TEST(MsgEvent, StateMachine) {
@@ -268,8 +264,10 @@ TEST(ControlCenterModel, SliderRulesKeepTheLimitsAndTheLabels) {
 // Each box opens as stored and its slider and label are enabled exactly while it is checked.
 // Ok is one commit of the ten values before the alarms reload: killed at any moment, the
 // program leaves them all as they were or all as the dialog showed them.
-TEST(ControlCenterModel, BoxesEnableTheirSlidersAndOkWritesTheTenValuesInOneCommit) {
-    Harness h("LowBatt=1 CriticalBattTime=1 PowerSourceChange=1 BatteryFullyCharged=1");
+TEST(ControlCenterModel, BoxesEnableTheirSlidersOkWritesTheTenValuesInOneCommitResetAsks) {
+    Harness h(
+        "LowBatt=1 CriticalBattTime=1 PowerSourceChange=1 BatteryFullyCharged=1 Data=1.5 "
+        "Count=4");
     ControlCenterModel m = h.loaded();
     const auto enabled = [&m] {
         std::string on;
@@ -299,12 +297,10 @@ TEST(ControlCenterModel, BoxesEnableTheirSlidersAndOkWritesTheTenValuesInOneComm
     EXPECT_EQ(h.user.commits, Commits{names});
     EXPECT_EQ(h.calls, std::vector<std::string>{"loadAlarms, commits 1"});
     EXPECT_TRUE(h.messages.shown.empty());
-}
 
-TEST(ControlCenterModel, ResetAsksWithNoAsDefaultAndOnYesClearsRefreshesAndConfirms) {
-    Harness h("Data=1.5 Count=4");
-    ControlCenterModel m = h.loaded();
+    // Reset asks, No the default; Yes clears the learnt data, refreshes and confirms.
     h.messages.onShow = [&](const MessageRequest& r) { h.calls.push_back("msg:" + r.text); };
+    h.calls.clear();
 
     h.messages.answers = {MsgAnswer::No};
     m.reset();

@@ -169,20 +169,20 @@ TEST(DisplayModes, MinimizeKeepsTheWindowWhileNoTrayShowsTheIcon) {
     r.tray.trayExists = false;  // nothing to click in a tray: the window stays
     ASSERT_TRUE(r.c.startUp());
     EXPECT_EQ(r.visible(), Shown(true, false));
-    r.tray.trayExists = true;
-    r.c.trayAvailabilityChanged();
-    EXPECT_FALSE(r.main.visible);
-    r.tray.trayExists = false;  // the panel went away: the window is the way to the menu again
-    r.c.trayAvailabilityChanged();
-    EXPECT_TRUE(r.main.visible);
-    r.c.onMenuItem(MenuItem::Minimize);
-    EXPECT_TRUE(r.main.visible);
-    r.c.onMenuItem(MenuItem::Compact);
-    r.c.trayAvailabilityChanged();  // the panel is the way there in Compact mode
-    EXPECT_EQ(r.visible(), Shown(false, true));
-    r.c.onMenuItem(MenuItem::Full);
-    r.c.trayAvailabilityChanged();
-    EXPECT_EQ(r.visible(), Shown(true, false));
+    // A tray that comes and goes (then the window is the way to the menu again); in the other
+    // modes it changes nothing.
+    const std::tuple<std::optional<MenuItem>, bool, Shown> steps[] = {
+        // clang-format off
+        {std::nullopt, true, {false, false}}, {std::nullopt, false, {true, false}},
+        {MenuItem::Minimize, false, {true, false}}, {MenuItem::Compact, true, {false, true}},
+        {MenuItem::Full, true, {true, false}}};
+    // clang-format on
+    for (const auto& [item, tray, shown] : steps) {
+        r.tray.trayExists = tray;
+        if (item) r.c.onMenuItem(*item);
+        r.c.trayAvailabilityChanged();
+        EXPECT_EQ(r.visible(), shown);
+    }
 }
 
 TEST(Shutdown, CloseQuestionDependsOnTheReason) {

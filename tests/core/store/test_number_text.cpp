@@ -26,26 +26,24 @@ TEST(NumberText, ParsesWhatAStoreMayHoldAndFormatsSoItReadsBack) {
 }
 
 TEST(SettingValue, ConvertsEachKindAsTheReadersExpect) {
-    const SettingValue absent;
-    EXPECT_EQ(absent.toNumber(), 0);
-    EXPECT_EQ(absent.toText(), "");
-    EXPECT_FALSE(absent.toBool());
-
-    EXPECT_EQ(SettingValue::text("-1").toBool(), true);
-    EXPECT_EQ(SettingValue::text("0").toBool(), false);
-    EXPECT_EQ(SettingValue::text("abc").toNumber(), 0);
-    EXPECT_EQ(SettingValue::text("").toNumber(), 0);
-    EXPECT_EQ(SettingValue::text("").kind(), SettingValue::Kind::Text);
-
-    EXPECT_EQ(SettingValue::number(1).toNumber(), 1);
-    EXPECT_EQ(SettingValue::number(-7).toText(), "-7");
-    EXPECT_TRUE(SettingValue::number(2).toBool());
-
-    // 16-bit readings neither wrap nor overflow.
-    EXPECT_EQ(SettingValue::text("40000").toInt16(), 32767);
-    EXPECT_EQ(SettingValue::text("-40000").toInt16(), -32768);
-    EXPECT_EQ(SettingValue::text("2.5").toInt16(), 2);
-    EXPECT_EQ(SettingValue::text("3.5").toInt16(), 4);
+    // Absent and texts that are no number read as 0; 16-bit readings neither wrap nor overflow.
+    const auto text = &SettingValue::text;
+    const auto number = &SettingValue::number;
+    const std::tuple<SettingValue, double, const char*, std::int16_t> rows[] = {
+        // clang-format off
+        {SettingValue(), 0, "", 0}, {text("-1"), -1, "-1", -1}, {text("0"), 0, "0", 0},
+        {text("abc"), 0, "abc", 0}, {text(""), 0, "", 0}, {number(1), 1, "1", 1},
+        {number(-7), -7, "-7", -7}, {text("40000"), 40000, "40000", 32767},
+        {text("-40000"), -40000, "-40000", -32768}, {text("2.5"), 2.5, "2.5", 2},
+        {text("3.5"), 3.5, "3.5", 4},
+        // clang-format on
+    };
+    for (const auto& [v, n, t, int16] : rows) {
+        EXPECT_EQ(std::make_tuple(v.toNumber(), v.toText(), v.toBool(), v.toInt16()),
+                  std::make_tuple(n, std::string(t), n != 0, int16))
+            << t;
+    }
+    EXPECT_EQ(text("").kind(), SettingValue::Kind::Text);
 }
 
 TEST(Decimal, KeepsEveryDigitThroughText) {
