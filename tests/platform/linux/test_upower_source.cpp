@@ -45,7 +45,7 @@ void settle() {
     QDBusConnection::systemBus().call(
         QDBusMessage::createMethodCall(kService, kManagerPath, "org.freedesktop.DBus.Peer", "Ping"),
         QDBus::BlockWithGui, 5000);
-    QTest::qWait(100);
+    QCoreApplication::processEvents();
 }
 
 struct Counted {
@@ -96,7 +96,7 @@ TEST(UPowerMock, DaemonLeavesAndReturns) {
     ASSERT_GT(pid, 0);
     ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGTERM), 0);
     EXPECT_TRUE(c.waitFor(kUnreachable));
-    QTest::qWait(200);
+    settle();
     EXPECT_EQ(c.notifications, 1);
 
     // A new mock on the wrapper's bus, left to the wrapper to stop. A new daemon starts blank
@@ -134,12 +134,17 @@ TEST(NoUPower, SysfsReadsAgainOnUeventsAndOnAskingAndUPowerIsUnreachable) {
     SysfsPowerSource source(QString::fromStdString(root.path()), std::chrono::milliseconds(0));
     int notifications = 0;
     source.setChangeListener([&] { ++notifications; });
+    // The reread a uevent asks for is done once its timer has fired.
+    const auto reread = [timer = source.findChild<QTimer*>()] {
+        return QTest::qWaitFor([timer] { return !timer->isActive(); }, 5000);
+    };
     test::writePowerSupply(root.path(), "BAT0", {{"capacity", "79"}});
     source.handleUevent();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return notifications == 1; }, 5000));
+    EXPECT_TRUE(reread());
+    EXPECT_EQ(notifications, 1);
     EXPECT_EQ(source.read().batteryLifePercent, 79);
     source.handleUevent();  // nothing changed
-    QTest::qWait(100);
+    EXPECT_TRUE(reread());
     EXPECT_EQ(notifications, 1);
     for (int capacity : {79, 60, 21}) {
         test::writePowerSupply(root.path(), "BAT0", {{"capacity", std::to_string(capacity)}});

@@ -75,7 +75,8 @@ TEST(UPowerMapping, MapsFactsToSnapshot) {
         {66.6, 67, 1}, {67.0, 67, 1}, {99.5, 100, 1}, {100.0, 100, 1},
     };
     for (const auto& c : levels) {
-        const UPowerFacts f{true, true, true, 2u, 2u, c.percent, 7530, 100.0, 10.0};
+        UPowerFacts f = facts();
+        f.percentage = c.percent;
         EXPECT_EQ(mapUPowerFacts(f), (PowerSnapshot{0, c.flag, c.rounded, 7530, 36000}))
             << c.percent;
     }
