@@ -147,6 +147,11 @@ TEST(ChangeHandler, LearnsFromEachDropOverTheWholeTimeTheChargeWasShown) {
     EXPECT_EQ(h.main.last.main.status, "84% Remaining");
     h.at(36150 + 540, discharging(81));  // three points in nine minutes
     EXPECT_EQ(h.get({S::Data, S::Count}), "2.75 2");
+    // Plugged in and out at the same charge: the interval starts again on battery.
+    h.at(36750, charging(81));
+    h.at(36810, discharging(81));
+    h.at(36870, discharging(80));  // one point in one minute
+    EXPECT_EQ(h.get({S::Data, S::Count}), "2.166666666666666666666666667 3");
 }
 
 // After the wizard (1.8 minutes a point, weight 10, tolerance 10 %) a 15-minute lid-close
