@@ -16,6 +16,8 @@ test_set=(libbenchmark-dev
           weston xwayland clang libclang-rt-dev clang-format appstream
           g++-mingw-w64-x86-64 wine64
           at-spi2-core gir1.2-atspi-2.0
+          # a locale with a decimal comma, for the stored numbers' test in it
+          locales-all
           # the desktops whose panels the tray is tried on
           xfce4-panel xfwm4 lxqt-panel gnome-shell gnome-shell-extension-appindicator
           sway waybar kwin-x11 plasma-desktop plasma-workspace)
