@@ -51,7 +51,8 @@ corner() { win_geometry "$panel" | cut -d" " -f1-2; }
 steady() { local last=$now; now=$(corner); [ "$now" = "$last" ]; }
 steady_corner() { local now=; WAIT_S=2 wait_for steady; echo "$now"; }
 # drag_to X Y: presses on the icon, moves in steps as a hand does, and lets go with the panel's
-# corner at X,Y (the harness's drag_to, with a window manager's lag in mind).
+# corner at X,Y (the harness's drag_to, with a window manager's lag in mind). Not shared: its
+# last correction would hide a panel that trails the pointer, which the harness's must catch.
 drag_to() {
   local x y ox oy gx=6 gy=6 step px py
   read -r x y _ _ < <(win_geometry "$panel")
