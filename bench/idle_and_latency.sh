@@ -226,6 +226,8 @@ line() { printf '%-44s %-34s %-14s %s\n' "$@"; }
 
 start_x_watcher || exit 1
 hlog "program: $prog"
+# The figures follow the default font (its faces' tables, fontconfig's rules): say which it is.
+hlog "default font: $(fc-match sans-serif 2>&1) (FONTCONFIG_FILE=${FONTCONFIG_FILE:-unset})"
 
 # ---- a. start to tray icon, beside the empty program ---------------------------------------
 # Interleaved, the order swapped every round, so a slower stretch of the machine weighs on both.
