@@ -111,7 +111,6 @@ TEST(Alarms, MessageQuotesTheStatusShownAndAChangeWaitsForItToClose) {
               std::make_tuple("Orvane", MsgIcon::Information, MsgButtons::Ok));
     EXPECT_EQ(r.take(), (Heads{"Low battery.", "Critical battery."}));
     EXPECT_EQ(shownWhileOpen, (std::vector<std::string>{"35% Remaining", "15% Remaining"}));
-    EXPECT_EQ(FormatStatusText({}), "  Status: \r  Battery Time: \r  Power Source: ");
 }
 
 TEST(MsgEvent, StateMachine) {

@@ -55,7 +55,6 @@ TEST(ComposeDisplay, DecidesTextsKeysAndBarFromOneReading) {
 TEST(DisplayHelpers, TimeTextsAndReadBacks) {
     const std::pair<int, const char*> twoDigits[] = {{5, "05"}, {0, "00"}, {12, "12"}, {-5, "-5"}};
     for (const auto& [n, text] : twoDigits) EXPECT_EQ(FormatTwoDigits(n), text);
-    EXPECT_EQ(TimeText(125), "2:05");
     EXPECT_EQ(TimeText(32767), "546:07");
 
     const std::pair<const char*, int> sources[] = {

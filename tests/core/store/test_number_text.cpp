@@ -46,21 +46,11 @@ TEST(SettingValue, ConvertsEachKindAsTheReadersExpect) {
     EXPECT_EQ(text("").kind(), SettingValue::Kind::Text);
 }
 
+// Their rounding and precision are the estimate's and learning's cases.
 TEST(Decimal, KeepsEveryDigitThroughText) {
-    const std::string third = formatDecimal(Decimal(1) / 3);
-    EXPECT_EQ(third.substr(0, 12), "0.3333333333");
-    ASSERT_TRUE(parseDecimal(third));
-    EXPECT_EQ(formatDecimal(*parseDecimal(third)), third);
     for (const char* text : {"2.5", "0", "20000", "0.000012"})
         EXPECT_EQ(formatDecimal(parseDecimal(text).value()), text);
-    EXPECT_EQ(formatDecimal(Decimal(0)), "0");
-    EXPECT_FALSE(parseDecimal("abc"));
-    EXPECT_FALSE(parseDecimal(""));
-
-    const std::pair<const char*, long long> rounded[] = {
-        {"112.5", 112}, {"117.5", 118}, {"-2.5", -2}, {"7.49", 7}};
-    for (const auto& [text, n] : rounded)
-        EXPECT_EQ(roundHalfEven(parseDecimal(text).value()), n) << text;
+    EXPECT_FALSE(parseDecimal("abc") || parseDecimal(""));
 }
 
 }  // namespace
