@@ -76,30 +76,11 @@ private slots:
         QCOMPARE(p.get({Setting::Data}), "");
     }
 
-    // The menu's modes, and one Control Center, owned by the main window and not modal; the About
-    // box goes through the same single-window slot, which the dialog tests check.
-    void theMenuSwitchesModesAndOpensOneControlCenter() {
+    // One Control Center, owned by the main window and not modal; the About box goes through the
+    // same single-window slot, which the dialog tests check. The windows and marks of the modes
+    // are the logic's, the panel's and the tray item's cases.
+    void theMenuOpensOneControlCenter() {
         Program p;
-        // The item chosen, the stored mode, which windows show, whether Always On Top does.
-        const std::tuple<MenuItem, const char*, bool, bool, bool> rows[] = {
-            {MenuItem::Compact, "1", false, true, false},
-            {MenuItem::Minimize, "2", false, false, true},
-            {MenuItem::Compact, "1", false, true, false},
-            {MenuItem::Full, "0", true, false, true},
-            // The mode in effect, applied again: Qt would untick its item, the logic keeps it.
-            {MenuItem::Full, "0", true, false, true}};
-        // Without a tray to click (as offscreen), Minimize keeps the main window.
-        const bool noTray = !QSystemTrayIcon::isSystemTrayAvailable();
-        for (const auto& [item, display, main, compact, onTopItem] : rows) {
-            p.choose(item);
-            QCOMPARE(p.get({Setting::Display}), display);
-            QCOMPARE(p.main().isVisible(), main || (noTray && item == MenuItem::Minimize));
-            QCOMPARE(p.compact()->isVisible(), compact);
-            QCOMPARE(p.main().menuAction(MenuItem::AlwaysOnTop)->isVisible(), onTopItem);
-            for (MenuItem m : {MenuItem::Full, MenuItem::Compact, MenuItem::Minimize})
-                QCOMPARE(p.checked(m), m == item);
-        }
-
         p.choose(MenuItem::ControlCenter);
         QPointer<ControlCenterWindow> cc = p.host->controlCenter();
         QVERIFY(cc && cc->isVisible() && !cc->isModal() && cc->parentWidget() == &p.main());
