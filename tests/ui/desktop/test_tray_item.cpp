@@ -261,6 +261,7 @@ private slots:
         const QSize menu(160, 240);
         const std::pair<QPoint, QPoint> pointsAndPlaces[] = {
             {{400, 300}, {400, 300}},    // fits: top-left at the point
+            {{1440, 710}, {1440, 710}},  // fits to the pixel: still at the point
             {{1403, 974}, {1403, 710}},  // in the bottom panel: standing on it
             {{1403, 940}, {1403, 700}},  // near the bottom: above the point
             {{1550, 15}, {1390, 30}},    // in the top panel, at the right: below it
