@@ -8,7 +8,7 @@
 #   scripts/deps.sh --check SET   exit 0 when SET is fully installed, install nothing
 set -euo pipefail
 
-run_set=(cmake ninja-build g++ qt6-base-dev libxcb1-dev libboost-dev xdg-utils)
+run_set=(cmake ninja-build g++ qt6-base-dev libxcb1-dev libdbus-1-dev pkgconf libboost-dev xdg-utils)
 test_set=(libbenchmark-dev
           python3-dbusmock python3-gi dbus dbus-daemon libglib2.0-bin
           xvfb xauth x11-utils xdotool trayer imagemagick

@@ -1,14 +1,9 @@
 #include "platform/linux/upower_source.h"
 
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QDBusReply>
-#include <QDBusServiceWatcher>
-#include <QDBusVariant>
-#include <QMetaType>
+#include <dbus/dbus.h>
+
 #include <QTimer>
+#include <cstring>
 
 #include "platform/linux/linux_log.h"
 
@@ -16,126 +11,111 @@ namespace orvane {
 
 namespace {
 
-const QString kService = QStringLiteral("org.freedesktop.UPower");
-const QString kManagerPath = QStringLiteral("/org/freedesktop/UPower");
-const QString kManagerIface = QStringLiteral("org.freedesktop.UPower");
-const QString kDisplayPath = QStringLiteral("/org/freedesktop/UPower/devices/DisplayDevice");
-const QString kDeviceIface = QStringLiteral("org.freedesktop.UPower.Device");
-const QString kPropsIface = QStringLiteral("org.freedesktop.DBus.Properties");
+const char* const kService = "org.freedesktop.UPower";
+const char* const kManagerPath = "/org/freedesktop/UPower";
+const char* const kManagerIface = "org.freedesktop.UPower";
+const char* const kDisplayPath = "/org/freedesktop/UPower/devices/DisplayDevice";
+const char* const kDeviceIface = "org.freedesktop.UPower.Device";
+const char* const kPropsIface = "org.freedesktop.DBus.Properties";
 
 // The first read blocks the UI; a daemon slower than this is treated as not there yet.
 constexpr int kSyncTimeoutMs = 1000;
 
-QVariant unwrap(QVariant value) {
-    while (value.metaType() == QMetaType::fromType<QDBusVariant>())
-        value = value.value<QDBusVariant>().variant();
-    return value;
+std::string propertiesChanged(const char* path) {
+    return std::string("type='signal',sender='") + kService + "',path='" + path + "',interface='" +
+           kPropsIface + "',member='PropertiesChanged'";
 }
 
-bool isNumber(const QVariant& v) {
-    switch (v.metaType().id()) {
-        case QMetaType::Bool:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Double:
-        case QMetaType::Float:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::UChar:
-        case QMetaType::SChar:
-        case QMetaType::Char:
-            return true;
-        default:
-            return false;
+// `method` of org.freedesktop.DBus.Properties on the object, for its interface and then `more`.
+BusMessage propertiesCall(bool manager, const char* method, const char* more = nullptr) {
+    BusMessage m(dbus_message_new_method_call(kService, manager ? kManagerPath : kDisplayPath,
+                                              kPropsIface, method));
+    const char* iface = manager ? kManagerIface : kDeviceIface;
+    if (m && !dbus_message_append_args(m.get(), DBUS_TYPE_STRING, &iface, DBUS_TYPE_INVALID))
+        m.reset();
+    if (m && more && !dbus_message_append_args(m.get(), DBUS_TYPE_STRING, &more, DBUS_TYPE_INVALID))
+        m.reset();
+    return m;
+}
+
+bool isReply(DBusMessage* reply) {
+    return reply && dbus_message_get_type(reply) == DBUS_MESSAGE_TYPE_METHOD_RETURN;
+}
+
+const char* errorOf(DBusMessage* reply) {
+    const char* name = reply ? dbus_message_get_error_name(reply) : nullptr;
+    return name ? name : "no reply";
+}
+
+UPowerValue valueOf(DBusMessageIter it) {
+    while (dbus_message_iter_get_arg_type(&it) == DBUS_TYPE_VARIANT) {
+        DBusMessageIter inner;
+        dbus_message_iter_recurse(&it, &inner);
+        it = inner;
     }
-}
-
-std::optional<bool> toBool(const QVariant& raw) {
-    const QVariant v = unwrap(raw);
-    if (!isNumber(v)) return std::nullopt;
-    if (v.metaType().id() == QMetaType::Bool) return v.toBool();
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    if (!ok) return std::nullopt;
-    return d != 0.0;
-}
-
-std::optional<double> toDouble(const QVariant& raw) {
-    bool ok = false;
-    const double d = unwrap(raw).toDouble(&ok);
-    return ok ? std::optional<double>(d) : std::nullopt;
-}
-
-std::optional<std::int64_t> toInt64(const QVariant& raw) {
-    bool ok = false;
-    const qlonglong n = unwrap(raw).toLongLong(&ok);
-    return ok ? std::optional<std::int64_t>(n) : std::nullopt;
-}
-
-std::optional<std::uint32_t> toUInt32(const QVariant& raw) {
-    bool ok = false;
-    const uint n = unwrap(raw).toUInt(&ok);
-    return ok ? std::optional<std::uint32_t>(n) : std::nullopt;
-}
-
-template <typename T, typename Convert>
-void take(const QVariantMap& props, const char* key, std::optional<T>& into, Convert convert) {
-    const auto it = props.constFind(QLatin1String(key));
-    if (it != props.constEnd()) into = convert(it.value());
+    // Large enough for any basic type; read as the type the bus says it is.
+    DBusBasicValue v;
+    std::memset(&v, 0, sizeof v);
+    const int type = dbus_message_iter_get_arg_type(&it);
+    if (dbus_type_is_basic(type)) dbus_message_iter_get_basic(&it, &v);
+    switch (type) {
+        case DBUS_TYPE_BOOLEAN:
+            return v.bool_val != 0;
+        case DBUS_TYPE_BYTE:
+            return std::int64_t{v.byt};
+        case DBUS_TYPE_INT16:
+            return std::int64_t{v.i16};
+        case DBUS_TYPE_UINT16:
+            return std::int64_t{v.u16};
+        case DBUS_TYPE_INT32:
+            return std::int64_t{v.i32};
+        case DBUS_TYPE_UINT32:
+            return std::int64_t{v.u32};
+        case DBUS_TYPE_INT64:
+            return std::int64_t{v.i64};
+        case DBUS_TYPE_UINT64:
+            return std::uint64_t{v.u64};
+        case DBUS_TYPE_DOUBLE:
+            return v.dbl;
+        default:
+            return std::monostate{};
+    }
 }
 
 }  // namespace
 
-void UPowerSource::applyManagerProperties(UPowerFacts& facts, const QVariantMap& props) {
-    take(props, "OnBattery", facts.onBattery, toBool);
-}
-
-void UPowerSource::applyDeviceProperties(UPowerFacts& facts, const QVariantMap& props) {
-    take(props, "IsPresent", facts.isPresent, toBool);
-    take(props, "Type", facts.type, toUInt32);
-    take(props, "State", facts.state, toUInt32);
-    take(props, "Percentage", facts.percentage, toDouble);
-    take(props, "TimeToEmpty", facts.timeToEmpty, toInt64);
-    take(props, "EnergyFull", facts.energyFull, toDouble);
-    take(props, "EnergyRate", facts.energyRate, toDouble);
-}
-
-UPowerSource::UPowerSource(const QDBusConnection& bus, QObject* parent)
-    : QObject(parent), bus_(bus), otherHalf_(new QTimer(this)) {
+UPowerSource::UPowerSource(std::unique_ptr<BusConnection> bus, QObject* parent)
+    : QObject(parent), bus_(std::move(bus)), otherHalf_(new QTimer(this)) {
     otherHalf_->setSingleShot(true);
     otherHalf_->setInterval(150);
     connect(otherHalf_, &QTimer::timeout, this, [this] {
         waitedForOtherHalf_ = true;
         recompute();
     });
-    // Subscribe before reading, so no change falls between the read and the subscription.
-    // Connecting by the well-known name follows a restarted daemon on its own.
-    bus_.connect(kService, kManagerPath, kPropsIface, QStringLiteral("PropertiesChanged"), this,
-                 SLOT(onManagerChanged(QString, QVariantMap, QStringList)));
-    bus_.connect(kService, kDisplayPath, kPropsIface, QStringLiteral("PropertiesChanged"), this,
-                 SLOT(onDisplayChanged(QString, QVariantMap, QStringList)));
-    auto* watcher = new QDBusServiceWatcher(
-        kService, bus_,
-        QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration,
-        this);
-    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this,
-            &UPowerSource::onServiceRegistered);
-    connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this,
-            &UPowerSource::onServiceUnregistered);
-
-    if (!bus_.isConnected()) {
+    if (!bus_->connected()) {
         qCDebug(lcPower) << "no system bus";
         return;
     }
-    QDBusConnectionInterface* daemon = bus_.interface();
-    if (daemon && daemon->isServiceRegistered(kService).value()) {
+    bus_->onSignal([this](DBusMessage* m) { onSignal(m); });
+    bus_->onDrained([this] {
+        if (recomputePending_) recompute();
+    });
+    // Subscribe before reading, so no change falls between the read and the subscription.
+    // The rules name the daemon by its well-known name: a restarted one matches them too.
+    bus_->addMatch(propertiesChanged(kManagerPath));
+    bus_->addMatch(propertiesChanged(kDisplayPath));
+    bus_->addMatch(std::string("type='signal',sender='org.freedesktop.DBus',"
+                               "interface='org.freedesktop.DBus',member='NameOwnerChanged',"
+                               "arg0='") +
+                   kService + "'");
+    owner_ = bus_->nameOwner(kService, kSyncTimeoutMs);
+    if (!owner_.empty()) {
         readAllSync();
     } else {
         // May start an activatable daemon; its arrival triggers a full read.
         readAllAsync();
     }
+    recomputePending_ = false;
     snapshot_ = mapUPowerFacts(facts_);
     qCDebug(lcPower) << "initial" << snapshot_.acStatus << snapshot_.batteryStatus
                      << snapshot_.batteryLifePercent << snapshot_.batteryLifeTime
@@ -148,92 +128,68 @@ void UPowerSource::setChangeListener(std::function<void()> listener) {
     listener_ = std::move(listener);
 }
 
-void UPowerSource::readAllSync() {
-    for (Object object : {Object::Manager, Object::Display}) {
-        const bool manager = object == Object::Manager;
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            kService, manager ? kManagerPath : kDisplayPath, kPropsIface, QStringLiteral("GetAll"));
-        call << (manager ? kManagerIface : kDeviceIface);
-        const QDBusReply<QVariantMap> reply = bus_.call(call, QDBus::Block, kSyncTimeoutMs);
-        if (!reply.isValid()) {
-            qCDebug(lcPower) << "GetAll failed:" << reply.error().message();
-            continue;
-        }
-        apply(object, reply.value());
+bool UPowerSource::daemonInstalled() {
+    return bus_->connected() && (!owner_.empty() || bus_->activatable(kService, kSyncTimeoutMs));
+}
+
+void UPowerSource::onSignal(DBusMessage* m) {
+    if (dbus_message_is_signal(m, DBUS_INTERFACE_LOCAL, "Disconnected")) {
+        qCDebug(lcPower) << "the system bus went away";
+        daemonLeft();
+        return;
     }
-}
-
-void UPowerSource::readAllAsync() {
-    getAllAsync(Object::Manager);
-    getAllAsync(Object::Display);
-}
-
-void UPowerSource::getAllAsync(Object object) {
-    const bool manager = object == Object::Manager;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        kService, manager ? kManagerPath : kDisplayPath, kPropsIface, QStringLiteral("GetAll"));
-    call << (manager ? kManagerIface : kDeviceIface);
-    auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-    const std::uint64_t generation = generation_;
-    connect(pending, &QDBusPendingCallWatcher::finished, this,
-            [this, object, generation](QDBusPendingCallWatcher* w) {
-                w->deleteLater();
-                const QDBusPendingReply<QVariantMap> reply = *w;
-                if (generation != generation_) return;
-                if (reply.isError()) {
-                    qCDebug(lcPower) << "GetAll failed:" << reply.error().message();
-                    return;
-                }
-                apply(object, reply.value());
-                scheduleRecompute();
-            });
-}
-
-void UPowerSource::getAsync(Object object, const QString& property) {
-    const bool manager = object == Object::Manager;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        kService, manager ? kManagerPath : kDisplayPath, kPropsIface, QStringLiteral("Get"));
-    call << (manager ? kManagerIface : kDeviceIface) << property;
-    auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-    const std::uint64_t generation = generation_;
-    connect(pending, &QDBusPendingCallWatcher::finished, this,
-            [this, object, property, generation](QDBusPendingCallWatcher* w) {
-                w->deleteLater();
-                const QDBusPendingReply<QDBusVariant> reply = *w;
-                if (generation != generation_) return;
-                // A property that can no longer be read is unknown.
-                const QVariant value = reply.isError() ? QVariant() : reply.value().variant();
-                apply(object, {{property, value}});
-                scheduleRecompute();
-            });
-}
-
-void UPowerSource::apply(Object object, const QVariantMap& props) {
-    facts_.reachable = true;
-    if (object == Object::Manager)
-        applyManagerProperties(facts_, props);
-    else
-        applyDeviceProperties(facts_, props);
-}
-
-void UPowerSource::onManagerChanged(const QString& iface, const QVariantMap& changed,
-                                    const QStringList& invalidated) {
-    if (iface != kManagerIface) return;
-    apply(Object::Manager, changed);
-    for (const QString& name : invalidated) getAsync(Object::Manager, name);
+    const char* sender = dbus_message_get_sender(m);
+    if (dbus_message_is_signal(m, DBUS_INTERFACE_DBUS, "NameOwnerChanged")) {
+        const char* name = nullptr;
+        const char* before = nullptr;
+        const char* now = nullptr;
+        if (!sender || std::strcmp(sender, DBUS_SERVICE_DBUS) != 0 ||
+            !dbus_message_get_args(m, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &before,
+                                   DBUS_TYPE_STRING, &now, DBUS_TYPE_INVALID) ||
+            std::strcmp(name, kService) != 0)
+            return;
+        if (*before) daemonLeft();
+        if (*now) daemonArrived(now);
+        return;
+    }
+    if (!dbus_message_is_signal(m, kPropsIface, "PropertiesChanged") || !sender || owner_ != sender)
+        return;
+    const bool manager = dbus_message_has_path(m, kManagerPath);
+    if (!manager && !dbus_message_has_path(m, kDisplayPath)) return;
+    const Object object = manager ? Object::Manager : Object::Display;
+    DBusMessageIter args;
+    const char* iface = nullptr;
+    if (!dbus_message_iter_init(m, &args) ||
+        dbus_message_iter_get_arg_type(&args) != DBUS_TYPE_STRING)
+        return;
+    dbus_message_iter_get_basic(&args, &iface);
+    if (std::strcmp(iface, manager ? kManagerIface : kDeviceIface) != 0) return;
+    dbus_message_iter_next(&args);
+    apply(object, &args);
+    if (dbus_message_iter_next(&args) && dbus_message_iter_get_arg_type(&args) == DBUS_TYPE_ARRAY) {
+        DBusMessageIter names;
+        for (dbus_message_iter_recurse(&args, &names);
+             dbus_message_iter_get_arg_type(&names) == DBUS_TYPE_STRING;
+             dbus_message_iter_next(&names)) {
+            const char* name = nullptr;
+            dbus_message_iter_get_basic(&names, &name);
+            getAsync(object, name);
+        }
+    }
     scheduleRecompute();
 }
 
-void UPowerSource::onDisplayChanged(const QString& iface, const QVariantMap& changed,
-                                    const QStringList& invalidated) {
-    if (iface != kDeviceIface) return;
-    apply(Object::Display, changed);
-    for (const QString& name : invalidated) getAsync(Object::Display, name);
+void UPowerSource::daemonLeft() {
+    qCDebug(lcPower) << "UPower went away";
+    owner_.clear();
+    ++generation_;
+    facts_ = UPowerFacts{};
     scheduleRecompute();
 }
 
-void UPowerSource::onServiceRegistered() {
+void UPowerSource::daemonArrived(const std::string& owner) {
     qCDebug(lcPower) << "UPower appeared";
+    owner_ = owner;
     ++generation_;
     facts_ = UPowerFacts{};
     facts_.reachable = true;
@@ -242,18 +198,70 @@ void UPowerSource::onServiceRegistered() {
     scheduleRecompute();
 }
 
-void UPowerSource::onServiceUnregistered() {
-    qCDebug(lcPower) << "UPower went away";
-    ++generation_;
-    facts_ = UPowerFacts{};
-    scheduleRecompute();
+void UPowerSource::readAllSync() {
+    std::vector<BusMessage> calls;
+    calls.push_back(propertiesCall(true, "GetAll"));
+    calls.push_back(propertiesCall(false, "GetAll"));
+    const std::vector<BusMessage> replies = bus_->callAll(std::move(calls), kSyncTimeoutMs);
+    for (const Object object : {Object::Manager, Object::Display}) {
+        DBusMessage* reply = replies[object == Object::Manager ? 0 : 1].get();
+        DBusMessageIter args;
+        if (!isReply(reply) || !dbus_message_iter_init(reply, &args)) {
+            qCDebug(lcPower) << "GetAll failed:" << errorOf(reply);
+            continue;
+        }
+        apply(object, &args);
+    }
 }
 
-void UPowerSource::scheduleRecompute() {
-    // A burst of signals (one per property) becomes one recompute and at most one notification.
-    if (recomputePending_) return;
-    recomputePending_ = true;
-    QTimer::singleShot(0, this, &UPowerSource::recompute);
+void UPowerSource::readAllAsync() {
+    for (const Object object : {Object::Manager, Object::Display}) {
+        bus_->callAsync(propertiesCall(object == Object::Manager, "GetAll"),
+                        [this, object, generation = generation_](DBusMessage* reply) {
+                            if (generation != generation_) return;
+                            DBusMessageIter args;
+                            if (!isReply(reply) || !dbus_message_iter_init(reply, &args)) {
+                                qCDebug(lcPower) << "GetAll failed:" << errorOf(reply);
+                                return;
+                            }
+                            apply(object, &args);
+                            scheduleRecompute();
+                        });
+    }
+}
+
+void UPowerSource::getAsync(Object object, const std::string& property) {
+    const bool manager = object == Object::Manager;
+    bus_->callAsync(propertiesCall(manager, "Get", property.c_str()),
+                    [this, manager, property, generation = generation_](DBusMessage* reply) {
+                        if (generation != generation_) return;
+                        // A property that can no longer be read is unknown.
+                        DBusMessageIter value;
+                        const bool read = isReply(reply) && dbus_message_iter_init(reply, &value);
+                        facts_.reachable = true;
+                        applyUPowerProperty(facts_, manager, property,
+                                            read ? valueOf(value) : UPowerValue{});
+                        scheduleRecompute();
+                    });
+}
+
+void UPowerSource::apply(Object object, DBusMessageIter* properties) {
+    facts_.reachable = true;
+    if (dbus_message_iter_get_arg_type(properties) != DBUS_TYPE_ARRAY ||
+        dbus_message_iter_get_element_type(properties) != DBUS_TYPE_DICT_ENTRY)
+        return;
+    DBusMessageIter entries;
+    for (dbus_message_iter_recurse(properties, &entries);
+         dbus_message_iter_get_arg_type(&entries) == DBUS_TYPE_DICT_ENTRY;
+         dbus_message_iter_next(&entries)) {
+        DBusMessageIter entry;
+        dbus_message_iter_recurse(&entries, &entry);
+        const char* name = nullptr;
+        if (dbus_message_iter_get_arg_type(&entry) != DBUS_TYPE_STRING) continue;
+        dbus_message_iter_get_basic(&entry, &name);
+        dbus_message_iter_next(&entry);
+        applyUPowerProperty(facts_, object == Object::Manager, name, valueOf(entry));
+    }
 }
 
 void UPowerSource::recompute() {

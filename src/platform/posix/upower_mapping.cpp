@@ -26,6 +26,44 @@ std::optional<int> wholePercent(const std::optional<double>& percentage) {
     return static_cast<int>(roundHalfToEven(*percentage));
 }
 
+std::optional<double> asDouble(const UPowerValue& v) {
+    if (const auto* d = std::get_if<double>(&v)) return *d;
+    if (const auto* b = std::get_if<bool>(&v)) return *b ? 1.0 : 0.0;
+    if (const auto* i = std::get_if<std::int64_t>(&v)) return static_cast<double>(*i);
+    if (const auto* u = std::get_if<std::uint64_t>(&v)) return static_cast<double>(*u);
+    return std::nullopt;
+}
+
+std::optional<bool> asBool(const UPowerValue& v) {
+    if (const auto* b = std::get_if<bool>(&v)) return *b;
+    const std::optional<double> d = asDouble(v);
+    if (!d) return std::nullopt;
+    return *d != 0.0;
+}
+
+// A whole number that T holds; a fractional one is rounded, as the daemon's doubles are.
+template <typename T>
+std::optional<T> asWhole(const UPowerValue& v) {
+    constexpr auto kLow = std::numeric_limits<T>::min();
+    constexpr auto kHigh = std::numeric_limits<T>::max();
+    if (const auto* i = std::get_if<std::int64_t>(&v)) {
+        if (*i < 0 ? *i < static_cast<std::int64_t>(kLow)
+                   : static_cast<std::uint64_t>(*i) > static_cast<std::uint64_t>(kHigh))
+            return std::nullopt;
+        return static_cast<T>(*i);
+    }
+    if (const auto* u = std::get_if<std::uint64_t>(&v)) {
+        if (*u > static_cast<std::uint64_t>(kHigh)) return std::nullopt;
+        return static_cast<T>(*u);
+    }
+    const std::optional<double> d = asDouble(v);
+    // 2^63 is the first double past the int64 range; every double below it converts.
+    if (!d || !std::isfinite(*d) || *d < static_cast<double>(kLow) ||
+        std::round(*d) >= static_cast<double>(kHigh) + 1.0)
+        return std::nullopt;
+    return static_cast<T>(std::llround(*d));
+}
+
 std::int16_t levelFlag(int percent) {
     if (percent < 5) return PowerSnapshot::kCritical;
     if (percent < 33) return PowerSnapshot::kLow;
@@ -34,6 +72,28 @@ std::int16_t levelFlag(int percent) {
 }
 
 }  // namespace
+
+void applyUPowerProperty(UPowerFacts& f, bool manager, std::string_view name,
+                         const UPowerValue& v) {
+    if (manager) {
+        if (name == "OnBattery") f.onBattery = asBool(v);
+        return;
+    }
+    if (name == "IsPresent")
+        f.isPresent = asBool(v);
+    else if (name == "Type")
+        f.type = asWhole<std::uint32_t>(v);
+    else if (name == "State")
+        f.state = asWhole<std::uint32_t>(v);
+    else if (name == "Percentage")
+        f.percentage = asDouble(v);
+    else if (name == "TimeToEmpty")
+        f.timeToEmpty = asWhole<std::int64_t>(v);
+    else if (name == "EnergyFull")
+        f.energyFull = asDouble(v);
+    else if (name == "EnergyRate")
+        f.energyRate = asDouble(v);
+}
 
 bool halfwayThroughPowerSourceChange(const UPowerFacts& f) {
     if (!f.reachable || !f.onBattery || !f.state) return false;

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
+#include <variant>
 
 #include "platform/power_status_source.h"
 
@@ -23,6 +25,15 @@ struct UPowerFacts {
 };
 
 PowerSnapshot mapUPowerFacts(const UPowerFacts& facts);
+
+// One property's value as the bus carried it, its variants unwrapped: a number of one of the
+// bus's types, or anything else (monostate), which makes the property unknown.
+using UPowerValue = std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double>;
+
+// Applies one property of UPower itself (`manager`) or of its display device to the facts;
+// a value that does not fit the property's type makes the property unknown.
+void applyUPowerProperty(UPowerFacts& facts, bool manager, std::string_view name,
+                         const UPowerValue& value);
 
 // True while the battery says it charges on battery power, or discharges on mains: the
 // daemon signals the battery and the line power separately, and the other half is on its way.

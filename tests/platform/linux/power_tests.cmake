@@ -1,7 +1,7 @@
 # The D-Bus power source against python3-dbusmock's upower template on a private bus (each
 # run gets its own bus and mock).
 add_executable(power_dbus_tests platform/linux/test_upower_source.cpp)
-target_link_libraries(power_dbus_tests PRIVATE orvane_fakes orvane_linux Qt6::Test GTest::gtest)
+target_link_libraries(power_dbus_tests PRIVATE orvane_fakes orvane_linux Qt6::DBus Qt6::Test GTest::gtest)
 target_compile_definitions(power_dbus_tests PRIVATE ORVANE_TESTS_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
 
 # power_test(NAME CASES MOCK-OPTIONS...): the cases under the mock those options set up.

@@ -39,8 +39,9 @@ bool emitDisplaySignal(const QString& changed, const QString& invalidated) {
          QStringLiteral("[<'%1'>, <%2>, <%3>]").arg(kDeviceIface, changed, invalidated)});
 }
 
-// Lets every signal the daemon sent so far reach the source: a round trip to the daemon (its
-// reply comes after its earlier signals), then the source's queued recompute.
+// Lets every signal the daemon sent so far reach the source: a round trip to the daemon (the
+// bus has written its earlier signals to every socket before its reply), then the source's
+// socket is read.
 void settle() {
     QDBusConnection::systemBus().call(
         QDBusMessage::createMethodCall(kService, kManagerPath, "org.freedesktop.DBus.Peer", "Ping"),
@@ -90,7 +91,7 @@ TEST(UPowerMock, FollowsTheDisplayDeviceAndOnBattery) {
 }
 
 TEST(UPowerMock, DaemonLeavesAndReturns) {
-    Counted c(std::make_unique<UPowerSource>(QDBusConnection::systemBus()));
+    Counted c(std::make_unique<UPowerSource>(BusConnection::system()));
     ASSERT_NE(c.source->read(), kUnreachable);
     const qint64 pid = qEnvironmentVariable("UPOWER_MOCK_PID").toLongLong();
     ASSERT_GT(pid, 0);
@@ -153,9 +154,8 @@ TEST(NoUPower, SysfsReadsAgainOnUeventsAndOnAskingAndUPowerIsUnreachable) {
     }
     EXPECT_EQ(refreshed.notifications, 0);
 
-    UPowerSource noDaemon(QDBusConnection::systemBus());
-    UPowerSource noBus(
-        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"), "orvane-nobus"));
+    UPowerSource noDaemon(BusConnection::system());
+    UPowerSource noBus(BusConnection::open("unix:path=/nonexistent"));
     settle();
     EXPECT_EQ(noDaemon.read(), kUnreachable);
     EXPECT_EQ(noBus.read(), kUnreachable);

@@ -82,6 +82,49 @@ TEST(UPowerMapping, MapsFactsToSnapshot) {
     }
 }
 
+TEST(UPowerMapping, EachPropertyTakesTheBusTypesThatFitIt) {
+    const UPowerValue none;
+    const auto u64 = [](std::uint64_t n) { return UPowerValue(n); };
+    const auto i64 = [](std::int64_t n) { return UPowerValue(n); };
+    constexpr std::uint64_t kU32 = std::numeric_limits<std::uint32_t>::max();
+    // Whole numbers from any integer type that fits, doubles rounded; the rest is unknown.
+    const std::pair<UPowerValue, std::optional<std::uint32_t>> states[] = {
+        {i64(2), 2u},         {u64(6), 6u},       {true, 1u},          {2.6, 3u},
+        {double(kU32), kU32}, {i64(-1), {}},      {u64(kU32 + 1), {}}, {-0.6, {}},
+        {kNaN, {}},           {4294967295.5, {}}, {none, {}},
+    };
+    for (const auto& [value, want] : states) {
+        UPowerFacts f = facts();
+        applyUPowerProperty(f, false, "State", value);
+        EXPECT_EQ(f.state, want) << value.index();
+        applyUPowerProperty(f, false, "Type", value);
+        EXPECT_EQ(f.type, want) << value.index();
+    }
+    const std::pair<UPowerValue, std::optional<std::int64_t>> times[] = {
+        {i64(-5), -5}, {u64(1ULL << 63), {}}, {9.2e18, 9200000000000000000},
+        {9.3e18, {}},  {-9.3e18, {}},         {kInf, {}},
+        {false, 0},
+    };
+    for (const auto& [value, want] : times) {
+        UPowerFacts f = facts();
+        applyUPowerProperty(f, false, "TimeToEmpty", value);
+        EXPECT_EQ(f.timeToEmpty, want) << value.index();
+    }
+    // Any number is a double, and a truth value (non-zero); only OnBattery is UPower's own.
+    UPowerFacts f = facts();
+    for (const char* name : {"Percentage", "EnergyFull", "EnergyRate"})
+        applyUPowerProperty(f, false, name, i64(-3));
+    applyUPowerProperty(f, false, "IsPresent", 0.5);
+    applyUPowerProperty(f, true, "Percentage", 7.0);
+    applyUPowerProperty(f, false, "OnBattery", u64(0));
+    EXPECT_EQ(std::make_tuple(f.percentage, f.energyFull, f.energyRate, f.isPresent, f.onBattery),
+              std::make_tuple(-3.0, -3.0, -3.0, true, true));
+    applyUPowerProperty(f, true, "OnBattery", u64(0));
+    applyUPowerProperty(f, false, "Percentage", none);
+    EXPECT_EQ(std::make_tuple(f.onBattery, f.percentage),
+              std::make_tuple(std::optional<bool>(false), std::optional<double>()));
+}
+
 using Attrs = std::map<std::string, std::string>;
 
 // "name=value ..." as a device's attribute files.
