@@ -76,11 +76,11 @@ BusConnection::BusConnection(DBusConnection* connection) : connection_(connectio
         connection_,
         [](DBusConnection*, DBusDispatchStatus status, void* data) {
             auto* self = static_cast<BusConnection*>(data);
-            if (status != DBUS_DISPATCH_DATA_REMAINS || self->dispatching_ ||
-                self->dispatchQueued_)
+            if (status != DBUS_DISPATCH_DATA_REMAINS || self->dispatching_ || self->dispatchQueued_)
                 return;
             self->dispatchQueued_ = true;
-            QMetaObject::invokeMethod(self, [self] { self->dispatch(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                self, [self] { self->dispatch(); }, Qt::QueuedConnection);
         },
         this, nullptr);
 }
@@ -93,8 +93,7 @@ BusConnection::~BusConnection() {
     }
     dbus_connection_set_dispatch_status_function(connection_, nullptr, nullptr, nullptr);
     dbus_connection_set_watch_functions(connection_, nullptr, nullptr, nullptr, nullptr, nullptr);
-    dbus_connection_set_timeout_functions(connection_, nullptr, nullptr, nullptr, nullptr,
-                                          nullptr);
+    dbus_connection_set_timeout_functions(connection_, nullptr, nullptr, nullptr, nullptr, nullptr);
     dbus_connection_remove_filter(connection_, filter, &onSignal_);
     dbus_connection_close(connection_);
     dbus_connection_unref(connection_);
