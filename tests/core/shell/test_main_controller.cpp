@@ -81,8 +81,7 @@ TEST(StartUp, ASecondCopyOrAnUnreadableStoreIsNamed) {
     const MessageRequest& m = second.messages.shown[0];
     EXPECT_EQ(std::make_tuple(m.text, m.title, m.icon),
               std::make_tuple("Orvane already running.", "Orvane", MsgIcon::Exclamation));
-    EXPECT_TRUE(second.journal.lines.empty());
-    EXPECT_FALSE(second.user.keyExists(kW));
+    EXPECT_TRUE(second.journal.lines.empty() && !second.user.keyExists(kW));
 
     // An unreadable store is left as it is: no first run is made.
     Rig r;
@@ -96,11 +95,9 @@ TEST(StartUp, ASecondCopyOrAnUnreadableStoreIsNamed) {
     EXPECT_EQ(r.messages.shown[0].icon, MsgIcon::Exclamation);
     EXPECT_EQ(r.at("wizard"), r.journal.lines.size()) << "no first-run wizard";
     // Running on the defaults: Full mode, the status shown; nor does the store stop the end.
-    EXPECT_TRUE(r.c.menu().full);
-    EXPECT_TRUE(r.main.visible);
+    EXPECT_TRUE(r.c.menu().full && r.main.visible);
     EXPECT_EQ(r.tray.tip, kTip);
-    EXPECT_TRUE(r.c.requestClose(CloseReason::Session));
-    EXPECT_TRUE(r.main.ended);
+    EXPECT_TRUE(r.c.requestClose(CloseReason::Session) && r.main.ended);
 }
 
 TEST(StartUp, RestoresModeOnTopAndStartWithDesktop) {
@@ -315,9 +312,7 @@ TEST(MenuCommands, StartWithDesktopBelievesOnlyWhatReadsBack) {
     r.put({{S::StartWithDesktop, ""}});  // switched off: unchecked, as is an unset on-top
     r.c.setProgramPath("/usr/bin/orvane");
     ASSERT_TRUE(r.c.startUp());
-    EXPECT_FALSE(r.c.menu().startWithDesktop);
-    EXPECT_FALSE(r.c.menu().alwaysOnTop);
-    EXPECT_FALSE(r.main.topMost);
+    EXPECT_FALSE(r.c.menu().startWithDesktop || r.c.menu().alwaysOnTop || r.main.topMost);
     r.c.onMenuItem(MenuItem::StartWithDesktop);
     EXPECT_TRUE(r.c.menu().startWithDesktop);
     EXPECT_EQ(r.get({S::StartWithDesktop}), "/usr/bin/orvane");

@@ -108,6 +108,16 @@ TEST(UPowerMock, DaemonLeavesAndReturns) {
               0);
     EXPECT_TRUE(c.waitFor({0, 1, 70, 5000, 36000}));
     EXPECT_GE(c.notifications, 2);
+    ASSERT_TRUE(updateDisplay("{'Percentage': <69.0>}"));
+    EXPECT_TRUE(c.waitFor({0, 1, 69, 5000, 36000})) << "the new daemon's signals are heard";
+
+    // The bus itself going away ends nothing: the source is out of reach, and tells so once.
+    const int before = c.notifications;
+    ASSERT_EQ(QProcess::execute("pkill",
+                                {"-f", qEnvironmentVariable("HARNESS_DIR") + "/dbus-system.conf"}),
+              0);
+    EXPECT_TRUE(c.waitFor(kUnreachable));
+    EXPECT_EQ(c.notifications, before + 1);
 }
 
 TEST(UPowerDown, InstalledButNotRunningStaysUPower) {

@@ -83,44 +83,40 @@ TEST(UPowerMapping, MapsFactsToSnapshot) {
 }
 
 TEST(UPowerMapping, EachPropertyTakesTheBusTypesThatFitIt) {
-    const UPowerValue none;
-    const auto u64 = [](std::uint64_t n) { return UPowerValue(n); };
-    const auto i64 = [](std::int64_t n) { return UPowerValue(n); };
+    using V = UPowerValue;
+    using Whole = std::optional<std::uint32_t>;
+    using Time = std::optional<std::int64_t>;
     constexpr std::uint64_t kU32 = std::numeric_limits<std::uint32_t>::max();
-    // Whole numbers from any integer type that fits, doubles rounded; the rest is unknown.
-    const std::pair<UPowerValue, std::optional<std::uint32_t>> states[] = {
-        {i64(2), 2u},         {u64(6), 6u},       {true, 1u},          {2.6, 3u},
-        {double(kU32), kU32}, {i64(-1), {}},      {u64(kU32 + 1), {}}, {-0.6, {}},
-        {kNaN, {}},           {4294967295.5, {}}, {none, {}},
+    // State and Type, then TimeToEmpty: whole numbers from any integer type that fits, doubles
+    // rounded; the rest is unknown.
+    const std::tuple<V, Whole, Time> rows[] = {
+        // clang-format off
+        {V(std::int64_t{2}), 2u, 2}, {V(std::uint64_t{6}), 6u, 6}, {true, 1u, 1}, {false, 0u, 0},
+        {2.6, 3u, 3}, {-0.6, {}, -1}, {double(kU32), kU32, kU32}, {4294967295.5, {}, 4294967296},
+        {V(std::int64_t{-5}), {}, -5}, {V(kU32 + 1), {}, kU32 + 1}, {V(kU32 << 32), {}, {}},
+        {9.2e18, {}, 9200000000000000000}, {9.3e18, {}, {}}, {-9.3e18, {}, {}}, {kNaN, {}, {}},
+        {kInf, {}, {}}, {V(), {}, {}},
+        // clang-format on
     };
-    for (const auto& [value, want] : states) {
+    for (const auto& [value, whole, time] : rows) {
         UPowerFacts f = facts();
-        applyUPowerProperty(f, false, "State", value);
-        EXPECT_EQ(f.state, want) << value.index();
-        applyUPowerProperty(f, false, "Type", value);
-        EXPECT_EQ(f.type, want) << value.index();
-    }
-    const std::pair<UPowerValue, std::optional<std::int64_t>> times[] = {
-        {i64(-5), -5}, {u64(1ULL << 63), {}}, {9.2e18, 9200000000000000000},
-        {9.3e18, {}},  {-9.3e18, {}},         {kInf, {}},
-        {false, 0},
-    };
-    for (const auto& [value, want] : times) {
-        UPowerFacts f = facts();
-        applyUPowerProperty(f, false, "TimeToEmpty", value);
-        EXPECT_EQ(f.timeToEmpty, want) << value.index();
+        for (const char* name : {"State", "Type", "TimeToEmpty"})
+            applyUPowerProperty(f, false, name, value);
+        EXPECT_EQ(std::make_tuple(f.state, f.type, f.timeToEmpty),
+                  std::make_tuple(whole, whole, time))
+            << value.index();
     }
     // Any number is a double, and a truth value (non-zero); only OnBattery is UPower's own.
     UPowerFacts f = facts();
     for (const char* name : {"Percentage", "EnergyFull", "EnergyRate"})
-        applyUPowerProperty(f, false, name, i64(-3));
+        applyUPowerProperty(f, false, name, V(std::int64_t{-3}));
     applyUPowerProperty(f, false, "IsPresent", 0.5);
     applyUPowerProperty(f, true, "Percentage", 7.0);
-    applyUPowerProperty(f, false, "OnBattery", u64(0));
+    applyUPowerProperty(f, false, "OnBattery", V(std::uint64_t{0}));
     EXPECT_EQ(std::make_tuple(f.percentage, f.energyFull, f.energyRate, f.isPresent, f.onBattery),
               std::make_tuple(-3.0, -3.0, -3.0, true, true));
-    applyUPowerProperty(f, true, "OnBattery", u64(0));
-    applyUPowerProperty(f, false, "Percentage", none);
+    applyUPowerProperty(f, true, "OnBattery", V(std::uint64_t{0}));
+    applyUPowerProperty(f, false, "Percentage", V());
     EXPECT_EQ(std::make_tuple(f.onBattery, f.percentage),
               std::make_tuple(std::optional<bool>(false), std::optional<double>()));
 }
