@@ -24,7 +24,7 @@ using BusMessage = std::unique_ptr<DBusMessage, MessageUnref>;
 
 // A private connection to a bus through libdbus, run by the main thread's event loop. A power
 // change then costs one wakeup of one thread and no conversion to QVariant; through Qt's D-Bus
-// module it was half of what the program spent on each change.
+// module it was a third of what the program spent on each change.
 class BusConnection : public QObject {
 public:
     // The system bus, or the bus at `address`; either may come back not connected.
