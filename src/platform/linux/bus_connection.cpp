@@ -41,6 +41,22 @@ void MessageUnref::operator()(DBusMessage* message) const {
     dbus_message_unref(message);
 }
 
+bool isReply(DBusMessage* message) {
+    return message && dbus_message_get_type(message) == DBUS_MESSAGE_TYPE_METHOD_RETURN;
+}
+
+void forEachString(DBusMessageIter* array, const std::function<void(const char*)>& each) {
+    if (dbus_message_iter_get_arg_type(array) != DBUS_TYPE_ARRAY) return;
+    DBusMessageIter items;
+    for (dbus_message_iter_recurse(array, &items);
+         dbus_message_iter_get_arg_type(&items) == DBUS_TYPE_STRING;
+         dbus_message_iter_next(&items)) {
+        const char* item = nullptr;
+        dbus_message_iter_get_basic(&items, &item);
+        each(item);
+    }
+}
+
 std::unique_ptr<BusConnection> BusConnection::system() {
     DBusError error;
     dbus_error_init(&error);
@@ -163,7 +179,7 @@ std::string BusConnection::nameOwner(const std::string& name, int timeoutMs) {
         return {};
     const BusMessage reply = call(std::move(m), timeoutMs);
     const char* owner = nullptr;
-    if (!reply || dbus_message_get_type(reply.get()) != DBUS_MESSAGE_TYPE_METHOD_RETURN ||
+    if (!isReply(reply.get()) ||
         !dbus_message_get_args(reply.get(), nullptr, DBUS_TYPE_STRING, &owner, DBUS_TYPE_INVALID))
         return {};
     return owner;
@@ -172,19 +188,10 @@ std::string BusConnection::nameOwner(const std::string& name, int timeoutMs) {
 bool BusConnection::activatable(const std::string& name, int timeoutMs) {
     const BusMessage reply = call(busCall("ListActivatableNames"), timeoutMs);
     DBusMessageIter args;
-    if (!reply || dbus_message_get_type(reply.get()) != DBUS_MESSAGE_TYPE_METHOD_RETURN ||
-        !dbus_message_iter_init(reply.get(), &args) ||
-        dbus_message_iter_get_arg_type(&args) != DBUS_TYPE_ARRAY)
-        return false;
-    DBusMessageIter names;
-    for (dbus_message_iter_recurse(&args, &names);
-         dbus_message_iter_get_arg_type(&names) == DBUS_TYPE_STRING;
-         dbus_message_iter_next(&names)) {
-        const char* each = nullptr;
-        dbus_message_iter_get_basic(&names, &each);
-        if (name == each) return true;
-    }
-    return false;
+    bool found = false;
+    if (isReply(reply.get()) && dbus_message_iter_init(reply.get(), &args))
+        forEachString(&args, [&](const char* each) { found = found || name == each; });
+    return found;
 }
 
 void BusConnection::dispatch() {

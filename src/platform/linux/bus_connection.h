@@ -9,6 +9,7 @@
 
 struct DBusConnection;
 struct DBusMessage;
+struct DBusMessageIter;
 struct DBusPendingCall;
 struct DBusTimeout;
 struct DBusWatch;
@@ -21,6 +22,11 @@ struct MessageUnref {
     void operator()(DBusMessage* message) const;
 };
 using BusMessage = std::unique_ptr<DBusMessage, MessageUnref>;
+
+// Whether `message` is a method's return (not an error, and not missing).
+bool isReply(DBusMessage* message);
+// Calls `each` with every string of the array at `array`; nothing where it holds no strings.
+void forEachString(DBusMessageIter* array, const std::function<void(const char*)>& each);
 
 // A private connection to a bus through libdbus, run by the main thread's event loop. A power
 // change then costs one wakeup of one thread and no conversion to QVariant; through Qt's D-Bus

@@ -38,10 +38,6 @@ BusMessage propertiesCall(bool manager, const char* method, const char* more = n
     return m;
 }
 
-bool isReply(DBusMessage* reply) {
-    return reply && dbus_message_get_type(reply) == DBUS_MESSAGE_TYPE_METHOD_RETURN;
-}
-
 const char* errorOf(DBusMessage* reply) {
     const char* name = reply ? dbus_message_get_error_name(reply) : nullptr;
     return name ? name : "no reply";
@@ -166,16 +162,8 @@ void UPowerSource::onSignal(DBusMessage* m) {
     if (std::strcmp(iface, manager ? kManagerIface : kDeviceIface) != 0) return;
     dbus_message_iter_next(&args);
     apply(object, &args);
-    if (dbus_message_iter_next(&args) && dbus_message_iter_get_arg_type(&args) == DBUS_TYPE_ARRAY) {
-        DBusMessageIter names;
-        for (dbus_message_iter_recurse(&args, &names);
-             dbus_message_iter_get_arg_type(&names) == DBUS_TYPE_STRING;
-             dbus_message_iter_next(&names)) {
-            const char* name = nullptr;
-            dbus_message_iter_get_basic(&names, &name);
-            getAsync(object, name);
-        }
-    }
+    if (dbus_message_iter_next(&args))
+        forEachString(&args, [&](const char* name) { getAsync(object, name); });
     scheduleRecompute();
 }
 
@@ -203,29 +191,16 @@ void UPowerSource::readAllSync() {
     calls.push_back(propertiesCall(true, "GetAll"));
     calls.push_back(propertiesCall(false, "GetAll"));
     const std::vector<BusMessage> replies = bus_->callAll(std::move(calls), kSyncTimeoutMs);
-    for (const Object object : {Object::Manager, Object::Display}) {
-        DBusMessage* reply = replies[object == Object::Manager ? 0 : 1].get();
-        DBusMessageIter args;
-        if (!isReply(reply) || !dbus_message_iter_init(reply, &args)) {
-            qCDebug(lcPower) << "GetAll failed:" << errorOf(reply);
-            continue;
-        }
-        apply(object, &args);
-    }
+    applyAll(Object::Manager, replies[0].get());
+    applyAll(Object::Display, replies[1].get());
 }
 
 void UPowerSource::readAllAsync() {
     for (const Object object : {Object::Manager, Object::Display}) {
         bus_->callAsync(propertiesCall(object == Object::Manager, "GetAll"),
                         [this, object, generation = generation_](DBusMessage* reply) {
-                            if (generation != generation_) return;
-                            DBusMessageIter args;
-                            if (!isReply(reply) || !dbus_message_iter_init(reply, &args)) {
-                                qCDebug(lcPower) << "GetAll failed:" << errorOf(reply);
-                                return;
-                            }
-                            apply(object, &args);
-                            scheduleRecompute();
+                            if (generation == generation_ && applyAll(object, reply))
+                                scheduleRecompute();
                         });
     }
 }
@@ -243,6 +218,16 @@ void UPowerSource::getAsync(Object object, const std::string& property) {
                                             read ? valueOf(value) : UPowerValue{});
                         scheduleRecompute();
                     });
+}
+
+bool UPowerSource::applyAll(Object object, DBusMessage* reply) {
+    DBusMessageIter args;
+    if (!isReply(reply) || !dbus_message_iter_init(reply, &args)) {
+        qCDebug(lcPower) << "GetAll failed:" << errorOf(reply);
+        return false;
+    }
+    apply(object, &args);
+    return true;
 }
 
 void UPowerSource::apply(Object object, DBusMessageIter* properties) {

@@ -38,6 +38,8 @@ private:
     void readAllSync();
     void readAllAsync();
     void getAsync(Object object, const std::string& property);
+    // Applies a GetAll reply; false, and logged, where it holds none.
+    bool applyAll(Object object, DBusMessage* reply);
     // Applies an a{sv} of the object's properties.
     void apply(Object object, DBusMessageIter* properties);
     void scheduleRecompute() { recomputePending_ = true; }
