@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -115,6 +116,48 @@ void BM_StoreWrite(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StoreWrite)->Unit(benchmark::kMicrosecond);
+
+// A learnt drop's write as the program makes it: after half a second of idling, when the
+// caches and the virtual CPU have gone cold. Beside it the least any durable replacement of a
+// file that size costs then (a temporary file written, fsync'd and renamed over the old one).
+constexpr int kIdleUs = 500000;
+void BM_LearntWriteAfterIdle(benchmark::State& state) {
+    StoreFixture f;
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ::usleep(kIdleUs);
+        state.ResumeTiming();
+        const bool ok = f.store.save(
+            {{Setting::Data, "2.6" + std::to_string(i)}, {Setting::Count, std::to_string(++i)}});
+        benchmark::DoNotOptimize(ok);
+    }
+}
+BENCHMARK(BM_LearntWriteAfterIdle)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(20)
+    ->MeasureProcessCPUTime();
+
+void BM_DurableReplaceAfterIdle(benchmark::State& state) {
+    const std::string dir = makeTempDir();
+    const std::string path = dir + "/Orvane.reg", content(std::strlen(kRealisticStore), 'x');
+    for (auto _ : state) {
+        state.PauseTiming();
+        ::usleep(kIdleUs);
+        state.ResumeTiming();
+        std::string tmp = path + ".XXXXXX";
+        const int fd = ::mkstemp(tmp.data());
+        const bool ok = fd >= 0 && ::write(fd, content.data(), content.size()) > 0 &&
+                        ::fsync(fd) == 0 && ::close(fd) == 0 &&
+                        ::rename(tmp.c_str(), path.c_str()) == 0;
+        benchmark::DoNotOptimize(ok);
+    }
+    removeDir(dir);
+}
+BENCHMARK(BM_DurableReplaceAfterIdle)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(20)
+    ->MeasureProcessCPUTime();
 
 void BM_ComposeDisplay(benchmark::State& state) {
     const PowerSnapshot p = discharging(7530);
