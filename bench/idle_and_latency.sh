@@ -39,9 +39,10 @@ while [ $# -gt 0 ]; do
   esac
 done
 prog=$(readlink -f "${prog:-$repo/build/release/src/orvane}")
-[ -x "$prog" ] || { echo "idle_and_latency: no program at $prog" >&2; exit 2; }
+build_hint="(scripts/run.sh builds the program alone; cmake --build --preset release builds the benchmarks too)"
+[ -x "$prog" ] || { echo "idle_and_latency: no program at $prog $build_hint" >&2; exit 2; }
 empty=$(readlink -f "${empty:-$(dirname "$prog")/../bench/empty_tray}")
-[ -x "$empty" ] || { echo "idle_and_latency: no empty tray program at $empty" >&2; exit 2; }
+[ -x "$empty" ] || { echo "idle_and_latency: no empty tray program at $empty $build_hint" >&2; exit 2; }
 
 # Outside the wrapper: run this very script inside it.
 if [ -z "${ORVANE_BENCH_INNER:-}" ]; then
