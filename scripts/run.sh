@@ -7,8 +7,9 @@ root=$(cd "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/.." && pwd)
 "$root/scripts/deps.sh" run
 
 # The release tree also holds the tests and benchmarks, which need the test
-# packages; without them, configure the app alone rather than fail.
-extra=()
+# packages; without them, configure the app alone rather than fail. Said either way: a
+# tree first configured without them keeps that choice in its cache.
+extra=(-DORVANE_BUILD_TESTS=ON -DORVANE_BUILD_BENCH=ON)
 if ! "$root/scripts/deps.sh" --check test; then
   extra=(-DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF)
 fi
