@@ -399,8 +399,8 @@ line "${idle} s idle: CPU" "${idle_cpu_ms} / ${e_idle_cpu_ms} ms" "" ""
 line "${idle} s idle: wakeups (times scheduled in)" "$idle_wake / $e_idle_wake" "<= empty" \
   "$(verdict "$idle_wake" "$e_idle_wake" wakeups)"
 line "${idle} s idle: threads that ended in it" "$(kv threads_ended)" "" "(Qt pool threads end 30 s after their last job)"
-mem_over=$(awk -v a="$pss_anon_mib" -v b="$e_pss_anon_mib" 'BEGIN{printf "%.2f", a - b}')
-line "memory: Pss_Anon" "${pss_anon_mib} / ${e_pss_anon_mib} MiB: +${mem_over}" "<= +0.5 MiB" \
+mem_over=$(awk -v a="$pss_anon_mib" -v b="$e_pss_anon_mib" 'BEGIN{printf "%+.2f", a - b}')
+line "memory: Pss_Anon" "${pss_anon_mib} / ${e_pss_anon_mib} MiB: ${mem_over}" "<= +0.5 MiB" \
   "$(verdict "$mem_over" 0.5 MiB)"
 line "memory: RSS / Pss" "${rss_mib} MiB / ${pss_mib} MiB" "" ""
 echo "empty $empty_line"
