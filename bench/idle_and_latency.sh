@@ -318,13 +318,12 @@ read -r c_ns c_sl c_cx < <(delta "$out/c0" "$out/c1")
 read -r b_ns b_sl b_cx < <(delta "$out/b0" "$out/b1")
 read -r ec_ns _ < <(delta "$out/ec0" "$out/ec1")
 read -r eb_ns _ < <(delta "$out/eb0" "$out/eb1")
-e_chg_cpu_ms=$(awk -v n="$changes" -v c="$ec_ns" -v b="$eb_ns" -v cw="$(awk -v a="$w0" -v b="$w1" 'BEGIN{print b - a}')" \
-  -v bw="$(awk -v a="$v0" -v b="$v1" 'BEGIN{print b - a}')" 'BEGIN{printf "%.3f", (c - b * cw / bw) / n / 1e6}')
 
-read -r chg_cpu_ms chg_wake chg_ctx <<<"$(awk -v n="$changes" \
+read -r chg_cpu_ms chg_wake chg_ctx e_chg_cpu_ms <<<"$(awk -v n="$changes" \
   -v c="$c_ns" -v cs="$c_sl" -v cx="$c_cx" -v cw="$(awk -v a="$w0" -v b="$w1" 'BEGIN{print b - a}')" \
   -v b="$b_ns" -v bs="$b_sl" -v bx="$b_cx" -v bw="$(awk -v a="$v0" -v b="$v1" 'BEGIN{print b - a}')" \
-  'BEGIN{ r = cw / bw; printf "%.3f %.1f %.1f\n", (c - b * r) / n / 1e6, (cs - bs * r) / n, (cx - bx * r) / n }')"
+  -v ec="$ec_ns" -v eb="$eb_ns" 'BEGIN{ r = cw / bw
+    printf "%.3f %.1f %.1f %.3f\n", (c - b * r) / n / 1e6, (cs - bs * r) / n, (cx - bx * r) / n, (ec - eb * r) / n / 1e6 }')"
 
 # Latency: the k-th new tip line against the k-th change.
 grep ' tip: ' "$log" | tail -n +"$((tips_before + 1))" | awk '{print $3}' >"$out/tip-times.txt"
